@@ -1,0 +1,19 @@
+#!/bin/sh
+# Installs every Debian 12 package the build, the tests and the demo need.
+# Safe to run again; does nothing when everything is present.
+set -eu
+PACKAGES="build-essential cmake ninja-build pkg-config git python3
+  googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev
+  libudev-dev libsdl2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libpng-dev libexpat1-dev
+  g++-mingw-w64-x86-64-posix"
+missing=""
+for p in $PACKAGES; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
+fi

@@ -1,0 +1,32 @@
+#!/bin/sh
+# Sets up a fresh Debian 12 machine and runs every test: the normal build, the
+# address+undefined-behaviour sanitizer build, the thread sanitizer build of the
+# threaded tests, and the MinGW-w64 cross build of everything above the seam.
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/install-deps.sh
+JOBS=$(nproc)
+
+build() {  # build DIR [cmake args...]
+  dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$JOBS"
+}
+
+echo "== build (release, warnings as errors)"
+build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ctest --test-dir build/release -j "$JOBS" --output-on-failure --timeout 300
+
+echo "== address + undefined-behaviour sanitizers"
+build build/asan -DCMAKE_BUILD_TYPE=Debug -DVEXARO_SANITIZE=address
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build/asan -j "$JOBS" --output-on-failure --timeout 600
+
+echo "== thread sanitizer (tests that use threads)"
+build build/tsan -DCMAKE_BUILD_TYPE=Debug -DVEXARO_SANITIZE=thread
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan -j "$JOBS" -L threads --output-on-failure --timeout 600 --no-tests=ignore
+
+echo "== MinGW-w64 cross build of the subsystems above the platform seam"
+build build/mingw -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+
+echo "== all tests passed"
