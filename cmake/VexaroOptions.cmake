@@ -74,3 +74,23 @@ function(vexaro_test name)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
   endif()
 endfunction()
+
+# vexaro_fuzz_target(NAME SOURCES ... DEPS ... CORPUS dir): with VEXARO_FUZZ a
+# libFuzzer binary; otherwise a replay program that feeds every corpus file to
+# LLVMFuzzerTestOneInput, registered as a test.
+function(vexaro_fuzz_target name)
+  cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  vexaro_warnings(${name})
+  if(VEXARO_FUZZ)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  else()
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp)
+    if(ARG_CORPUS AND NOT CMAKE_CROSSCOMPILING)
+      add_test(NAME ${name}.corpus COMMAND ${name} ${ARG_CORPUS})
+    endif()
+  endif()
+endfunction()
