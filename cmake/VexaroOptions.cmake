@@ -6,14 +6,9 @@ option(VEXARO_TESTS "Build the tests" ON)
 option(VEXARO_BENCH "Build the benchmarks" OFF)
 option(VEXARO_FUZZ "Build the fuzz targets (clang only)" OFF)
 
-# Cross builds for Windows check that everything above the platform seam stays
-# portable; only those folders (and the tests that need nothing native) build.
-if(WIN32)
-  set(VEXARO_ABOVE_SEAM_ONLY ON)
-else()
-  set(VEXARO_ABOVE_SEAM_ONLY OFF)
-endif()
-set(VEXARO_ABOVE_SEAM_FOLDERS platform/sys package isp xml tests)
+# Every folder also builds with MinGW-w64 for Windows: a folder's CMakeLists
+# picks its platform backend with if(WIN32), and what sits above the platform
+# seam is the same source on both systems.
 
 if(VEXARO_SANITIZE STREQUAL "address")
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Sets up a fresh Debian 12 machine and runs every test: the normal build, the
 # address+undefined-behaviour sanitizer build, the thread sanitizer build of the
-# threaded tests, and the MinGW-w64 cross build of everything above the seam.
+# threaded tests, and the MinGW-w64 cross build of every subsystem (Windows backends where they exist).
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
@@ -26,7 +26,7 @@ echo "== thread sanitizer (tests that use threads)"
 build build/tsan -DCMAKE_BUILD_TYPE=Debug -DVEXARO_SANITIZE=thread
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan -j "$JOBS" -L threads --output-on-failure --timeout 600 --no-tests=ignore
 
-echo "== MinGW-w64 cross build of the subsystems above the platform seam"
+echo "== MinGW-w64 cross build"
 build build/mingw -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 
 echo "== all tests passed"
