@@ -8,4 +8,4 @@ sh scripts/install-deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/release -j "$(nproc)"
 echo "== demo package"
-./build/release/tools/vexaro-pack/vexaro-pack inspect build/release/res/demo/demo-package.bin
+./build/release/tools/vexaro-pack/vexaro-pack inspect build/release/demo/demo-package.bin

@@ -1,0 +1,122 @@
+// The firmware package appended to the program file: locating it, choosing
+// its key, unscrambling the descriptor, the two image blocks and the images,
+// and the process-wide PackageInfo the rest of the program reads.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace vexaro {
+
+// Sizes and positions, counted back from the end of the file.
+inline constexpr std::size_t kDescriptorSize = 572;
+inline constexpr std::size_t kDescriptorScrambledSize = 568;  // KeyTag stays as stored
+inline constexpr std::size_t kImageBlockSize = 84;
+inline constexpr std::size_t kPackageTrailerSize = kDescriptorSize + 2 * kImageBlockSize;  // 740
+inline constexpr std::size_t kCrcKeyCapacity = 64;
+inline constexpr std::size_t kTextFieldSize = 128;
+
+using PackageKeyBytes = std::array<std::uint8_t, 4>;
+using DescriptorBytes = std::array<std::uint8_t, kDescriptorSize>;
+using ImageBlockBytes = std::array<std::uint8_t, kImageBlockSize>;
+
+// Offsets and widths of the descriptor fields.
+namespace descriptor_field {
+inline constexpr std::size_t kApVendorId = 0, kApProductId = 8, kApInterfaceIndex = 16;
+inline constexpr std::size_t kIapVendorId = 20, kIapProductId = 28, kIapInterfaceIndex = 36;
+inline constexpr std::size_t kIdWidth = 8, kIndexWidth = 4;
+inline constexpr std::size_t kUpdateVersion = 40, kWindowTitle = 168, kCompanyName = 296,
+                             kProductName = 424;
+inline constexpr std::size_t kKeySlot1 = 552, kKeySlot2 = 556, kKeyTag = 568;
+}  // namespace descriptor_field
+
+// The two constants shared with every package producer: a candidate key is a
+// slot XOR kSlotMask, and the key is the candidate for which KeyTag XOR
+// candidate equals kSelector.
+inline constexpr PackageKeyBytes kSlotMask = {0xA7, 0x3C, 0x5E, 0x91};
+inline constexpr PackageKeyBytes kSelector = {0x56, 0x58, 0x50, 0x4B};  // "VXPK"
+
+// stored[i] = plain[i] ^ key[i % 4] ^ (i % 256); the same call unscrambles.
+void ScramblePackageBytes(std::span<std::uint8_t> bytes, const PackageKeyBytes& key);
+
+// Hexadecimal digits from the start of text up to the first other character
+// (or the end of the view); no prefix, empty gives 0, wraps past 32 bits.
+std::uint32_t ParseHexText(std::string_view text);
+
+// Which slot of a descriptor as stored holds the key: 2 is tried first.
+struct KeyChoice {
+  int slot = 0;  // 0: neither slot fits, the descriptor is invalid
+  PackageKeyBytes key{};
+};
+KeyChoice ChoosePackageKey(std::span<const std::uint8_t, kDescriptorSize> stored);
+
+// Decoded fields of the two image blocks (unscrambled bytes in, numbers out).
+struct InternalBlockFields {
+  std::uint32_t imageLength = 0;
+  std::array<std::uint8_t, 2> digestValue{};
+  std::array<std::uint8_t, kCrcKeyCapacity> crcKey{};
+  std::uint16_t crcKeyLength = 0;
+};
+struct ExternalBlockFields {
+  std::uint32_t externalStart = 0;
+  std::uint32_t externalLength = 0;
+};
+InternalBlockFields DecodeInternalBlock(std::span<const std::uint8_t, kImageBlockSize> block);
+ExternalBlockFields DecodeExternalBlock(std::span<const std::uint8_t, kImageBlockSize> block);
+
+struct PackageInfo {
+  std::uint32_t ApVendorId = 0, ApProductId = 0, ApInterfaceIndex = 0;
+  std::uint32_t IapVendorId = 0, IapProductId = 0, IapInterfaceIndex = 0;
+  std::string UpdateVersion, WindowTitle, CompanyName, ProductName;
+  DescriptorBytes PackageDescriptor{};
+  ImageBlockBytes InternalImageBlock{};
+  ImageBlockBytes ExternalImageBlock{};
+  PackageKeyBytes PackageKey{};
+};
+
+// The process-wide package record: written once when the main window starts,
+// read-only afterwards.
+PackageInfo& ThePackageInfo();
+
+// A text field of the descriptor: up to its zero terminator, never past its width.
+std::string DescriptorText(std::span<const std::uint8_t, kDescriptorSize> descriptor,
+                           std::size_t offset, std::size_t width = kTextFieldSize);
+
+// Fills the identifiers, texts and descriptor of info from an unscrambled descriptor.
+void DecodeDescriptorInto(const DescriptorBytes& descriptor, PackageInfo& info);
+
+// The package key chosen by the last successful ReadPackageDescriptor.
+const PackageKeyBytes& PackageKey();
+
+// The file the readers open: the running program file unless a test or a
+// tool points them elsewhere. An empty path restores the default. Also forgets
+// the package key, since it belongs to the previous file.
+void SetPackageFile(std::string path);
+
+// Reads, checks and unscrambles the descriptor at the end of the package
+// file. On success stores the key and fills out; on failure changes neither.
+bool ReadPackageDescriptor(std::span<std::uint8_t, kDescriptorSize> out);
+
+// Reads and unscrambles the internal and external image blocks. Fails (and
+// leaves both outputs unwritten) when the file is too short or unreadable, or
+// when the internal block's CrcKeyLength exceeds the 64-byte key block.
+bool ReadImageBlocks(std::span<std::uint8_t, kImageBlockSize> internalBlock,
+                     std::span<std::uint8_t, kImageBlockSize> externalBlock);
+
+// Reads and unscrambles L internal and N external image bytes. Each buffer
+// must hold at least its length; bytes past the length (the pad up to whole
+// words) are set to 0xFF, the value of erased flash. Fails when a buffer is
+// too small or the images would reach before the start of the file.
+bool ReadImages(std::uint32_t internalLength, std::uint32_t externalLength,
+                std::span<std::uint8_t> internalImage, std::span<std::uint8_t> externalImage);
+
+// Length rounded up to whole 4-byte words, the size of an image buffer.
+constexpr std::uint64_t RoundUpToWord(std::uint32_t length) {
+  return (static_cast<std::uint64_t>(length) + 3u) & ~std::uint64_t{3};
+}
+
+}  // namespace vexaro

@@ -1,0 +1,192 @@
+// vexaro-pack build: options → PackageSpec → package file, written whole or
+// not at all (a temporary file renamed into place).
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
+
+#include "tools/vexaro-pack/commands.h"
+#include "tools/vexaro-pack/options.h"
+#include "tools/vexaro-pack/packer.h"
+
+namespace vexaro::pack {
+namespace {
+
+const std::vector<std::string> kKnown = {
+    "internal", "external", "external-start", "ap-vid", "ap-pid", "ap-index", "iap-vid",
+    "iap-pid", "iap-index", "version", "title", "company", "product", "digest",
+    "crc-key", "crc-key-file", "key", "slot", "exe", "out"};
+const std::vector<std::string> kPaths = {"internal", "external", "crc-key-file", "exe", "out"};
+
+struct Refusal {
+  std::string message;
+};
+
+class Reader {
+ public:
+  explicit Reader(const Options& o) : options_(o) {}
+
+  std::optional<std::string> Get(const std::string& name) const {
+    auto it = options_.values.find(name);
+    if (it == options_.values.end()) return std::nullopt;
+    return it->second;
+  }
+  std::string Required(const std::string& name) const {
+    auto v = Get(name);
+    if (!v) throw Refusal{"missing option --" + name};
+    return *v;
+  }
+  // Whole-string hexadecimal, optional 0x, at most maxDigits digits.
+  std::uint32_t Hex(const std::string& name, const std::string& text, std::size_t maxDigits) const {
+    std::string digits = text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0 ? text.substr(2) : text;
+    bool hex = !digits.empty() &&
+               digits.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+    if (!hex) throw Refusal{"--" + name + " \"" + text + "\" is not a hexadecimal number"};
+    auto first = digits.find_first_not_of('0');
+    std::size_t significant = first == std::string::npos ? 0 : digits.size() - first;
+    if (significant > maxDigits) {
+      throw Refusal{"--" + name + " \"" + text + "\" does not fit its field (" +
+                    std::to_string(maxDigits) + " hexadecimal digits at most)"};
+    }
+    return ParseHexText(digits);
+  }
+  std::uint32_t HexOption(const std::string& name, std::size_t maxDigits, std::optional<std::uint32_t> fallback = {}) const {
+    auto v = Get(name);
+    if (!v) {
+      if (fallback) return *fallback;
+      throw Refusal{"missing option --" + name};
+    }
+    return Hex(name, *v, maxDigits);
+  }
+  std::vector<std::uint8_t> HexBytes(const std::string& name, const std::string& text) const {
+    if (text.size() % 2 != 0 ||
+        text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+      throw Refusal{"--" + name + " must be an even number of hexadecimal digits"};
+    }
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+      bytes.push_back(static_cast<std::uint8_t>(std::stoul(text.substr(i, 2), nullptr, 16)));
+    }
+    return bytes;
+  }
+
+ private:
+  const Options& options_;
+};
+
+std::vector<std::uint8_t> ReadFile(const std::string& what, const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw Refusal{"cannot read the " + what + " " + path};
+  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw Refusal{"reading the " + what + " " + path + " failed"};
+  return bytes;
+}
+
+PackageKeyBytes RandomKey() {
+  std::random_device device;
+  PackageKeyBytes key;
+  for (auto& b : key) b = static_cast<std::uint8_t>(device());
+  return key;
+}
+
+PackageSpec SpecFromOptions(const Reader& r) {
+  PackageSpec s;
+  s.internalImage = ReadFile("internal image", r.Required("internal"));
+  if (auto external = r.Get("external")) {
+    s.externalImage = ReadFile("external image", *external);
+    if (s.externalImage.empty()) throw Refusal{"the external image " + *external + " is empty"};
+    s.externalStart = r.HexOption("external-start", 8);
+  } else if (r.Get("external-start")) {
+    throw Refusal{"--external-start given without --external"};
+  }
+  s.apVendorId = r.HexOption("ap-vid", 4);
+  s.apProductId = r.HexOption("ap-pid", 4);
+  s.apInterfaceIndex = r.HexOption("ap-index", 3, 0);
+  s.iapVendorId = r.HexOption("iap-vid", 4);
+  s.iapProductId = r.HexOption("iap-pid", 4);
+  s.iapInterfaceIndex = r.HexOption("iap-index", 3, 0);
+  s.updateVersion = r.Required("version");
+  s.windowTitle = r.Required("title");
+  s.companyName = r.Required("company");
+  s.productName = r.Required("product");
+  std::uint32_t digest = r.HexOption("digest", 4, 0);
+  s.digestValue = {static_cast<std::uint8_t>(digest >> 8), static_cast<std::uint8_t>(digest)};
+  if (r.Get("crc-key") && r.Get("crc-key-file")) throw Refusal{"give --crc-key or --crc-key-file, not both"};
+  if (auto hex = r.Get("crc-key")) s.crcKey = r.HexBytes("crc-key", *hex);
+  if (auto file = r.Get("crc-key-file")) s.crcKey = ReadFile("checksum key block", *file);
+  if (auto key = r.Get("key")) {
+    std::uint32_t k = r.Hex("key", *key, 8);
+    s.key = {static_cast<std::uint8_t>(k >> 24), static_cast<std::uint8_t>(k >> 16),
+             static_cast<std::uint8_t>(k >> 8), static_cast<std::uint8_t>(k)};
+  } else {
+    s.key = RandomKey();
+  }
+  std::string slot = r.Get("slot").value_or("2");
+  if (slot != "1" && slot != "2") throw Refusal{"--slot must be 1 or 2, not \"" + slot + "\""};
+  s.slot = slot == "1" ? KeySlot::One : KeySlot::Two;
+  s.fillerSeed = static_cast<std::uint32_t>(s.key[0] | s.key[1] << 8 | s.key[2] << 16) ^ 0x5EEDu;
+  if (auto problem = CheckPackageSpec(s); !problem.empty()) throw Refusal{problem};
+  return s;
+}
+
+void WriteWhole(const std::string& path, const std::vector<std::uint8_t>& program,
+                const std::vector<std::uint8_t>& package, bool executable) {
+  namespace fs = std::filesystem;
+  fs::path target(path), temp = target;
+  temp += ".partial";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) throw Refusal{"cannot write " + temp.string()};
+    out.write(reinterpret_cast<const char*>(program.data()), static_cast<std::streamsize>(program.size()));
+    out.write(reinterpret_cast<const char*>(package.data()), static_cast<std::streamsize>(package.size()));
+    out.close();
+    if (!out) {
+      std::error_code ignored;
+      fs::remove(temp, ignored);
+      throw Refusal{"writing " + temp.string() + " failed"};
+    }
+  }
+  std::error_code error;
+  if (executable) {
+    fs::permissions(temp, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                    fs::perm_options::add, error);
+  }
+  fs::rename(temp, target, error);
+  if (error) {
+    fs::remove(temp, error);
+    throw Refusal{"cannot move the package into place at " + path};
+  }
+}
+
+}  // namespace
+
+int BuildCommand(const std::vector<std::string>& args) {
+  Options options;
+  if (auto problem = ParseOptions(args, kKnown, kPaths, options); !problem.empty()) {
+    std::fprintf(stderr, "vexaro-pack build: %s\n", problem.c_str());
+    return 2;
+  }
+  if (!options.positional.empty()) {
+    std::fprintf(stderr, "vexaro-pack build: unexpected argument \"%s\"\n", options.positional[0].c_str());
+    return 2;
+  }
+  try {
+    Reader reader(options);
+    PackageSpec spec = SpecFromOptions(reader);
+    std::string out = reader.Required("out");
+    std::vector<std::uint8_t> program;
+    if (auto exe = reader.Get("exe")) program = ReadFile("program file", *exe);
+    auto package = BuildPackage(spec);
+    WriteWhole(out, program, package, reader.Get("exe").has_value());
+    std::printf("wrote %s: %zu program bytes and a %zu-byte package (key slot %d)\n", out.c_str(),
+                program.size(), package.size(), static_cast<int>(spec.slot));
+    return 0;
+  } catch (const Refusal& refusal) {
+    std::fprintf(stderr, "vexaro-pack build: %s; no package written\n", refusal.message.c_str());
+    return 1;
+  }
+}
+
+}  // namespace vexaro::pack

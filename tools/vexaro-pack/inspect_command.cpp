@@ -1,0 +1,110 @@
+// vexaro-pack inspect: decodes the package at the end of any file with the
+// updater's own reader and prints every field.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "tools/vexaro-pack/commands.h"
+#include "tools/vexaro-pack/options.h"
+#include "package/package.h"
+
+namespace vexaro::pack {
+namespace {
+
+std::string Hex(std::span<const std::uint8_t> bytes) {
+  std::string text;
+  char two[4];
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    std::snprintf(two, sizeof two, i ? " %02x" : "%02x", bytes[i]);
+    text += two;
+  }
+  return text;
+}
+
+std::string Field(const DescriptorBytes& d, std::size_t offset, std::size_t width) {
+  return DescriptorText(d, offset, width);
+}
+
+int Fail(const std::string& path, const std::string& why) {
+  std::fprintf(stderr, "vexaro-pack inspect: %s: %s\n", path.c_str(), why.c_str());
+  return 1;
+}
+
+bool StoredDescriptor(const std::string& path, std::uintmax_t size, DescriptorBytes& stored) {
+  std::ifstream in(path, std::ios::binary);
+  in.seekg(static_cast<std::streamoff>(size - kDescriptorSize));
+  in.read(reinterpret_cast<char*>(stored.data()), kDescriptorSize);
+  return in.gcount() == static_cast<std::streamsize>(kDescriptorSize);
+}
+
+void PrintIdentity(const DescriptorBytes& d) {
+  namespace f = descriptor_field;
+  PackageInfo info;
+  DecodeDescriptorInto(d, info);
+  std::printf("AP identity:        vendor %04X  product %04X  interface %u   (texts \"%s\" \"%s\" \"%s\")\n",
+              info.ApVendorId, info.ApProductId, info.ApInterfaceIndex,
+              Field(d, f::kApVendorId, f::kIdWidth).c_str(), Field(d, f::kApProductId, f::kIdWidth).c_str(),
+              Field(d, f::kApInterfaceIndex, f::kIndexWidth).c_str());
+  std::printf("IAP identity:       vendor %04X  product %04X  interface %u   (texts \"%s\" \"%s\" \"%s\")\n",
+              info.IapVendorId, info.IapProductId, info.IapInterfaceIndex,
+              Field(d, f::kIapVendorId, f::kIdWidth).c_str(), Field(d, f::kIapProductId, f::kIdWidth).c_str(),
+              Field(d, f::kIapInterfaceIndex, f::kIndexWidth).c_str());
+  std::printf("UpdateVersion:      \"%s\"\n", info.UpdateVersion.c_str());
+  std::printf("WindowTitle:        \"%s\"\n", info.WindowTitle.c_str());
+  std::printf("CompanyName:        \"%s\"\n", info.CompanyName.c_str());
+  std::printf("ProductName:        \"%s\"\n", info.ProductName.c_str());
+}
+
+}  // namespace
+
+int InspectCommand(const std::vector<std::string>& args) {
+  if (args.size() != 1) {
+    std::fprintf(stderr, "usage: vexaro-pack inspect FILE\n");
+    return 2;
+  }
+  const std::string& path = args[0];
+  std::error_code error;
+  std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error) return Fail(path, "cannot read the file (" + error.message() + ")");
+  if (size < kPackageTrailerSize) {
+    return Fail(path, "the file is " + std::to_string(size) + " bytes long, shorter than the 740-byte package trailer");
+  }
+  DescriptorBytes stored{}, descriptor{};
+  if (!StoredDescriptor(path, size, stored)) return Fail(path, "cannot read the descriptor");
+  KeyChoice choice = ChoosePackageKey(stored);
+  SetPackageFile(path);
+  if (choice.slot == 0 || !ReadPackageDescriptor(descriptor)) {
+    return Fail(path, "invalid package: the key tag fits neither key slot");
+  }
+  ImageBlockBytes internalBlock{}, externalBlock{};
+  if (!ReadImageBlocks(internalBlock, externalBlock)) {
+    return Fail(path, "invalid package: the internal image block's checksum key length exceeds 64 bytes");
+  }
+  InternalBlockFields in = DecodeInternalBlock(internalBlock);
+  ExternalBlockFields ex = DecodeExternalBlock(externalBlock);
+  std::uint64_t packageSize = kPackageTrailerSize + std::uint64_t{in.imageLength} + ex.externalLength;
+  if (packageSize > size) {
+    return Fail(path, "invalid package: the image lengths (internal " + std::to_string(in.imageLength) +
+                          ", external " + std::to_string(ex.externalLength) + ") reach before the start of the file");
+  }
+  std::printf("file:               %s (%ju bytes)\n", path.c_str(), size);
+  std::printf("program part:       %ju bytes; package: %ju bytes from offset %ju\n",
+              size - packageSize, static_cast<std::uintmax_t>(packageSize), size - packageSize);
+  std::printf("key:                slot %d, key %s, tag %s\n", choice.slot, Hex(choice.key).c_str(),
+              Hex(std::span(stored).subspan(descriptor_field::kKeyTag, 4)).c_str());
+  PrintIdentity(descriptor);
+  std::printf("internal image:     %u bytes (%ju as whole words)\n", in.imageLength,
+              static_cast<std::uintmax_t>(RoundUpToWord(in.imageLength)));
+  std::printf("digest value:       %s\n", Hex(in.digestValue).c_str());
+  std::printf("checksum key block: %u bytes: %s\n", in.crcKeyLength,
+              Hex(std::span(in.crcKey).first(in.crcKeyLength)).c_str());
+  if (ex.externalLength == 0) {
+    std::printf("external image:     none\n");
+  } else {
+    std::printf("external image:     %u bytes at 0x%08X..0x%08jX\n", ex.externalLength, ex.externalStart,
+                static_cast<std::uintmax_t>(ex.externalStart + RoundUpToWord(ex.externalLength) - 1));
+  }
+  return 0;
+}
+
+}  // namespace vexaro::pack

@@ -1,0 +1,38 @@
+// vexaro-pack: makes firmware packages for the updater and inspects them.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/vexaro-pack/commands.h"
+
+namespace {
+
+void Usage(std::FILE* to) {
+  std::fputs(
+      "usage: vexaro-pack build [--config FILE] --internal FILE [--external FILE --external-start HEX]\n"
+      "                         --ap-vid HEX --ap-pid HEX [--ap-index HEX]\n"
+      "                         --iap-vid HEX --iap-pid HEX [--iap-index HEX]\n"
+      "                         --version TEXT --title TEXT --company TEXT --product TEXT\n"
+      "                         [--digest HEX4] [--crc-key HEX | --crc-key-file FILE]\n"
+      "                         [--key HEX8] [--slot 1|2] [--exe FILE] --out FILE\n"
+      "       vexaro-pack inspect FILE\n"
+      "exit codes: 0 done, 1 refused or invalid package, 2 wrong usage\n",
+      to);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    Usage(argc < 2 ? stderr : stdout);
+    return argc < 2 ? 2 : 0;
+  }
+  std::vector<std::string> args(argv + 2, argv + argc);
+  std::string command = argv[1];
+  if (command == "build") return vexaro::pack::BuildCommand(args);
+  if (command == "inspect") return vexaro::pack::InspectCommand(args);
+  std::fprintf(stderr, "vexaro-pack: unknown command \"%s\"\n", command.c_str());
+  Usage(stderr);
+  return 2;
+}

@@ -1,0 +1,68 @@
+#include "tools/vexaro-pack/options.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace vexaro::pack {
+namespace {
+
+bool Contains(const std::vector<std::string>& list, const std::string& name) {
+  return std::find(list.begin(), list.end(), name) != list.end();
+}
+
+std::string Trim(const std::string& s) {
+  auto begin = s.find_first_not_of(" \t\r");
+  if (begin == std::string::npos) return {};
+  auto end = s.find_last_not_of(" \t\r");
+  return s.substr(begin, end - begin + 1);
+}
+
+std::string ReadConfig(const std::string& path, const std::vector<std::string>& known,
+                       const std::vector<std::string>& pathOptions, Options& out) {
+  std::ifstream in(path);
+  if (!in) return "cannot read the options file " + path;
+  std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number) {
+    std::string text = Trim(line);
+    if (text.empty() || text[0] == '#') continue;
+    auto eq = text.find('=');
+    std::string where = path + " line " + std::to_string(number);
+    if (eq == std::string::npos) return where + ": expected \"name = value\"";
+    std::string name = Trim(text.substr(0, eq)), value = Trim(text.substr(eq + 1));
+    if (!Contains(known, name)) return where + ": unknown option \"" + name + "\"";
+    if (Contains(pathOptions, name) && std::filesystem::path(value).is_relative()) {
+      value = (folder / value).string();
+    }
+    out.values.emplace(name, value);  // the command line wins over the file
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string ParseOptions(const std::vector<std::string>& args,
+                         const std::vector<std::string>& known,
+                         const std::vector<std::string>& pathOptions, Options& out) {
+  std::string config;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.rfind("--", 0) != 0) {
+      out.positional.push_back(arg);
+      continue;
+    }
+    std::string name = arg.substr(2);
+    if (name != "config" && !Contains(known, name)) return "unknown option " + arg;
+    if (i + 1 >= args.size()) return "option " + arg + " needs a value";
+    std::string value = args[++i];
+    if (name == "config") {
+      config = value;
+    } else if (!out.values.emplace(name, value).second) {
+      return "option " + arg + " given twice";
+    }
+  }
+  return config.empty() ? std::string{} : ReadConfig(config, known, pathOptions, out);
+}
+
+}  // namespace vexaro::pack
