@@ -1,0 +1,143 @@
+// vexaro-pack as its users run it: every refusal leaves no output file and
+// exits non-zero; inspect decodes what build wrote.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "tests/package/package_fixture.h"
+
+namespace vexaro {
+namespace {
+
+using test::TempDir;
+using test::WriteBytes;
+
+class VexaroPackCli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteBytes(dir_.File("internal.bin"), std::vector<std::uint8_t>(1001, 0x42));
+    WriteBytes(dir_.File("external.bin"), std::vector<std::uint8_t>(10, 0x24));
+    WriteBytes(dir_.File("empty.bin"), {});
+    WriteBytes(dir_.File("program.exe"), std::vector<std::uint8_t>(4096, 0x90));
+  }
+
+  // Runs vexaro-pack with args; output goes to a log file read back into log_.
+  int Run(const std::string& args) {
+    std::string log = dir_.File("log.txt");
+    std::string command = std::string("\"") + VEXARO_PACK_PATH + "\" " + args + " > \"" + log + "\" 2>&1";
+    int status = std::system(command.c_str());
+    auto bytes = test::ReadBytes(log);
+    log_.assign(bytes.begin(), bytes.end());
+#ifdef _WIN32
+    return status;
+#else
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+  }
+
+  // The base build command with the options named in `changes` replaced.
+  std::string BuildArgs(const std::string& changes) {
+    const std::pair<std::string, std::string> base[] = {
+        {"--internal", "\"" + dir_.File("internal.bin") + "\""},
+        {"--ap-vid", "3C9A"}, {"--ap-pid", "0A21"}, {"--iap-vid", "3C9A"}, {"--iap-pid", "1A21"},
+        {"--version", "2U.1.05"}, {"--title", "T"}, {"--company", "C"}, {"--product", "P"},
+        {"--key", "01020304"}, {"--out", "\"" + out() + "\""}};
+    std::string args = "build";
+    for (const auto& [option, value] : base) {
+      if (changes.find(option + " ") == std::string::npos) args += " " + option + " " + value;
+    }
+    return args + " " + changes;
+  }
+
+  std::string out() { return dir_.File("out.bin"); }
+  bool OutputExists() { return std::filesystem::exists(out()); }
+
+  TempDir dir_;
+  std::string log_;
+};
+
+TEST_F(VexaroPackCli, BuildThenInspectShowsEveryField) {
+  ASSERT_EQ(Run(BuildArgs("--external \"" + dir_.File("external.bin") +
+                          "\" --external-start 7000 --digest A55A --crc-key 0011223344 --slot 1 --exe \"" +
+                          dir_.File("program.exe") + "\"")), 0) << log_;
+  EXPECT_EQ(std::filesystem::file_size(out()), 4096u + 10 + 1001 + 740);
+  ASSERT_EQ(Run("inspect \"" + out() + "\""), 0) << log_;
+  for (const char* expected :
+       {"program part:       4096 bytes", "slot 1, key 01 02 03 04", "vendor 3C9A  product 0A21",
+        "product 1A21", "\"2U.1.05\"", "\"T\"", "\"C\"", "\"P\"", "1001 bytes (1004 as whole words)",
+        "digest value:       a5 5a", "5 bytes: 00 11 22 33 44", "10 bytes at 0x00007000..0x0000700B"}) {
+    EXPECT_NE(log_.find(expected), std::string::npos) << "missing \"" << expected << "\" in\n" << log_;
+  }
+}
+
+TEST_F(VexaroPackCli, RefusesBadInputAndWritesNothing) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"--internal \"" + dir_.File("nothere.bin") + "\"", "cannot read the internal image"},
+      {"--internal \"" + dir_.File("empty.bin") + "\"", "the internal image is empty"},
+      {"--version " + std::string(128, 'x'), "UpdateVersion is 128 bytes long"},
+      {"--ap-vid 3G9A", "--ap-vid \"3G9A\" is not a hexadecimal number"},
+      {"--iap-pid 12345", "--iap-pid \"12345\" does not fit its field"},
+      {"--ap-index 1000", "--ap-index \"1000\" does not fit its field"},
+      {"--crc-key " + std::string(130, 'a'), "holds at most 64 bytes"},
+      {"--external \"" + dir_.File("external.bin") + "\"", "missing option --external-start"},
+      {"--external-start 100", "--external-start given without --external"},
+      {"--exe \"" + dir_.File("noprogram.exe") + "\"", "cannot read the program file"},
+      {"--slot 3", "--slot must be 1 or 2"},
+      {"--key 123456789", "--key \"123456789\" does not fit"},
+  };
+  for (const auto& [args, message] : cases) {
+    std::string all = BuildArgs(args);
+    EXPECT_EQ(Run(all), 1) << args << "\n" << log_;
+    EXPECT_NE(log_.find(message), std::string::npos) << "expected \"" << message << "\" in\n" << log_;
+    EXPECT_FALSE(OutputExists()) << args;
+  }
+}
+
+TEST_F(VexaroPackCli, UsageErrorsExitWithTwo) {
+  EXPECT_EQ(Run(""), 2);
+  EXPECT_EQ(Run("pack"), 2);
+  EXPECT_EQ(Run(BuildArgs("--frobnicate 1")), 2);
+  EXPECT_EQ(Run("inspect"), 2);
+  EXPECT_FALSE(OutputExists());
+}
+
+TEST_F(VexaroPackCli, InspectRefusesFilesWithoutAValidPackage) {
+  EXPECT_EQ(Run("inspect \"" + dir_.File("program.exe") + "\""), 1);
+  EXPECT_NE(log_.find("fits neither key slot"), std::string::npos) << log_;
+  EXPECT_EQ(Run("inspect \"" + dir_.File("external.bin") + "\""), 1);
+  EXPECT_NE(log_.find("shorter than the 740-byte package trailer"), std::string::npos) << log_;
+  EXPECT_EQ(Run("inspect \"" + dir_.File("nothere.bin") + "\""), 1);
+  EXPECT_NE(log_.find("cannot read the file"), std::string::npos) << log_;
+
+  // A valid trailer whose image length reaches before the start of the file.
+  ASSERT_EQ(Run(BuildArgs("")), 0) << log_;
+  auto bytes = test::ReadBytes(out());
+  bytes.erase(bytes.begin(), bytes.begin() + 10);
+  WriteBytes(out(), bytes);
+  EXPECT_EQ(Run("inspect \"" + out() + "\""), 1);
+  EXPECT_NE(log_.find("reach before the start of the file"), std::string::npos) << log_;
+}
+
+TEST_F(VexaroPackCli, OptionsFileSuppliesValuesAndTheCommandLineWins) {
+  std::ofstream conf(dir_.File("demo.conf"));
+  conf << "# comment\ninternal = internal.bin\nap-vid = 1111\nap-pid = 2222\niap-vid = 3333\n"
+          "iap-pid = 4444\nversion = 1A.0.1\ntitle = Window title\ncompany = Co\nproduct = Pr\n"
+          "key = CAFEF00D\n";
+  conf.close();
+  ASSERT_EQ(Run("build --config \"" + dir_.File("demo.conf") + "\" --version 9Z.9 --out \"" + out() + "\""), 0)
+      << log_;
+  ASSERT_EQ(Run("inspect \"" + out() + "\""), 0) << log_;
+  EXPECT_NE(log_.find("\"9Z.9\""), std::string::npos) << log_;
+  EXPECT_NE(log_.find("\"Window title\""), std::string::npos) << log_;
+  EXPECT_NE(log_.find("vendor 3333  product 4444"), std::string::npos) << log_;
+  EXPECT_NE(log_.find("ca fe f0 0d"), std::string::npos) << log_;
+
+  std::ofstream bad(dir_.File("bad.conf"));
+  bad << "colour = blue\n";
+  bad.close();
+  EXPECT_EQ(Run("build --config \"" + dir_.File("bad.conf") + "\""), 2);
+  EXPECT_NE(log_.find("bad.conf line 1: unknown option \"colour\""), std::string::npos) << log_;
+}
+
+}  // namespace
+}  // namespace vexaro
