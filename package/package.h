@@ -93,8 +93,8 @@ void DecodeDescriptorInto(const DescriptorBytes& descriptor, PackageInfo& info);
 const PackageKeyBytes& PackageKey();
 
 // The file the readers open: the running program file unless a test or a
-// tool points them elsewhere. An empty path restores the default. Also forgets
-// the package key, since it belongs to the previous file.
+// tool points them elsewhere. An empty path restores the default. The key
+// stays what the last successful ReadPackageDescriptor chose.
 void SetPackageFile(std::string path);
 
 // Reads, checks and unscrambles the descriptor at the end of the package

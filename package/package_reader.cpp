@@ -74,7 +74,6 @@ const PackageKeyBytes& PackageKey() { return State().key; }
 
 void SetPackageFile(std::string path) {
   State().fileOverride = std::move(path);
-  State().key = {};
 }
 
 bool ReadPackageDescriptor(std::span<std::uint8_t, kDescriptorSize> out) {
