@@ -1,0 +1,42 @@
+// Any bytes as the end of a program file: the reader must refuse or decode
+// them without reading outside the file or its buffers.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "package/package.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const std::string path =
+      (std::filesystem::temp_directory_path() / ("vexaro-package-fuzz-" + std::to_string(sizeof(void*)))).string();
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  }
+  vexaro::SetPackageFile(path);
+  vexaro::DescriptorBytes descriptor{};
+  if (!vexaro::ReadPackageDescriptor(descriptor)) return 0;
+  vexaro::PackageInfo info;
+  vexaro::DecodeDescriptorInto(descriptor, info);
+  vexaro::ImageBlockBytes internalBlock{}, externalBlock{};
+  if (!vexaro::ReadImageBlocks(internalBlock, externalBlock)) return 0;
+  auto in = vexaro::DecodeInternalBlock(internalBlock);
+  auto ex = vexaro::DecodeExternalBlock(externalBlock);
+  // Only lengths that fit the input can be satisfied; larger ones must fail
+  // before any buffer of that size is needed.
+  if (in.imageLength > size || ex.externalLength > size) {
+    std::vector<std::uint8_t> small(16), none;
+    if (vexaro::ReadImages(in.imageLength, ex.externalLength, small, none) && in.imageLength > 16) {
+      __builtin_trap();
+    }
+    return 0;
+  }
+  std::vector<std::uint8_t> internal(vexaro::RoundUpToWord(in.imageLength));
+  std::vector<std::uint8_t> external(vexaro::RoundUpToWord(ex.externalLength));
+  bool fits = std::uint64_t{740} + in.imageLength + ex.externalLength <= size;
+  if (vexaro::ReadImages(in.imageLength, ex.externalLength, internal, external) != fits) __builtin_trap();
+  return 0;
+}
