@@ -1,0 +1,15 @@
+// Line symbols shared by buttons, dialogs and the icon, each centred on a
+// point and scaled by a unit length so one drawing serves every size.
+#pragma once
+
+#include "tools/skin-gen/shapes.h"
+
+namespace vexaro::skin {
+
+// Arrow pointing up out of an open tray: "install onto the device".
+Shape UploadGlyph(double cx, double cy, double unit);
+Shape CheckGlyph(double cx, double cy, double unit);
+Shape CrossGlyph(double cx, double cy, double unit);
+Shape ExclamationGlyph(double cx, double cy, double unit);
+
+}  // namespace vexaro::skin
