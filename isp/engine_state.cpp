@@ -1,0 +1,29 @@
+// The engine's single state record and the key block setter.
+#include <cstring>
+
+#include "isp/engine.h"
+
+namespace vexaro::isp {
+
+IspEngine& Engine() {
+  static IspEngine engine;
+  return engine;
+}
+
+void ResetEngine() {
+  IspEngine& e = Engine();
+  for (hid::Handle h : {e.readHandle, e.writeHandle, e.queryHandle}) {
+    if (h != hid::kInvalidHandle) hid::Close(h);
+  }
+  e = IspEngine{};
+}
+
+int ISP_SetCrcKey(const std::uint8_t* key, std::uint16_t length) {
+  if (key == nullptr || length > kCrcKeySize) return 18;
+  IspEngine& e = Engine();
+  std::memcpy(e.crcKey.data(), key, length);
+  e.crcKeyLength = length;
+  return 0;
+}
+
+}  // namespace vexaro::isp

@@ -1,0 +1,68 @@
+/* The loader protocol engine's exported interface: the ISP_* functions that
+ * find the keyboard's loader, program and verify its flash and switch its
+ * mode. Plain C, undecorated names, 32-bit signed results. */
+#ifndef VEXARO_ISP_ISP_API_H
+#define VEXARO_ISP_ISP_API_H
+
+#include <stdint.h>
+
+#if defined(_WIN32) && defined(VEXARO_ISP_BUILD_SHARED)
+#define VEXARO_ISP_API __declspec(dllexport)
+#elif defined(_WIN32) && defined(VEXARO_ISP_IMPORT)
+#define VEXARO_ISP_API __declspec(dllimport)
+#elif defined(__GNUC__)
+#define VEXARO_ISP_API __attribute__((visibility("default")))
+#else
+#define VEXARO_ISP_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Result codes. ISP_CRCCheck, ISP_IsConnectedToDevice, ISP_SendUserCmd and
+ * ISP_GetUserResult return 1 for success instead; ISP_GetTransProgress and
+ * ISP_GetUserData return numbers. */
+#define ISP_OK 0
+#define ISP_FAILED 1
+#define ISP_DEVICE_NOT_FOUND 16
+#define ISP_INVALID_ARGUMENTS 18
+
+/* Connection */
+VEXARO_ISP_API int32_t ISP_IsConnectedToDevice(int32_t vendorId, int32_t productId, int32_t index);
+VEXARO_ISP_API int32_t ISP_CloseSerialPortConnect(void);
+VEXARO_ISP_API int32_t ISP_SetupSerialPortConnection(void);
+VEXARO_ISP_API int32_t ISP_SendAuthentication(void);
+
+/* Flash; ranges are inclusive at both ends */
+VEXARO_ISP_API int32_t ISP_ErasePage(int32_t start, int32_t end);
+VEXARO_ISP_API int32_t ISP_EraseMass(void);
+VEXARO_ISP_API int32_t ISP_BlankCheck(int32_t start, int32_t end);
+/* mode 1 programs, mode 0 verifies; data holds end - start + 1 bytes */
+VEXARO_ISP_API int32_t ISP_WriteProgramB(uint32_t start, uint32_t end, uint8_t mode,
+                                         const uint8_t* data);
+/* data has room for end - start + 1 bytes */
+VEXARO_ISP_API int32_t ISP_ReadData(uint32_t start, uint32_t end, uint8_t* data);
+VEXARO_ISP_API int32_t ISP_GetTransProgress(void);
+
+/* Device control */
+/* text has room for 12 bytes */
+VEXARO_ISP_API int32_t ISP_GetInformation(uint32_t type, char* text, int32_t* length);
+/* payload holds 52 bytes; returns 1 when the loader replied */
+VEXARO_ISP_API int32_t ISP_CRCCheck(int32_t unused1, int32_t unused2, uint16_t* value,
+                                    const uint8_t* payload);
+VEXARO_ISP_API int32_t ISP_ResetToIAP(int32_t useKey);
+VEXARO_ISP_API int32_t ISP_Reset(void);
+VEXARO_ISP_API int32_t ISP_Execute(void);
+VEXARO_ISP_API int32_t ISP_Exit(void);
+/* command holds 62 bytes */
+VEXARO_ISP_API int32_t ISP_SendUserCmd(const uint8_t* command);
+VEXARO_ISP_API int32_t ISP_GetUserResult(int32_t seconds);
+/* buffer has room for count rounded up to a multiple of 64 */
+VEXARO_ISP_API int32_t ISP_GetUserData(uint8_t* buffer, int32_t count);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VEXARO_ISP_ISP_API_H */

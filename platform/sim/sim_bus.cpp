@@ -1,0 +1,469 @@
+// The simulated bus: ports with device models, handles with their own input
+// queues, a timer thread for delayed device work, and device notifications.
+// One mutex guards the bus; device models and subscribers are always called
+// without it, so they may call back into the bus.
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "platform/hid/backend.h"
+#include "platform/sim/sim_bus.h"
+#include "platform/sys/sys.h"
+
+namespace vexaro::hid::sim {
+namespace {
+
+// The system keeps 32 reports per handle; the simulation keeps more, because a
+// zero-latency device produces its reports faster than any host reads them.
+constexpr std::size_t kInputQueueLimit = 4096;
+// Longest real-time wait in one go, so that a change of the clock's scale
+// during a wait is noticed soon.
+constexpr std::uint64_t kMaxRealWaitMs = 20;
+
+struct QueuedReport {
+  std::vector<std::uint8_t> bytes;
+  std::uint64_t availableAtMs = 0;
+};
+
+struct PortState {
+  DeviceDescriptor descriptor;
+  std::shared_ptr<Device> device;
+  std::uint64_t generation = 0;
+};
+
+struct HandleState {
+  int port = 0;
+  std::uint64_t generation = 0;
+  std::size_t collection = 0;
+  Access access = Access::kQuery;
+  std::string path;
+  std::deque<QueuedReport> queue;
+  int readersWaiting = 0;
+  std::uint64_t cancelCount = 0;
+};
+
+struct Subscriber {
+  DeviceEventCallback callback;
+  int running = 0;
+};
+
+struct Timer {
+  std::uint64_t dueMs;
+  std::uint64_t sequence;
+  std::function<void()> work;
+};
+
+bool CanRead(Access a) { return a == Access::kOverlappedRead || a == Access::kReadWrite; }
+bool CanWrite(Access a) { return a == Access::kWrite || a == Access::kReadWrite; }
+
+bool SameText(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+           return lower(x) == lower(y);
+         });
+}
+
+class SimBus final : public Backend, public Bus {
+ public:
+  ~SimBus() override {
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+      timers_.clear();
+    }
+    timerCv_.notify_all();
+    if (timerThread_.joinable()) timerThread_.join();
+  }
+
+  // ---- Bus -------------------------------------------------------------
+  int NewPort() override {
+    std::lock_guard lock(mutex_);
+    return ++lastPort_;
+  }
+
+  bool Plug(int port, DeviceDescriptor descriptor, std::shared_ptr<Device> device) override {
+    if (descriptor.collections.empty() || !device) return false;
+    std::vector<DeviceEvent> events;
+    {
+      std::lock_guard lock(mutex_);
+      if (ports_.count(port) != 0) return false;
+      PortState& state = ports_[port];
+      state.descriptor = std::move(descriptor);
+      state.device = std::move(device);
+      state.generation = ++lastGeneration_;
+      installPendingUntilMs_ = std::max(installPendingUntilMs_, sys::NowMs() + installTimeMs_);
+      for (std::size_t i = 0; i < state.descriptor.collections.size(); ++i) {
+        events.push_back({DeviceEventKind::kInterfaceArrival, PathOf(port, state, i), kInvalidHandle});
+      }
+    }
+    Dispatch(events);
+    return true;
+  }
+
+  bool Unplug(int port) override {
+    std::vector<DeviceEvent> events;
+    {
+      std::lock_guard lock(mutex_);
+      auto it = ports_.find(port);
+      if (it == ports_.end()) return false;
+      for (auto& [handle, state] : handles_) {
+        if (state.port == port && state.generation == it->second.generation) {
+          state.generation = 0;  // dead: every operation on it fails from now on
+          events.push_back({DeviceEventKind::kHandleRemoval, state.path, handle});
+        }
+      }
+      for (std::size_t i = 0; i < it->second.descriptor.collections.size(); ++i) {
+        events.push_back({DeviceEventKind::kInterfaceRemoval, PathOf(port, it->second, i), kInvalidHandle});
+      }
+      ports_.erase(it);
+    }
+    readCv_.notify_all();
+    Dispatch(events);
+    return true;
+  }
+
+  bool IsPlugged(int port) override {
+    std::lock_guard lock(mutex_);
+    return ports_.count(port) != 0;
+  }
+
+  void PushInputReport(int port, std::size_t collection, const std::uint8_t* data,
+                       std::size_t length, std::uint64_t availableAtMs) override {
+    {
+      std::lock_guard lock(mutex_);
+      auto it = ports_.find(port);
+      if (it == ports_.end()) return;
+      for (auto& [handle, state] : handles_) {
+        if (state.port != port || state.generation != it->second.generation ||
+            state.collection != collection || !CanRead(state.access)) {
+          continue;
+        }
+        if (state.queue.size() >= kInputQueueLimit) state.queue.pop_front();
+        state.queue.push_back({std::vector<std::uint8_t>(data, data + length), availableAtMs});
+      }
+    }
+    readCv_.notify_all();
+  }
+
+  void After(std::uint32_t delayMs, std::function<void()> work) override {
+    {
+      std::lock_guard lock(mutex_);
+      if (stopping_) return;
+      timers_.push_back({sys::NowMs() + delayMs, ++lastTimer_, std::move(work)});
+      if (!timerThread_.joinable()) timerThread_ = std::thread([this] { RunTimers(); });
+    }
+    timerCv_.notify_all();
+  }
+
+  void SetInstallTimeAfterPlug(std::uint32_t ms) override {
+    std::lock_guard lock(mutex_);
+    installTimeMs_ = ms;
+  }
+
+  void Suspend() override { Dispatch({{DeviceEventKind::kSuspend, {}, kInvalidHandle}}); }
+  void Resume() override { Dispatch({{DeviceEventKind::kResume, {}, kInvalidHandle}}); }
+
+  void Reset() override {
+    std::vector<int> ports;
+    {
+      std::lock_guard lock(mutex_);
+      timers_.clear();
+      installTimeMs_ = 0;
+      installPendingUntilMs_ = 0;
+      for (auto& [port, state] : ports_) ports.push_back(port);
+    }
+    for (int port : ports) Unplug(port);
+  }
+
+  // ---- Backend ---------------------------------------------------------
+  std::vector<std::string> EnumerateInterfaces() override {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> paths;
+    for (auto& [port, state] : ports_) {
+      for (std::size_t i = 0; i < state.descriptor.collections.size(); ++i) {
+        paths.push_back(PathOf(port, state, i));
+      }
+    }
+    return paths;
+  }
+
+  Handle Open(const std::string& path, Access access) override {
+    std::lock_guard lock(mutex_);
+    for (auto& [port, state] : ports_) {
+      for (std::size_t i = 0; i < state.descriptor.collections.size(); ++i) {
+        std::string candidate = PathOf(port, state, i);
+        if (!SameText(candidate, path)) continue;
+        Handle handle = ++lastHandle_;
+        HandleState& h = handles_[handle];
+        h.port = port;
+        h.generation = state.generation;
+        h.collection = i;
+        h.access = access;
+        h.path = std::move(candidate);
+        return handle;
+      }
+    }
+    return kInvalidHandle;
+  }
+
+  bool Close(Handle handle) override {
+    {
+      std::lock_guard lock(mutex_);
+      if (handles_.erase(handle) == 0) return false;
+    }
+    readCv_.notify_all();
+    return true;
+  }
+
+  bool GetAttributes(Handle handle, Attributes& attributes) override {
+    std::lock_guard lock(mutex_);
+    const PortState* port = LivePort(handle);
+    if (port == nullptr) return false;
+    attributes = port->descriptor.attributes;
+    return true;
+  }
+
+  bool GetCaps(Handle handle, Caps& caps) override {
+    std::lock_guard lock(mutex_);
+    const PortState* port = LivePort(handle);
+    if (port == nullptr) return false;
+    caps = port->descriptor.collections[handles_.at(handle).collection];
+    return true;
+  }
+
+  bool WriteReport(Handle handle, const std::uint8_t* data, std::size_t length) override {
+    std::shared_ptr<Device> device;
+    int port = 0;
+    std::size_t collection = 0;
+    {
+      std::lock_guard lock(mutex_);
+      const PortState* state = LivePort(handle);
+      if (state == nullptr || data == nullptr) return false;
+      const HandleState& h = handles_.at(handle);
+      const Caps& caps = state->descriptor.collections[h.collection];
+      if (!CanWrite(h.access) || caps.outputReportByteLength == 0 ||
+          length != caps.outputReportByteLength) {
+        return false;
+      }
+      device = state->device;
+      port = h.port;
+      collection = h.collection;
+    }
+    return device->OnOutputReport(port, collection, data, length);
+  }
+
+  bool GetInputReport(Handle handle, std::uint8_t* data, std::size_t length) override {
+    std::shared_ptr<Device> device;
+    int port = 0;
+    std::size_t collection = 0;
+    {
+      std::lock_guard lock(mutex_);
+      const PortState* state = LivePort(handle);
+      if (state == nullptr || data == nullptr) return false;
+      const HandleState& h = handles_.at(handle);
+      const Caps& caps = state->descriptor.collections[h.collection];
+      if (!CanRead(h.access) || caps.inputReportByteLength == 0 ||
+          length < caps.inputReportByteLength) {
+        return false;
+      }
+      device = state->device;
+      port = h.port;
+      collection = h.collection;
+      length = caps.inputReportByteLength;
+    }
+    return device->OnGetInputReport(port, collection, data, length);
+  }
+
+  ReadResult ReadInputReport(Handle handle, std::uint8_t* data, std::size_t length,
+                             std::uint32_t timeoutMs, std::size_t* bytesRead) override {
+    if (bytesRead != nullptr) *bytesRead = 0;
+    const std::uint64_t start = sys::NowMs();
+    std::unique_lock lock(mutex_);
+    auto it = handles_.find(handle);
+    if (it == handles_.end() || !CanRead(it->second.access) || data == nullptr) {
+      return ReadResult::kFailed;
+    }
+    const std::uint64_t cancelAtStart = it->second.cancelCount;
+    ++it->second.readersWaiting;
+    for (;;) {
+      it = handles_.find(handle);
+      if (it == handles_.end()) return ReadResult::kFailed;  // closed under us
+      HandleState& h = it->second;
+      const std::uint64_t now = sys::NowMs();
+      ReadResult result = ReadResult::kOk;
+      bool done = true;
+      if (h.generation == 0) {
+        result = ReadResult::kFailed;
+      } else if (h.cancelCount != cancelAtStart) {
+        result = ReadResult::kCancelled;
+      } else if (!h.queue.empty() && h.queue.front().availableAtMs <= now) {
+        const auto& bytes = h.queue.front().bytes;
+        std::size_t n = std::min(length, bytes.size());
+        std::memcpy(data, bytes.data(), n);
+        if (bytesRead != nullptr) *bytesRead = n;
+        h.queue.pop_front();
+      } else if (timeoutMs != kNoTimeLimit && now - start >= timeoutMs) {
+        result = ReadResult::kTimedOut;
+      } else {
+        done = false;
+      }
+      if (done) {
+        --h.readersWaiting;
+        return result;
+      }
+      std::uint64_t wakeMs = timeoutMs == kNoTimeLimit ? now + 1000 : start + timeoutMs;
+      if (!h.queue.empty()) wakeMs = std::min(wakeMs, h.queue.front().availableAtMs);
+      WaitReal(lock, readCv_, wakeMs > now ? wakeMs - now : 0);
+    }
+  }
+
+  bool CancelIo(Handle handle) override {
+    {
+      std::lock_guard lock(mutex_);
+      auto it = handles_.find(handle);
+      if (it == handles_.end()) return false;
+      if (it->second.readersWaiting > 0) ++it->second.cancelCount;
+    }
+    readCv_.notify_all();
+    return true;
+  }
+
+  bool IsInstallPending() override {
+    std::lock_guard lock(mutex_);
+    return sys::NowMs() < installPendingUntilMs_;
+  }
+
+  bool WaitNoPendingInstall(std::uint32_t timeoutMs) override {
+    const std::uint64_t deadline = sys::NowMs() + timeoutMs;
+    for (;;) {
+      std::uint64_t until;
+      {
+        std::lock_guard lock(mutex_);
+        until = installPendingUntilMs_;
+      }
+      const std::uint64_t now = sys::NowMs();
+      if (now >= until) return true;
+      if (now >= deadline) return false;
+      sys::SleepMs(static_cast<std::uint32_t>(std::min<std::uint64_t>({until, deadline}) - now));
+    }
+  }
+
+  SubscriptionId Subscribe(DeviceEventCallback callback) override {
+    std::lock_guard lock(mutex_);
+    SubscriptionId id = ++lastSubscription_;
+    subscribers_[id] = std::make_shared<Subscriber>(Subscriber{std::move(callback), 0});
+    return id;
+  }
+
+  void Unsubscribe(SubscriptionId id) override {
+    std::unique_lock lock(mutex_);
+    auto it = subscribers_.find(id);
+    if (it == subscribers_.end()) return;
+    std::shared_ptr<Subscriber> sub = it->second;
+    subscribers_.erase(it);
+    subscriberCv_.wait(lock, [&] { return sub->running == 0; });
+  }
+
+ private:
+  static std::string PathOf(int port, const PortState& state, std::size_t collection) {
+    return InterfacePath(port, state.descriptor.attributes, collection,
+                         state.descriptor.collections.size());
+  }
+
+  // The port of a handle whose device is still the one it was opened on.
+  const PortState* LivePort(Handle handle) const {
+    auto h = handles_.find(handle);
+    if (h == handles_.end() || h->second.generation == 0) return nullptr;
+    auto p = ports_.find(h->second.port);
+    if (p == ports_.end() || p->second.generation != h->second.generation) return nullptr;
+    return &p->second;
+  }
+
+  static void WaitReal(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
+                       std::uint64_t programMs) {
+    auto real = sys::RealDuration(programMs);
+    auto cap = std::chrono::milliseconds(kMaxRealWaitMs);
+    cv.wait_for(lock, std::min<std::chrono::nanoseconds>(real, cap));
+  }
+
+  void Dispatch(const std::vector<DeviceEvent>& events) {
+    if (events.empty()) return;
+    std::vector<std::shared_ptr<Subscriber>> subs;
+    {
+      std::lock_guard lock(mutex_);
+      for (auto& [id, sub] : subscribers_) {
+        ++sub->running;
+        subs.push_back(sub);
+      }
+    }
+    for (auto& sub : subs) {
+      for (const DeviceEvent& event : events) sub->callback(event);
+    }
+    {
+      std::lock_guard lock(mutex_);
+      for (auto& sub : subs) --sub->running;
+    }
+    subscriberCv_.notify_all();
+  }
+
+  void RunTimers() {
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+      if (timers_.empty()) {
+        timerCv_.wait(lock);
+        continue;
+      }
+      auto next = std::min_element(timers_.begin(), timers_.end(), [](const Timer& a, const Timer& b) {
+        return a.dueMs != b.dueMs ? a.dueMs < b.dueMs : a.sequence < b.sequence;
+      });
+      const std::uint64_t now = sys::NowMs();
+      if (next->dueMs > now) {
+        WaitReal(lock, timerCv_, next->dueMs - now);
+        continue;
+      }
+      std::function<void()> work = std::move(next->work);
+      timers_.erase(next);
+      lock.unlock();
+      work();
+      lock.lock();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable readCv_;
+  std::condition_variable timerCv_;
+  std::condition_variable subscriberCv_;
+  std::map<int, PortState> ports_;
+  std::map<Handle, HandleState> handles_;
+  std::map<SubscriptionId, std::shared_ptr<Subscriber>> subscribers_;
+  std::vector<Timer> timers_;
+  std::thread timerThread_;
+  bool stopping_ = false;
+  int lastPort_ = 0;
+  Handle lastHandle_ = 0;
+  std::uint64_t lastGeneration_ = 0;
+  std::uint64_t lastTimer_ = 0;
+  SubscriptionId lastSubscription_ = 0;
+  std::uint32_t installTimeMs_ = 0;
+  std::uint64_t installPendingUntilMs_ = 0;
+};
+
+SimBus& TheSimBus() {
+  static SimBus bus;
+  return bus;
+}
+
+}  // namespace
+
+Bus& TheBus() { return TheSimBus(); }
+
+}  // namespace vexaro::hid::sim
+
+namespace vexaro::hid {
+Backend& SimulatedBackend() { return sim::TheSimBus(); }
+}  // namespace vexaro::hid

@@ -1,0 +1,25 @@
+// Paths of simulated interfaces. They follow the shape of Windows HID device
+// paths, so code that looks for "vid_xxxx&pid_xxxx" in a path works unchanged.
+#include <cstdio>
+
+#include "platform/sim/sim_bus.h"
+
+namespace vexaro::hid::sim {
+
+std::string InterfacePath(int port, const Attributes& attributes, std::size_t collection,
+                          std::size_t collectionCount) {
+  char text[128];
+  if (collectionCount > 1) {
+    std::snprintf(text, sizeof text,
+                  "\\\\?\\hid#vid_%04x&pid_%04x&col%02u#sim&%d#{4d1e55b2-f16f-11cf-88cb-001111000030}",
+                  attributes.vendorId, attributes.productId,
+                  static_cast<unsigned>(collection + 1), port);
+  } else {
+    std::snprintf(text, sizeof text,
+                  "\\\\?\\hid#vid_%04x&pid_%04x#sim&%d#{4d1e55b2-f16f-11cf-88cb-001111000030}",
+                  attributes.vendorId, attributes.productId, port);
+  }
+  return text;
+}
+
+}  // namespace vexaro::hid::sim

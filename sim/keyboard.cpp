@@ -1,0 +1,330 @@
+// The simulated keyboard as a device on the bus: its collections in each
+// mode, the timing of its replies, fault injection on writes and statuses,
+// restarts with re-enumeration, and its state file.
+#include "sim/keyboard.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/sys/sys.h"
+#include "sim/state_file.h"
+
+namespace vexaro::sim {
+namespace {
+
+constexpr std::size_t kProtocolReportBytes = 65;
+
+hid::Caps VendorCollection() {
+  hid::Caps caps;
+  caps.usagePage = 0xFF00;
+  caps.usage = 0x01;
+  caps.inputReportByteLength = kProtocolReportBytes;
+  caps.outputReportByteLength = kProtocolReportBytes;
+  for (hid::ReportKind kind : {hid::ReportKind::kInput, hid::ReportKind::kOutput}) {
+    hid::ItemCaps item;
+    item.kind = kind;
+    item.usagePage = 0xFF00;
+    item.usageMin = item.usageMax = 0x01;
+    item.bitSize = 8;
+    item.reportCount = 64;
+    caps.items.push_back(item);
+  }
+  return caps;
+}
+
+hid::Caps BootKeyboardCollection() {
+  hid::Caps caps;
+  caps.usagePage = 0x01;
+  caps.usage = 0x06;
+  caps.inputReportByteLength = 9;
+  caps.outputReportByteLength = 2;
+  hid::ItemCaps modifiers{hid::ReportKind::kInput, true, 0, 0x07, 0, true, 0xE0, 0xE7, 1, 8};
+  hid::ItemCaps keys{hid::ReportKind::kInput, true, 0, 0x07, 0, true, 0x00, 0xFF, 8, 6};
+  hid::ItemCaps leds{hid::ReportKind::kOutput, true, 0, 0x08, 0, true, 0x01, 0x05, 1, 5};
+  caps.items = {modifiers, keys, leds};
+  return caps;
+}
+
+}  // namespace
+
+std::shared_ptr<SimKeyboard> SimKeyboard::Create(KeyboardConfig config, std::string& error) {
+  if (config.pageSize == 0 || config.flashSize == 0 || config.flashSize % config.pageSize != 0 ||
+      config.flashSize > 16u * 1024 * 1024) {
+    error = "keyboard: flash size must be a whole number of pages, at most 16 MiB";
+    return nullptr;
+  }
+  if (config.userStart % config.pageSize != 0 || config.userStart + 4 > config.flashSize) {
+    error = "keyboard: user area start must be page-aligned and inside the flash";
+    return nullptr;
+  }
+  if (config.crcKey.size() > 64 || config.versionRecordAddress >= config.flashSize) {
+    error = "keyboard: key block above 64 bytes or version record outside the flash";
+    return nullptr;
+  }
+  std::shared_ptr<SimKeyboard> keyboard(new SimKeyboard(std::move(config)));
+  const KeyboardConfig& c = keyboard->config_;
+  if (!c.stateFile.empty()) {
+    SavedState state;
+    bool exists = false;
+    if (!LoadStateFile(c.stateFile, c.flashSize, state, exists, error)) return nullptr;
+    if (exists) {
+      std::memcpy(keyboard->flash_.MutableData(), state.flash.data(), state.flash.size());
+      keyboard->mode_ = state.inLoader ? Mode::kLoader : Mode::kApplication;
+    }
+  }
+  if (!c.traceFile.empty() && !keyboard->trace_.Open(c.traceFile)) {
+    error = c.traceFile + ": trace file cannot be created";
+    return nullptr;
+  }
+  // Without an application the keyboard can only start its loader.
+  if (keyboard->mode_ == Mode::kApplication && !keyboard->HasApplication()) keyboard->mode_ = Mode::kLoader;
+  return keyboard;
+}
+
+SimKeyboard::SimKeyboard(KeyboardConfig config)
+    : config_(std::move(config)),
+      port_(hid::sim::TheBus().NewPort()),
+      flash_(config_.flashSize, config_.pageSize),
+      mode_(config_.initialMode) {}
+
+SimKeyboard::~SimKeyboard() {
+  std::string error;
+  if (!config_.stateFile.empty() && !SaveState(error)) sys::DebugOutput("sim: " + error + "\n");
+}
+
+hid::sim::DeviceDescriptor SimKeyboard::DescriptorFor(Mode mode) const {
+  hid::sim::DeviceDescriptor d;
+  if (mode == Mode::kLoader) {
+    d.attributes = {config_.iapVendorId, config_.iapProductId, config_.iapVersion};
+    d.collections = {VendorCollection()};
+  } else {
+    d.attributes = {config_.apVendorId, config_.apProductId, config_.apVersion};
+    d.collections = {BootKeyboardCollection(), VendorCollection()};
+  }
+  return d;
+}
+
+std::size_t SimKeyboard::ProtocolCollection() const { return mode_ == Mode::kLoader ? 0 : 1; }
+
+bool SimKeyboard::PlugIn() {
+  hid::sim::DeviceDescriptor descriptor;
+  {
+    std::lock_guard lock(mutex_);
+    if (plugged_ || gone_) return false;
+    plugged_ = true;
+    ++plugGeneration_;
+    statuses_.clear();
+    descriptor = DescriptorFor(mode_);
+    trace_.Event(mode_ == Mode::kLoader ? "plug loader" : "plug application");
+  }
+  return hid::sim::TheBus().Plug(port_, std::move(descriptor), shared_from_this());
+}
+
+void SimKeyboard::Unplug() {
+  {
+    std::lock_guard lock(mutex_);
+    plugged_ = false;
+    ++plugGeneration_;
+    trace_.Event("unplug");
+  }
+  hid::sim::TheBus().Unplug(port_);
+}
+
+bool SimKeyboard::IsPlugged() const {
+  std::lock_guard lock(mutex_);
+  return plugged_;
+}
+
+Mode SimKeyboard::CurrentMode() const {
+  std::lock_guard lock(mutex_);
+  return mode_;
+}
+
+std::vector<std::uint8_t> SimKeyboard::ReadFlash(std::uint32_t address, std::uint32_t count) const {
+  std::lock_guard lock(mutex_);
+  if (count == 0 || !flash_.Contains(address, static_cast<std::uint64_t>(address) + count - 1)) return {};
+  return std::vector<std::uint8_t>(flash_.Data() + address, flash_.Data() + address + count);
+}
+
+bool SimKeyboard::WriteFlash(std::uint32_t address, const std::vector<std::uint8_t>& bytes) {
+  std::lock_guard lock(mutex_);
+  if (bytes.empty() || !flash_.Contains(address, static_cast<std::uint64_t>(address) + bytes.size() - 1)) {
+    return false;
+  }
+  std::memcpy(flash_.MutableData() + address, bytes.data(), bytes.size());
+  return true;
+}
+
+bool SimKeyboard::InstallFirmware(const std::vector<std::uint8_t>& image, std::string_view version) {
+  std::vector<std::uint8_t> record(4 + version.size());
+  const auto n = static_cast<std::uint32_t>(version.size());
+  for (int i = 0; i < 4; ++i) record[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(n >> (8 * i));
+  std::memcpy(record.data() + 4, version.data(), version.size());
+  if (!WriteFlash(config_.userStart, image) || !WriteFlash(config_.versionRecordAddress, record)) return false;
+  std::lock_guard lock(mutex_);
+  if (!plugged_) mode_ = Mode::kApplication;
+  return true;
+}
+
+bool SimKeyboard::SaveState(std::string& error) const {
+  SavedState state;
+  {
+    std::lock_guard lock(mutex_);
+    state.inLoader = mode_ == Mode::kLoader;
+    state.flash.assign(flash_.Data(), flash_.Data() + flash_.Size());
+  }
+  return SaveStateFile(config_.stateFile, state, error);
+}
+
+bool SimKeyboard::OnOutputReport(int port, std::size_t collection, const std::uint8_t* data,
+                                 std::size_t length) {
+  After action = After::kNothing;
+  {
+    std::lock_guard lock(mutex_);
+    if (!plugged_ || port != port_) return false;
+    const std::uint64_t now = sys::NowMs();
+    ++writes_;
+    trace_.Report("OUT", collection, data, length, now);
+    if (config_.faults.failWrite == writes_) {
+      trace_.Event("fault write-failed");
+      return false;
+    }
+    if (collection == ProtocolCollection() && length >= kProtocolReportBytes) {
+      busyUntilMs_ = std::max(busyUntilMs_, now + Scaled(config_.timing.frameMs));
+      action = mode_ == Mode::kLoader ? LoaderReport(data) : ApplicationReport(data);
+    }
+    if (config_.faults.vanishAfter != 0 && writes_ >= config_.faults.vanishAfter) {
+      trace_.Event("fault vanish");
+      action = After::kVanish;
+    }
+  }
+  sys::SleepMs(Scaled(config_.timing.frameMs));
+  Carry(action);
+  return true;
+}
+
+bool SimKeyboard::OnGetInputReport(int port, std::size_t collection, std::uint8_t* data,
+                                   std::size_t length) {
+  sys::SleepMs(Scaled(config_.timing.getReportMs));
+  std::lock_guard lock(mutex_);
+  if (!plugged_ || port != port_ || collection != ProtocolCollection()) return false;
+  if (!TakeStatus(data, length)) {
+    trace_.Refused(collection);
+    return false;
+  }
+  trace_.Report("GET", collection, data, length, sys::NowMs());
+  return true;
+}
+
+// ---- Replies --------------------------------------------------------------
+
+void SimKeyboard::Busy(std::uint32_t ms) {
+  busyUntilMs_ = std::max(busyUntilMs_, sys::NowMs()) + Scaled(ms);
+}
+
+void SimKeyboard::QueueStatus(char character) {
+  ++statusesQueued_;
+  if (config_.faults.dropStatus == statusesQueued_) {
+    trace_.Event("fault status-dropped");
+    return;
+  }
+  if (config_.faults.corruptStatus == statusesQueued_) {
+    trace_.Event("fault status-corrupted");
+    character = '?';
+  }
+  statuses_.push_back({{}, character, busyUntilMs_});
+}
+
+void SimKeyboard::QueueStatusReport(std::vector<std::uint8_t> report) {
+  ++statusesQueued_;
+  if (config_.faults.dropStatus == statusesQueued_) {
+    trace_.Event("fault status-dropped");
+    return;
+  }
+  if (config_.faults.corruptStatus == statusesQueued_) {
+    trace_.Event("fault status-corrupted");
+    std::fill(report.begin() + 1, report.end(), std::uint8_t{'?'});
+  }
+  statuses_.push_back({std::move(report), 0, busyUntilMs_});
+}
+
+void SimKeyboard::QueueDataReport(const std::uint8_t* bytes64) {
+  std::uint8_t report[kProtocolReportBytes] = {};
+  std::memcpy(report + 1, bytes64, kProtocolReportBytes - 1);
+  const std::uint64_t at = std::max({sys::NowMs(), busyUntilMs_, nextInFrameMs_});
+  nextInFrameMs_ = at + Scaled(config_.timing.frameMs);
+  trace_.Report("IN", ProtocolCollection(), report, sizeof report, at);
+  hid::sim::TheBus().PushInputReport(port_, ProtocolCollection(), report, sizeof report, at);
+}
+
+// One GET_REPORT: a whole queued report, or as many queued status characters
+// as fit, all of which must be ready.
+bool SimKeyboard::TakeStatus(std::uint8_t* data, std::size_t length) {
+  const std::uint64_t now = sys::NowMs();
+  if (statuses_.empty() || statuses_.front().readyAtMs > now || length < 2) return false;
+  std::memset(data + 1, 0, length - 1);
+  if (!statuses_.front().raw.empty()) {
+    const auto& raw = statuses_.front().raw;
+    std::memcpy(data + 1, raw.data() + 1, std::min(length, raw.size()) - 1);
+    statuses_.pop_front();
+    return true;
+  }
+  std::size_t at = 1;
+  while (at < length && !statuses_.empty() && statuses_.front().raw.empty() &&
+         statuses_.front().readyAtMs <= now) {
+    data[at++] = static_cast<std::uint8_t>(statuses_.front().character);
+    statuses_.pop_front();
+  }
+  return true;
+}
+
+// ---- Restarts ---------------------------------------------------------------
+
+void SimKeyboard::Carry(After action) {
+  if (action == After::kNothing) return;
+  Mode next = Mode::kLoader;
+  std::uint64_t generation = 0;
+  std::uint32_t delay = 0;
+  {
+    std::lock_guard lock(mutex_);
+    if (!plugged_) return;
+    plugged_ = false;
+    generation = ++plugGeneration_;
+    if (action == After::kVanish) {
+      gone_ = true;
+    } else {
+      next = action == After::kStartApplication ? Mode::kApplication : Mode::kLoader;
+      mode_ = next;
+      trace_.Event(next == Mode::kLoader ? "restart loader" : "restart application");
+    }
+    delay = Scaled(config_.timing.reEnumerationMs);
+  }
+  hid::sim::TheBus().Unplug(port_);
+  std::string error;
+  if (!config_.stateFile.empty() && !SaveState(error)) sys::DebugOutput("sim: " + error + "\n");
+  if (action == After::kVanish) return;
+  if (delay == 0) {
+    Replug(next, generation);
+    return;
+  }
+  std::weak_ptr<SimKeyboard> weak = weak_from_this();
+  hid::sim::TheBus().After(delay, [weak, next, generation] {
+    if (auto keyboard = weak.lock()) keyboard->Replug(next, generation);
+  });
+}
+
+void SimKeyboard::Replug(Mode mode, std::uint64_t generation) {
+  hid::sim::DeviceDescriptor descriptor;
+  {
+    std::lock_guard lock(mutex_);
+    if (gone_ || plugged_ || generation != plugGeneration_) return;
+    plugged_ = true;
+    mode_ = mode;
+    statuses_.clear();
+    descriptor = DescriptorFor(mode);
+    trace_.Event(mode == Mode::kLoader ? "plug loader" : "plug application");
+  }
+  hid::sim::TheBus().Plug(port_, std::move(descriptor), shared_from_this());
+}
+
+}  // namespace vexaro::sim

@@ -1,0 +1,91 @@
+#include "tests/isp/scripted_device.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vexaro::isp::testing {
+
+std::uint16_t ExpectedChecksum(const Report& r, bool keyed) {
+  Report body(r.begin() + 1, r.begin() + 65);
+  body[2] = body[3] = 0;
+  std::uint16_t crc = IspCrc16(0, body.data(), body.size());
+  if (keyed) crc = IspCrc16(crc, Engine().crcKey.data(), Engine().crcKeyLength);
+  return crc;
+}
+
+bool ScriptedDevice::IsProbe(const Report& r) {
+  const std::uint16_t stored = static_cast<std::uint16_t>(r[3] | r[4] << 8);
+  return r[1] >= 6 && stored != ExpectedChecksum(r, true) && stored != ExpectedChecksum(r, false);
+}
+
+std::shared_ptr<ScriptedDevice> ScriptedDevice::Plug(std::uint16_t vid, std::uint16_t pid) {
+  auto device = std::make_shared<ScriptedDevice>();
+  hid::sim::DeviceDescriptor d;
+  d.attributes = {vid, pid, 0x0100};
+  hid::Caps caps;
+  caps.usagePage = 0xFF00;
+  caps.usage = 1;
+  caps.inputReportByteLength = 65;
+  caps.outputReportByteLength = 65;
+  d.collections = {caps};
+  device->port = hid::sim::TheBus().NewPort();
+  hid::sim::TheBus().Plug(device->port, d, device);
+  return device;
+}
+
+void ScriptedDevice::QueueRaw(const Report& bytes) {
+  std::lock_guard lock(mutex_);
+  statuses_.push_back(bytes);
+}
+
+void ScriptedDevice::PushData(const Report& bytes64) {
+  Report report(65, 0);
+  std::copy_n(bytes64.begin(), std::min<std::size_t>(64, bytes64.size()), report.begin() + 1);
+  hid::sim::TheBus().PushInputReport(port, 0, report.data(), report.size(), 0);
+}
+
+std::vector<Report> ScriptedDevice::Writes() const {
+  std::lock_guard lock(mutex_);
+  return writes_;
+}
+
+std::vector<Report> ScriptedDevice::Commands() const {
+  std::vector<Report> commands;
+  for (const Report& r : Writes()) {
+    if (!IsProbe(r)) commands.push_back(r);
+  }
+  return commands;
+}
+
+int ScriptedDevice::SuccessfulGets() const {
+  std::lock_guard lock(mutex_);
+  return gets_;
+}
+
+bool ScriptedDevice::OnOutputReport(int, std::size_t, const std::uint8_t* data, std::size_t length) {
+  Report r(data, data + length);
+  {
+    std::lock_guard lock(mutex_);
+    writes_.push_back(r);
+    if (static_cast<int>(writes_.size()) == failWriteNumber) return false;
+  }
+  if (IsProbe(r)) {
+    if (!probeAnswer.empty()) QueueStatus(probeAnswer);
+  } else {
+    onCommand(r, *this);
+  }
+  return true;
+}
+
+bool ScriptedDevice::OnGetInputReport(int, std::size_t, std::uint8_t* data, std::size_t length) {
+  std::lock_guard lock(mutex_);
+  if (statuses_.empty()) return false;
+  std::memset(data + 1, 0, length - 1);
+  const Report& s = statuses_.front();
+  std::copy_n(s.begin(), std::min(s.size(), length - 1), data + 1);
+  statuses_.pop_front();
+  ++gets_;
+  return true;
+}
+
+}  // namespace vexaro::isp::testing
