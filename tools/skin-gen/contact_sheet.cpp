@@ -11,7 +11,7 @@ namespace vexaro::skin {
 namespace {
 
 constexpr int kSheetWidth = 1512;
-constexpr int kSheetHeight = 1010;
+constexpr int kSheetHeight = 990;
 constexpr int kMargin = 24;
 
 enum StateRow { kNormal = 0, kHover = 1, kPressed = 2, kDisabled = 3 };
@@ -121,14 +121,14 @@ bool DrawContactSheet(const SkinPictures& p, const std::string& fontDir, Canvas&
   y += 2 * kResultHeight + 60;
   sheet.Heading(kMargin, y - 16, "Files: state strips (normal, hover, pressed, disabled) and masks, magnified");
   sheet.Place(Magnify(StripStatesSideBySide(p.updateStrip), 2), kMargin, y, "133 update button, 2x");
-  sheet.Place(Magnify(p.updateMask, 2), kMargin + 540, y, "135 mask, 2x");
-  sheet.Place(Magnify(StripStatesSideBySide(p.closeStrip), 4), kMargin + 700, y, "132 close button, 4x");
-  sheet.Place(Magnify(p.closeMask, 4), kMargin + 1080, y, "142 mask, 4x");
+  sheet.Place(Magnify(p.updateMask, 2), kMargin + 556, y, "135 mask, 2x");
+  sheet.Place(Magnify(StripStatesSideBySide(p.closeStrip), 3), kMargin + 700, y, "132 close button, 3x");
+  sheet.Place(Magnify(p.closeMask, 3), kMargin + 1075, y, "142 mask, 3x");
   for (const Canvas& icon : p.icon) {
     if (icon.Width() > 64) sheet.Place(icon, kMargin + 1210, y, "129: " + std::to_string(icon.Width()));
   }
-  sheet.Place(p.progressBack, kMargin + 700, y + 110, "137 progress back");
-  sheet.Place(p.progressFill, kMargin + 700, y + 150, "138 progress fill");
+  sheet.Place(p.progressBack, kMargin + 700, y + 100, "137 progress back");
+  sheet.Place(p.progressFill, kMargin + 700, y + 145, "138 progress fill");
   out = sheet.Picture();
   return true;
 }
