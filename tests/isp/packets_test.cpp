@@ -95,11 +95,11 @@ TEST_F(EngineTest, FillerIsNeverZeroAndProbeCommandNeverBelowSix) {
 
 TEST_F(EngineTest, ProbeMustBeAnsweredWithExactlyF) {
   auto device = PlugLoader();
-  device->probeAnswer = std::string("\0F\0", 3);
+  device->SetProbeAnswer(std::string("\0F\0", 3));
   EXPECT_EQ(ISP_EraseMass(), ISP_OK);  // zero bytes are skipped
-  device->probeAnswer = "FO";
+  device->SetProbeAnswer("FO");
   EXPECT_EQ(ISP_EraseMass(), ISP_FAILED);
-  device->probeAnswer = "O";
+  device->SetProbeAnswer("O");
   EXPECT_EQ(ISP_EraseMass(), ISP_FAILED);
   EXPECT_EQ(device->Commands().size(), 1u);  // failed probes send no command
 }

@@ -44,6 +44,11 @@ void ScriptedDevice::PushData(const Report& bytes64) {
   hid::sim::TheBus().PushInputReport(port, 0, report.data(), report.size(), 0);
 }
 
+void ScriptedDevice::SetProbeAnswer(std::string text) {
+  std::lock_guard lock(mutex_);
+  probeAnswer_ = std::move(text);
+}
+
 std::vector<Report> ScriptedDevice::Writes() const {
   std::lock_guard lock(mutex_);
   return writes_;
@@ -70,7 +75,12 @@ bool ScriptedDevice::OnOutputReport(int, std::size_t, const std::uint8_t* data, 
     if (static_cast<int>(writes_.size()) == failWriteNumber) return false;
   }
   if (IsProbe(r)) {
-    if (!probeAnswer.empty()) QueueStatus(probeAnswer);
+    std::string answer;
+    {
+      std::lock_guard lock(mutex_);
+      answer = probeAnswer_;
+    }
+    if (!answer.empty()) QueueStatus(answer);
   } else {
     onCommand(r, *this);
   }

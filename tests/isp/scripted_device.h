@@ -23,7 +23,8 @@ class ScriptedDevice final : public hid::sim::Device {
   // Reacts to one command report (not the probe); default: status "O".
   std::function<void(const Report&, ScriptedDevice&)> onCommand =
       [](const Report&, ScriptedDevice& d) { d.QueueStatus("O"); };
-  std::string probeAnswer = "F";  // empty: the probe is never answered
+  // Status given to each probe; empty: the probe is never answered.
+  void SetProbeAnswer(std::string text);
   int failWriteNumber = 0;        // the Nth write (counting from 1) fails
 
   // Plugs a device with these ids (one 65-byte vendor collection) in a new port.
@@ -51,6 +52,7 @@ class ScriptedDevice final : public hid::sim::Device {
   std::vector<Report> writes_;
   std::deque<Report> statuses_;
   int gets_ = 0;
+  std::string probeAnswer_ = "F";
 };
 
 // Checksum of a command report as the engine must have computed it.

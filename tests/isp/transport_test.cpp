@@ -36,7 +36,7 @@ TEST_F(EngineTest, ConnectionFunctionsWithoutDevice) {
 TEST_F(EngineTest, UnansweredProbeFailsAfterThirtyToThirtyOneSeconds) {
   sys::SetClockScale(500);
   auto device = PlugLoader();
-  device->probeAnswer.clear();
+  device->SetProbeAnswer("");
   const std::uint64_t start = sys::NowMs();
   EXPECT_EQ(ISP_EraseMass(), ISP_FAILED);
   const std::uint64_t elapsed = sys::NowMs() - start;
