@@ -36,13 +36,11 @@ Canvas MaskOf(const Shape& shape, int width, int height) {
   return mask;
 }
 
-void DrawUpdateState(Canvas& canvas, State state, const Fonts& fonts) {
-  Shape disc = UpdateDisc();
-  const double c = kDiscCentre;
-  const double top = c - kDiscRadius;
-  const double bottom = c + kDiscRadius;
-  Colour glyph = style::TextStrong();
-  double lift = 0;
+// The disc's body for a state: lighter when hovered, darker and sunk when pressed, grey when disabled.
+void FillUpdateDisc(Canvas& canvas, State state) {
+  const Shape disc = UpdateDisc();
+  const double top = kDiscCentre - kDiscRadius;
+  const double bottom = kDiscCentre + kDiscRadius;
   switch (state) {
     case State::Normal:
       canvas.Fill(disc, VerticalGradient(top, style::AccentLight(), bottom, style::AccentDark()));
@@ -52,24 +50,29 @@ void DrawUpdateState(Canvas& canvas, State state, const Fonts& fonts) {
       break;
     case State::Pressed:
       canvas.Fill(disc, VerticalGradient(top, Hex(0x123F87), bottom, style::Accent()));
-      // Inner shadow along the top edge: the button looks pushed in.
-      canvas.Fill(Subtract(disc, Translate(disc, 0, 3)), Colour{0, 0, 0, 0.28});
-      lift = 1;
+      canvas.Fill(Subtract(disc, Translate(disc, 0, 3)), Colour{0, 0, 0, 0.28});  // inner shadow at the top
       break;
     case State::Disabled:
       canvas.Fill(disc, VerticalGradient(top, style::DisabledTop(), bottom, style::DisabledBottom()));
-      glyph = style::DisabledGlyph();
       break;
   }
   if (state == State::Normal || state == State::Hover) {
     // Highlight rim fading out from the upper edge.
     const double strength = state == State::Hover ? 0.5 : 0.35;
-    canvas.Fill(Outline(Grow(disc, -1.3), 0.6), VerticalGradient(top, Colour{1, 1, 1, strength}, c, Colour{1, 1, 1, 0}));
+    canvas.Fill(Outline(Grow(disc, -1.3), 0.6),
+                VerticalGradient(top, Colour{1, 1, 1, strength}, kDiscCentre, Colour{1, 1, 1, 0}));
   }
   canvas.Fill(Outline(Grow(disc, -0.5), 0.5), Colour{0, 0, 0, 0.35});
+}
+
+void DrawUpdateState(Canvas& canvas, State state, const Fonts& fonts) {
+  FillUpdateDisc(canvas, state);
+  const Colour glyph = state == State::Disabled ? style::DisabledGlyph() : style::TextStrong();
+  const double lift = state == State::Pressed ? 1 : 0;  // a pressed button's face moves down
+  const double c = kDiscCentre;
   canvas.Fill(UploadGlyph(c, c - 6 + lift, 1.0), glyph);
-  fonts.bold->DrawCentred(canvas, style::kButtonLabelSize, static_cast<int>(c) + 1, static_cast<int>(c + 17 + lift), "UPDATE",
-                          glyph, 1);
+  fonts.bold->DrawCentred(canvas, style::kButtonLabelSize, static_cast<int>(c) + 1, static_cast<int>(c + 17 + lift),
+                          "UPDATE", glyph, 1);
 }
 
 void DrawCloseState(Canvas& canvas, State state) {

@@ -37,6 +37,17 @@ std::uint8_t ToByte(double channel) {
   return static_cast<std::uint8_t>(std::lround(std::clamp(channel, 0.0, 1.0) * 255.0));
 }
 
+void DrawBorder(Canvas& canvas, Colour colour) {
+  for (int x = 0; x < canvas.Width(); ++x) {
+    canvas.Set(x, 0, colour);
+    canvas.Set(x, canvas.Height() - 1, colour);
+  }
+  for (int y = 0; y < canvas.Height(); ++y) {
+    canvas.Set(0, y, colour);
+    canvas.Set(canvas.Width() - 1, y, colour);
+  }
+}
+
 Canvas::Canvas(int width, int height, Colour fill)
     : width_(width), height_(height), pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill) {}
 

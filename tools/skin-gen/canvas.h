@@ -59,6 +59,9 @@ class Canvas {
   std::vector<Colour> pixels_;
 };
 
+// One-pixel border along the picture's edges.
+void DrawBorder(Canvas& canvas, Colour colour);
+
 // Coverage of a pixel whose centre lies `distance` from an outline.
 double CoverageAt(double distance);
 

@@ -76,7 +76,7 @@ Canvas StripStatesSideBySide(const Canvas& strip) {
 
 class Sheet {
  public:
-  Sheet(const Fonts& fonts) : fonts_(fonts), canvas_(kSheetWidth, kSheetHeight, Hex(0x3A3F46)) {}
+  explicit Sheet(const Fonts& fonts) : fonts_(fonts), canvas_(kSheetWidth, kSheetHeight, Hex(0x3A3F46)) {}
 
   void Place(const Canvas& picture, int x, int y, const std::string& caption) {
     canvas_.Draw(picture, x, y);
@@ -90,45 +90,54 @@ class Sheet {
   Canvas canvas_;
 };
 
+
+// Returns the top of the next row.
+int PlaceMainWindows(Sheet& sheet, const SkinPictures& p, const Fonts& fonts, int y) {
+  const int column = kWindowWidth + 24;
+  sheet.Heading(kMargin, y - 16, "Main window (131) as shown, with sample texts painted by the program");
+  sheet.Place(MockMainWindow(p, fonts, {}), kMargin, y, "Idle: close and update normal");
+  sheet.Place(MockMainWindow(p, fonts, {kHover, kHover, -1}), kMargin + column, y, "Mouse over close and over update");
+  sheet.Place(MockMainWindow(p, fonts, {kDisabled, kDisabled, 62}), kMargin + 2 * column, y,
+              "Updating: buttons disabled, progress 62% (137 + 138)");
+  return y + kWindowHeight + 60;
+}
+
+int PlaceResultDialogs(Sheet& sheet, const SkinPictures& p, int y) {
+  sheet.Heading(kMargin, y - 16, "Result dialog (139, 140, 141; close button 132 cut by 142), magnified 2x");
+  sheet.Place(Magnify(MockResult(p, p.layoutError, kNormal), 2), kMargin, y, "139 layout error, close normal");
+  sheet.Place(Magnify(MockResult(p, p.failure, kHover), 2), kMargin + 450, y, "140 failed, close hover");
+  sheet.Place(Magnify(MockResult(p, p.success, kPressed), 2), kMargin + 900, y, "141 success, close pressed");
+  int iconY = y;
+  for (const Canvas& icon : p.icon) {
+    if (icon.Width() > 64) continue;
+    sheet.Place(icon, kMargin + 1350, iconY, "129: " + std::to_string(icon.Width()));
+    iconY += icon.Height() + 26;
+  }
+  return y + 2 * kResultHeight + 60;
+}
+
+void PlaceFiles(Sheet& sheet, const SkinPictures& p, int y) {
+  sheet.Heading(kMargin, y - 16, "Files: state strips (normal, hover, pressed, disabled) and masks, magnified");
+  sheet.Place(Magnify(StripStatesSideBySide(p.updateStrip), 2), kMargin, y, "133 update button, 2x");
+  sheet.Place(Magnify(p.updateMask, 2), kMargin + 556, y, "135 mask, 2x");
+  sheet.Place(Magnify(StripStatesSideBySide(p.closeStrip), 3), kMargin + 700, y, "132 close button, 3x");
+  sheet.Place(Magnify(p.closeMask, 3), kMargin + 1075, y, "142 mask, 3x");
+  sheet.Place(p.progressBack, kMargin + 700, y + 100, "137 progress back");
+  sheet.Place(p.progressFill, kMargin + 700, y + 145, "138 progress fill");
+  for (const Canvas& icon : p.icon) {
+    if (icon.Width() > 64) sheet.Place(icon, kMargin + 1210, y, "129: " + std::to_string(icon.Width()));
+  }
+}
+
 }  // namespace
 
 bool DrawContactSheet(const SkinPictures& p, const std::string& fontDir, Canvas& out, std::string& error) {
   Fonts fonts;
   if (!OpenFonts(fontDir, fonts, error)) return false;
   Sheet sheet(fonts);
-  const int column = kWindowWidth + 24;
-
-  sheet.Heading(kMargin, 30, "Main window (131) as shown, with sample texts painted by the program");
-  int y = 46;
-  sheet.Place(MockMainWindow(p, fonts, {}), kMargin, y, "Idle: close and update normal");
-  sheet.Place(MockMainWindow(p, fonts, {kHover, kHover, -1}), kMargin + column, y, "Mouse over close and over update");
-  sheet.Place(MockMainWindow(p, fonts, {kDisabled, kDisabled, 62}), kMargin + 2 * column, y,
-              "Updating: buttons disabled, progress 62% (137 + 138)");
-
-  y += kWindowHeight + 60;
-  sheet.Heading(kMargin, y - 16, "Result dialog (139, 140, 141; close button 132 cut by 142), magnified 2x");
-  sheet.Place(Magnify(MockResult(p, p.layoutError, kNormal), 2), kMargin, y, "139 layout error, close normal");
-  sheet.Place(Magnify(MockResult(p, p.failure, kHover), 2), kMargin + 450, y, "140 failed, close hover");
-  sheet.Place(Magnify(MockResult(p, p.success, kPressed), 2), kMargin + 900, y, "141 success, close pressed");
-  int iconX = kMargin + 1350;
-  int iconY = y;
-  for (const Canvas& icon : p.icon) {
-    if (icon.Width() > 64) continue;
-    sheet.Place(icon, iconX, iconY, "129: " + std::to_string(icon.Width()));
-    iconY += icon.Height() + 26;
-  }
-
-  y += 2 * kResultHeight + 60;
-  sheet.Heading(kMargin, y - 16, "Files: state strips (normal, hover, pressed, disabled) and masks, magnified");
-  sheet.Place(Magnify(StripStatesSideBySide(p.updateStrip), 2), kMargin, y, "133 update button, 2x");
-  sheet.Place(Magnify(p.updateMask, 2), kMargin + 556, y, "135 mask, 2x");
-  sheet.Place(Magnify(StripStatesSideBySide(p.closeStrip), 3), kMargin + 700, y, "132 close button, 3x");
-  sheet.Place(Magnify(p.closeMask, 3), kMargin + 1075, y, "142 mask, 3x");
-  for (const Canvas& icon : p.icon) {
-    if (icon.Width() > 64) sheet.Place(icon, kMargin + 1210, y, "129: " + std::to_string(icon.Width()));
-  }
-  sheet.Place(p.progressBack, kMargin + 700, y + 100, "137 progress back");
-  sheet.Place(p.progressFill, kMargin + 700, y + 145, "138 progress fill");
+  int y = PlaceMainWindows(sheet, p, fonts, 46);
+  y = PlaceResultDialogs(sheet, p, y);
+  PlaceFiles(sheet, p, y);
   out = sheet.Picture();
   return true;
 }

@@ -20,18 +20,6 @@ Shape ProgressTrack() {
   return RoundRect(r.left, r.top, r.right, r.bottom, r.Height() / 2.0);
 }
 
-void DrawWindowFrame(Canvas& canvas) {
-  const Colour border = style::WindowBorder();
-  for (int x = 0; x < canvas.Width(); ++x) {
-    canvas.Set(x, 0, border);
-    canvas.Set(x, canvas.Height() - 1, border);
-  }
-  for (int y = 0; y < canvas.Height(); ++y) {
-    canvas.Set(0, y, border);
-    canvas.Set(canvas.Width() - 1, y, border);
-  }
-}
-
 void DrawHeader(Canvas& canvas, const Fonts& fonts) {
   canvas.Fill(RoundRect(-1, -1, kWindowWidth + 1, kHeaderHeight, 0), style::Header());
   // A hairline under the header that fades out from the accent colour.
@@ -89,7 +77,7 @@ Canvas DrawMainBackground(const Fonts& fonts) {
   // A soft ring on the floor where the round update button sits.
   const Rect& b = kUpdateButton;
   canvas.Glow(Circle(b.left + 31.5, b.top + 31.5, 30.5), WithAlpha(style::Accent(), 0.16), 9);
-  DrawWindowFrame(canvas);
+  DrawBorder(canvas, style::WindowBorder());
   return canvas;
 }
 

@@ -41,18 +41,6 @@ Shape GlyphOf(ResultKind kind, double cx, double cy) {
   return ExclamationGlyph(cx, cy, 1.0);
 }
 
-void DrawFrame(Canvas& canvas) {
-  const Colour border = style::WindowBorder();
-  for (int x = 0; x < canvas.Width(); ++x) {
-    canvas.Set(x, 0, border);
-    canvas.Set(x, canvas.Height() - 1, border);
-  }
-  for (int y = 0; y < canvas.Height(); ++y) {
-    canvas.Set(0, y, border);
-    canvas.Set(canvas.Width() - 1, y, border);
-  }
-}
-
 // The message on two lines: "Firmware Update" and the outcome in its colour;
 // the full message is too wide for one legible line in this dialog.
 void DrawMessage(Canvas& canvas, const Fonts& fonts, const ResultLook& look) {
@@ -81,7 +69,7 @@ Canvas DrawResultPicture(ResultKind kind, const Fonts& fonts) {
   canvas.Fill(Outline(Circle(cx, cy, radius - 0.5), 0.5), Colour{0, 0, 0, 0.25});
   canvas.Fill(GlyphOf(kind, cx, cy), Hex(0xFFFFFF));
   DrawMessage(canvas, fonts, look);
-  DrawFrame(canvas);
+  DrawBorder(canvas, style::WindowBorder());
   return canvas;
 }
 
