@@ -14,6 +14,7 @@
 #include "platform/sys/sys.h"
 #include "sim/flash.h"
 #include "sim/keyboard.h"
+#include "sim/start.h"
 
 namespace vexaro::sim {
 namespace {
@@ -259,6 +260,29 @@ TEST(KeyboardEnvironment, SettingsComeFromTheEnvironmentWithNamedErrors) {
   EXPECT_TRUE(ApplyEnvironment(config, error)) << error;
   EXPECT_EQ(config.timing.reEnumerationMs, 0u);
   EXPECT_EQ(config.loaderKind, LoaderKind::kIsp);
+}
+
+}  // namespace
+}  // namespace vexaro::sim
+
+namespace vexaro::sim {
+namespace {
+
+TEST_F(SimKeyboardTest, FrontEndStartPutsTheFirmwareOnAFreshKeyboardOnly) {
+  KeyboardConfig config = Zero();
+  config.stateFile = File("front.state");
+  std::string error;
+  {
+    auto keyboard = StartSimulatedKeyboard(config, std::vector<std::uint8_t>(64, 0x21), "V1.00", error);
+    ASSERT_NE(keyboard, nullptr) << error;
+    EXPECT_EQ(keyboard->CurrentMode(), Mode::kApplication);
+    EXPECT_EQ(keyboard->ReadFlash(config.versionRecordAddress, 5).at(4), 'V');
+    ASSERT_TRUE(keyboard->WriteFlash(0x0C00, {0x20}));  // as if an update had changed it
+    keyboard->Unplug();
+  }
+  auto again = StartSimulatedKeyboard(config, std::vector<std::uint8_t>(64, 0x21), "V1.00", error);
+  ASSERT_NE(again, nullptr) << error;
+  EXPECT_EQ(again->ReadFlash(0x0C00, 1).at(0), 0x20);  // the state file wins
 }
 
 }  // namespace

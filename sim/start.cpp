@@ -1,0 +1,32 @@
+#include "sim/start.h"
+
+#include "platform/hid/hid.h"
+
+namespace vexaro::sim {
+
+std::shared_ptr<SimKeyboard> StartSimulatedKeyboard(KeyboardConfig config,
+                                                    const std::vector<std::uint8_t>& image,
+                                                    std::string_view version, std::string& error) {
+  if (!hid::SelectBackend(hid::BackendKind::kSimulated)) {
+    error = "the native HID backend is already in use; the simulation must be chosen at start-up";
+    return nullptr;
+  }
+  if (!ApplyEnvironment(config, error)) return nullptr;
+  const std::uint32_t userStart = config.userStart;
+  auto keyboard = SimKeyboard::Create(std::move(config), error);
+  if (!keyboard) return nullptr;
+  const auto first = keyboard->ReadFlash(userStart, 4);
+  const bool blank = first.size() == 4 && first[0] == 0xFF && first[1] == 0xFF && first[2] == 0xFF &&
+                     first[3] == 0xFF;
+  if (blank && !image.empty() && !keyboard->InstallFirmware(image, version)) {
+    error = "keyboard: the firmware image does not fit in the user area";
+    return nullptr;
+  }
+  if (!keyboard->PlugIn()) {
+    error = "keyboard: could not be plugged into the simulated bus";
+    return nullptr;
+  }
+  return keyboard;
+}
+
+}  // namespace vexaro::sim

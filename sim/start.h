@@ -1,0 +1,24 @@
+// For front ends: switch the process to the simulated bus and plug in a
+// simulated keyboard, optionally carrying a firmware image on first use.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/keyboard.h"
+
+namespace vexaro::sim {
+
+// Selects the simulated HID backend, applies the VEXARO_SIM_* environment
+// settings to config, creates the keyboard (loading its state file) and plugs
+// it in. When its flash holds no application yet and image is not empty, the
+// image and a version record with version are installed first, so a fresh
+// keyboard starts into that firmware. Null with error naming what was wrong.
+std::shared_ptr<SimKeyboard> StartSimulatedKeyboard(KeyboardConfig config,
+                                                    const std::vector<std::uint8_t>& image,
+                                                    std::string_view version, std::string& error);
+
+}  // namespace vexaro::sim
