@@ -1,0 +1,349 @@
+// The node scanner and the readers of names, words and attributes. The
+// scanner is a byte-level state machine; multibyte characters of the system
+// code page are stepped over as a whole so their trail bytes are never read
+// as markup.
+#include "xml/parse_node.h"
+
+namespace vexaro::xml {
+namespace {
+
+// Scan flags of ParseNode.
+enum : unsigned {
+  kAfterLt = 0x01,
+  kAfterBang = 0x02,
+  kAfterBangDash = 0x04,
+  kAfterBangBracket = 0x08,
+  kInWhitespace = 0x10,
+  kInDoctype = 0x20,
+  kInSingleQuote = 0x40,
+  kInDoubleQuote = 0x80,
+  kAfterEquals = 0x100,
+  kOpeningStates = kAfterLt | kAfterBang | kAfterBangDash | kAfterBangBracket,
+};
+
+bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+bool IsNameDelimiter(unsigned char c) {
+  switch (c) {
+    case ' ': case '\t': case '\n': case '\r': case '<': case '>': case '=': case '\\':
+    case '/': case '?': case '!': case '"': case '\'': case ';':
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool StartsTagName(unsigned char c) {
+  return c > 0x60 || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
+}
+
+const char* UnterminatedLabel(int type, unsigned flags) {
+  if ((flags & kInDoctype) != 0 || type == kNodeDoctype) return "Doctype";
+  switch (type) {
+    case kNodeElement: return "Element tag";
+    case kNodeEndTag: return "Element end tag";
+    case kNodeCdata: return "CDATA Section";
+    case kNodeProcessingInstruction: return "Processing instruction";
+    case kNodeComment: return "Comment";
+    default: return "tag";
+  }
+}
+
+// State of one ParseNode call.
+struct Scanner {
+  const ScanText& scan;
+  NodeDescriptor& node;
+  unsigned flags = 0;
+  int type = kNodeError;
+  std::string_view marker;  // empty: the node's kind is still being decided
+  std::size_t nameFrom = 0;
+  bool namePending = false;
+  unsigned char last = 0;  // last two characters in a start tag; 0 = none
+  unsigned char beforeLast = 0;
+
+  void Bad(const char* what) {
+    type = kNodeError;
+    marker = ">";
+    flags &= ~static_cast<unsigned>(kOpeningStates);
+    if (node.errorWhat == nullptr) node.errorWhat = what;
+  }
+  void Start(int nodeType, std::string_view endMarker) {
+    type = nodeType;
+    marker = endMarker;
+    flags &= ~static_cast<unsigned>(kOpeningStates);
+  }
+
+  // Handles c while an end marker is expected. Returns true when the node
+  // ends; `end` is then the offset after it.
+  bool Marked(std::size_t i, unsigned char c, std::size_t& end);
+  // Handles c while the node's kind is being decided.
+  bool Deciding(std::size_t i, unsigned char c, std::size_t& end);
+  void TrackStartTagQuotes(unsigned char c);
+};
+
+void Scanner::TrackStartTagQuotes(unsigned char c) {
+  if ((flags & kInSingleQuote) != 0) {
+    if (c == '\'') flags &= ~static_cast<unsigned>(kInSingleQuote);
+  } else if ((flags & kInDoubleQuote) != 0) {
+    if (c == '"') flags &= ~static_cast<unsigned>(kInDoubleQuote);
+  } else if ((flags & kAfterEquals) != 0) {
+    if (c == '"') {
+      flags = (flags & ~static_cast<unsigned>(kAfterEquals)) | kInDoubleQuote;
+    } else if (c == '\'') {
+      flags = (flags & ~static_cast<unsigned>(kAfterEquals)) | kInSingleQuote;
+    } else if (!IsSpace(c)) {
+      flags &= ~static_cast<unsigned>(kAfterEquals);  // an unquoted value begins
+    }
+  } else if (c == '=' && last != '=') {
+    flags |= kAfterEquals;
+  }
+  beforeLast = last;
+  last = c;
+}
+
+bool Scanner::Marked(std::size_t i, unsigned char c, std::size_t& end) {
+  if (c == '>' && (flags & (kInSingleQuote | kInDoubleQuote)) == 0) {
+    bool complete = true;
+    if (type == kNodeText) {
+      complete = true;  // a '>' in character data ends the text node after it
+    } else if (marker.size() > 1) {
+      std::size_t from = i + 1 - marker.size();
+      complete = i + 1 >= marker.size() && scan.text.substr(from, marker.size()) == marker;
+    }
+    if (!complete) return false;
+    if (type == kNodeElement && last == '/' &&
+        (beforeLast == 0 || IsSpace(beforeLast) || beforeLast == '\'' || beforeLast == '"')) {
+      node.flags |= kNodeEmptyElement;
+    }
+    if ((flags & kInDoctype) != 0) {  // a declaration of the internal subset ended
+      marker = {};
+      flags = kInDoctype;
+      return false;
+    }
+    end = i + 1;
+    return true;
+  }
+  if (c == '<' && (type == kNodeText || type == kNodeError)) {
+    end = i;
+    return true;
+  }
+  if (type == kNodeElement) {
+    TrackStartTagQuotes(c);
+  } else if ((flags & kInDoctype) != 0 || type == kNodeDoctype) {
+    if (c == '"' && (flags & kInSingleQuote) == 0) flags ^= kInDoubleQuote;
+    if (c == '\'' && (flags & kInDoubleQuote) == 0) flags ^= kInSingleQuote;
+  }
+  return false;
+}
+
+bool Scanner::Deciding(std::size_t i, unsigned char c, std::size_t& end) {
+  if (i == static_cast<std::size_t>(node.start)) {
+    if (c == '<') {
+      flags |= kAfterLt;
+    } else if (IsSpace(c)) {
+      type = kNodeWhitespace;
+      flags |= kInWhitespace;
+    } else {
+      Start(kNodeText, "<");
+      if (c == '>') return end = i + 1, true;
+    }
+    return false;
+  }
+  if ((flags & kInWhitespace) != 0) {
+    if (c == '<') return end = i, true;
+    if (!IsSpace(c)) {
+      flags &= ~static_cast<unsigned>(kInWhitespace);
+      Start(kNodeText, "<");
+      if (c == '>') return end = i + 1, true;
+    }
+    return false;
+  }
+  const bool inDoctype = (flags & kInDoctype) != 0;
+  if ((flags & kAfterBangBracket) != 0) {
+    if (c == 'C') Start(kNodeCdata, "]]>");
+    else Bad("tag");
+  } else if ((flags & kAfterBangDash) != 0) {
+    if (c == '-') Start(kNodeComment, "-->");
+    else Bad("comment tag");
+  } else if ((flags & kAfterBang) != 0) {
+    if (c == '-') {
+      flags |= kAfterBangDash;
+    } else if (c == '[' && !inDoctype) {
+      flags |= kAfterBangBracket;
+    } else if (c == 'D' && !inDoctype) {
+      flags = kInDoctype;
+    } else if (c == 'E' || c == 'A' || c == 'N') {
+      Start(kNodeDoctype, ">");
+    } else {
+      Bad("! tag");
+    }
+  } else if ((flags & kAfterLt) != 0) {
+    if (StartsTagName(c)) {
+      Start(kNodeElement, ">");
+      namePending = true, nameFrom = i;
+    } else if (c == '/') {
+      Start(kNodeEndTag, ">");
+      namePending = true, nameFrom = i + 1;
+    } else if (c == '!') {
+      flags |= kAfterBang;
+    } else if (c == '?') {
+      Start(kNodeProcessingInstruction, "?>");
+      namePending = true, nameFrom = i + 1;
+    } else {
+      Bad("tag name character");
+    }
+  } else if (inDoctype) {
+    if (c == '<') {
+      flags |= kAfterLt;
+    } else if (c == '>') {
+      type = kNodeDoctype;
+      return end = i + 1, true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+int ParseNode(const ScanText& scan, std::size_t& pos, NodeDescriptor& node) {
+  node = NodeDescriptor{};
+  node.start = static_cast<std::int32_t>(pos);
+  if (scan.At(pos) == 0) {
+    node.type = kNodeEndOfText;
+    return kNodeEndOfText;
+  }
+  Scanner s{scan, node, 0, kNodeError, {}, 0, false, 0, 0};
+  std::size_t i = pos;
+  std::size_t end = pos;
+  for (;;) {
+    const unsigned char c = scan.At(i);
+    if (c == 0) {
+      end = i;
+      if (s.type != kNodeText && s.type != kNodeWhitespace) {
+        node.errorWhat = UnterminatedLabel(s.type, s.flags);
+        node.unterminated = true;
+        s.type = kNodeError;
+      }
+      break;
+    }
+    if (s.namePending) {
+      if (!IsSpace(c) && c != '/' && c != '>') {
+        i += scan.Step(i);
+        continue;
+      }
+      s.namePending = false;
+      node.nameStart = static_cast<std::int32_t>(s.nameFrom);
+      node.nameLength = static_cast<std::int32_t>(i - s.nameFrom);
+      s.last = s.beforeLast = 0;
+    }
+    if (!s.marker.empty() ? s.Marked(i, c, end) : s.Deciding(i, c, end)) break;
+    i += scan.Step(i);
+  }
+  node.type = s.type;
+  node.length = static_cast<std::int32_t>(end - pos);
+  pos = end;
+  return s.type;
+}
+
+std::string ErrorMessageOf(const NodeDescriptor& node) {
+  if (node.errorWhat == nullptr) return {};
+  std::string offset = std::to_string(node.start);
+  if (node.unterminated) return std::string(node.errorWhat) + " at offset " + offset + " unterminated";
+  return std::string("Incorrect ") + node.errorWhat + " at offset " + offset;
+}
+
+bool ReadWord(std::string_view text, std::size_t& pos, std::string_view& word) {
+  while (pos < text.size() && IsSpace(static_cast<unsigned char>(text[pos]))) ++pos;
+  if (pos >= text.size() || text[pos] == '\0') return false;
+  std::size_t from = pos++;
+  while (pos < text.size() && text[pos] != '\0' && !IsNameDelimiter(static_cast<unsigned char>(text[pos]))) {
+    ++pos;
+  }
+  word = text.substr(from, pos - from);
+  return true;
+}
+
+bool NameMatches(std::string_view name, std::string_view wanted, std::uint32_t flags) {
+  if (name.size() > wanted.size()) return false;
+  bool foldCase = (flags & kFlagIgnoreCase) != 0;
+  for (std::size_t k = 0; k < name.size(); ++k) {
+    auto a = static_cast<unsigned char>(name[k]);
+    auto b = static_cast<unsigned char>(wanted[k]);
+    if (a == b) {
+      if (a >= 0x80) foldCase = false;  // bytes after a non-ASCII one compare exactly
+      continue;
+    }
+    if (!foldCase) return false;
+    auto lower = [](unsigned char x) { return x >= 'A' && x <= 'Z' ? x + ('a' - 'A') : x; };
+    if (lower(a) != lower(b)) return false;
+  }
+  if (wanted.size() == name.size()) return true;
+  char next = wanted[name.size()];
+  return next == ' ' || next == '=' || next == '/' || next == '[' || next == ']';
+}
+
+std::string_view TagNameAt(std::string_view text, std::size_t pos) {
+  while (pos < text.size() && IsSpace(static_cast<unsigned char>(text[pos]))) ++pos;
+  if (pos >= text.size()) return {};
+  std::size_t from = pos++;
+  while (pos < text.size() && text[pos] != '\0' && !IsNameDelimiter(static_cast<unsigned char>(text[pos]))) {
+    ++pos;
+  }
+  return text.substr(from, pos - from);
+}
+
+bool FindAttribute(std::string_view tag, std::size_t from, std::string_view wanted,
+                   std::uint32_t flags, std::string_view& value) {
+  std::size_t pos = from;
+  auto at = [&](std::size_t k) -> unsigned char {
+    return k < tag.size() ? static_cast<unsigned char>(tag[k]) : 0;
+  };
+  auto skipSpace = [&] {
+    while (IsSpace(at(pos))) ++pos;
+  };
+  auto nameToken = [&] {
+    std::size_t start = pos++;
+    while (at(pos) != 0 && at(pos) != '=' && !IsSpace(at(pos)) && at(pos) != '>' && at(pos) != '/' &&
+           at(pos) != '?') {
+      ++pos;
+    }
+    return tag.substr(start, pos - start);
+  };
+  skipSpace();
+  if (at(pos) == 0) return false;
+  nameToken();  // the tag name itself
+  bool found = false;
+  bool valueAnnounced = false;
+  std::string_view match;
+  for (;;) {
+    skipSpace();
+    const unsigned char c = at(pos);
+    if (c == 0) break;
+    if (c == '"' || c == '\'') {
+      std::size_t start = ++pos;
+      while (at(pos) != 0 && at(pos) != c) ++pos;
+      std::string_view quoted = tag.substr(start, pos - start);
+      if (at(pos) == c) ++pos;
+      if (valueAnnounced && found) return value = quoted, true;
+      valueAnnounced = false;
+    } else if (valueAnnounced) {
+      std::size_t start = pos;
+      while (at(pos) != 0 && !IsSpace(at(pos)) && at(pos) != '>') ++pos;
+      if (found) return value = tag.substr(start, pos - start), true;
+      valueAnnounced = false;
+    } else if (c == '>' || c == '/' || c == '?') {
+      break;
+    } else if (c == '=') {
+      ++pos;
+      valueAnnounced = true;
+    } else {
+      if (found) break;  // the matching name had no value
+      std::string_view name = nameToken();
+      if (NameMatches(name, wanted, flags)) found = true, match = name;
+    }
+  }
+  if (found) value = match;
+  return found;
+}
+
+}  // namespace vexaro::xml
