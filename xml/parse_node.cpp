@@ -33,6 +33,17 @@ bool IsNameDelimiter(unsigned char c) {
   }
 }
 
+// A name or word at pos: up to the first delimiter, or the delimiter alone
+// when it stands first.
+std::string_view TokenAt(std::string_view text, std::size_t pos) {
+  auto at = [&](std::size_t k) -> unsigned char { return k < text.size() ? static_cast<unsigned char>(text[k]) : 0; };
+  if (at(pos) == 0) return {};
+  std::size_t end = pos;
+  while (at(end) != 0 && !IsNameDelimiter(at(end))) ++end;
+  if (end == pos) end = pos + 1;
+  return text.substr(pos, end - pos);
+}
+
 bool StartsTagName(unsigned char c) {
   return c > 0x60 || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
 }
@@ -255,11 +266,8 @@ std::string ErrorMessageOf(const NodeDescriptor& node) {
 bool ReadWord(std::string_view text, std::size_t& pos, std::string_view& word) {
   while (pos < text.size() && IsSpace(static_cast<unsigned char>(text[pos]))) ++pos;
   if (pos >= text.size() || text[pos] == '\0') return false;
-  std::size_t from = pos++;
-  while (pos < text.size() && text[pos] != '\0' && !IsNameDelimiter(static_cast<unsigned char>(text[pos]))) {
-    ++pos;
-  }
-  word = text.substr(from, pos - from);
+  word = TokenAt(text, pos);
+  pos += word.size();
   return true;
 }
 
@@ -284,12 +292,7 @@ bool NameMatches(std::string_view name, std::string_view wanted, std::uint32_t f
 
 std::string_view TagNameAt(std::string_view text, std::size_t pos) {
   while (pos < text.size() && IsSpace(static_cast<unsigned char>(text[pos]))) ++pos;
-  if (pos >= text.size()) return {};
-  std::size_t from = pos++;
-  while (pos < text.size() && text[pos] != '\0' && !IsNameDelimiter(static_cast<unsigned char>(text[pos]))) {
-    ++pos;
-  }
-  return text.substr(from, pos - from);
+  return TokenAt(text, pos);
 }
 
 bool FindAttribute(std::string_view tag, std::size_t from, std::string_view wanted,
