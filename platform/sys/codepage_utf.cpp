@@ -20,27 +20,33 @@ std::size_t DecodeUtf8(std::string_view src, std::size_t i, char32_t& cp) {
     return 1;
   }
   std::size_t need;
-  char32_t min;
   if (b0 >= 0xC2 && b0 <= 0xDF) {
-    need = 1, min = 0x80, cp = b0 & 0x1Fu;
+    need = 1, cp = b0 & 0x1Fu;
   } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    need = 2, min = 0x800, cp = b0 & 0x0Fu;
+    need = 2, cp = b0 & 0x0Fu;
   } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    need = 3, min = 0x10000, cp = b0 & 0x07u;
+    need = 3, cp = b0 & 0x07u;
   } else {
     cp = kReplacement;
     return 1;
   }
-  std::size_t k = 1;
-  for (; k <= need; ++k) {
-    if (i + k >= src.size() || (byte(i + k) & 0xC0) != 0x80) {
+  // The second byte's range excludes overlong forms, surrogates and values
+  // beyond U+10FFFF, so a bad sequence is replaced by its maximal valid
+  // prefix and the bytes after it are read again.
+  unsigned char low = 0x80, high = 0xBF;
+  if (b0 == 0xE0) low = 0xA0;
+  if (b0 == 0xED) high = 0x9F;
+  if (b0 == 0xF0) low = 0x90;
+  if (b0 == 0xF4) high = 0x8F;
+  for (std::size_t k = 1; k <= need; ++k) {
+    const unsigned char lo = k == 1 ? low : 0x80, hi = k == 1 ? high : 0xBF;
+    if (i + k >= src.size() || byte(i + k) < lo || byte(i + k) > hi) {
       cp = kReplacement;
       return k;
     }
     cp = (cp << 6) | (byte(i + k) & 0x3Fu);
   }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacement;
-  return k;
+  return need + 1;
 }
 
 // Decodes one UTF-16 character at src[i]; unpaired surrogates give kReplacement.
