@@ -47,6 +47,11 @@ void ConvertToSystem(std::string_view encoding, const void* source, std::int32_t
   text.resize(static_cast<std::size_t>(written));
 }
 
+std::int32_t SourceUnitBytes(std::string_view encoding) {
+  const int codePage = CodePageFromName(encoding);
+  return codePage == kCodePageUtf32 ? 4 : codePage == kCodePageUtf16 ? 2 : 1;
+}
+
 void LogConversion(std::string& log, const char* format, std::size_t length, bool lost) {
   log += Word(format, static_cast<long>(length));
   if (lost) log += "(chars lost in conversion!) ";
@@ -155,7 +160,9 @@ bool ReadText(std::string& text, TextFile& file) {
   if (NeedsConversion(file.encoding, "")) {
     std::vector<char> raw(bytes);
     if (!ReadRaw(raw.data(), file)) return false;
-    ConvertToSystem(file.encoding, raw.data(), file.unitsRead, text, lost);
+    // A byte file may declare UTF-16 or UTF-32: the converter then reads
+    // 2- or 4-byte units, of which there are fewer than bytes read.
+    ConvertToSystem(file.encoding, raw.data(), file.unitsRead / SourceUnitBytes(file.encoding), text, lost);
     LogConversion(file.log, "to length %d ", text.size(), lost);
     return true;
   }

@@ -128,6 +128,15 @@ TEST_F(EncodingsTest, DeclaredEncodingSelectsCodePage) {
   EXPECT_EQ(text.substr(text.size() - 5), "\xE9</r>");
 }
 
+TEST_F(EncodingsTest, ByteFileDeclaringWideEncodingIsConvertedWithinItsBytes) {
+  // The declaration names 2- or 4-byte units, but the file was read as bytes
+  // (zero bytes removed): the converter must read only whole units of it.
+  std::string text;
+  EXPECT_EQ(Read("<?xml encoding=\"UTF-32\"?><r/>", text), "UTF-32 length 29 to length 7 (chars lost in conversion!) ");
+  EXPECT_EQ(Read("<?xml encoding='utf-16'?><r/>", text), "utf-16 length 29 to length 14 (chars lost in conversion!) ");
+  EXPECT_EQ(Read("<?xml encoding='utf-16'?><r/>x", text).substr(0, 20), "utf-16 length 30 to ");
+}
+
 TEST_F(EncodingsTest, HtmlMetaCharsetSelectsCodePage) {
   const std::string html =
       "<html><head><meta name=x><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
