@@ -1,0 +1,55 @@
+// Message boxes: a small modal dialog with the text and an OK button.
+#include <algorithm>
+#include <mutex>
+
+#include "platform/gui/afx_dialog.h"
+
+namespace vexaro::gui {
+namespace {
+
+std::mutex& HookLock() {
+  static std::mutex m;
+  return m;
+}
+
+MessageBoxHook& Hook() {
+  static MessageBoxHook hook;
+  return hook;
+}
+
+// Dialog units wide enough for the text, on one line up to a limit.
+DialogTemplate BoxTemplate(std::string_view text, std::string_view caption) {
+  const int chars = static_cast<int>(std::min<std::size_t>(text.size(), 60));
+  const int lines = static_cast<int>(text.size() / 60 + 1);
+  const int width = std::max(120, chars * 4 + 24);
+  const int height = 8 * lines + 44;
+  DialogTemplate t;
+  t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME;
+  t.cx = width;
+  t.cy = height;
+  t.caption = std::string(caption);
+  t.items.push_back(LText(std::string(text), 0xFFFF, 12, 10, width - 24, 8 * lines));
+  t.items.push_back(DefPushButton("OK", IDOK, (width - 50) / 2, height - 22, 50, 14));
+  return t;
+}
+
+}  // namespace
+
+void SetMessageBoxHook(MessageBoxHook hook) {
+  std::lock_guard lock(HookLock());
+  Hook() = std::move(hook);
+}
+
+int MessageBox(HWND owner, std::string_view text, std::string_view caption, UINT type) {
+  MessageBoxHook hook;
+  {
+    std::lock_guard lock(HookLock());
+    hook = Hook();
+  }
+  if (hook) return hook(text, caption, type);
+  CDialog box(BoxTemplate(text, caption), CWnd::FromHandle(owner));
+  const auto r = box.DoModal();
+  return r == -1 ? 0 : IDOK;
+}
+
+}  // namespace vexaro::gui

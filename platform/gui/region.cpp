@@ -1,0 +1,225 @@
+// Regions as lists of non-overlapping rectangles, and the rectangle helpers.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "platform/gui/dc_internal.h"
+
+namespace vexaro::gui {
+namespace {
+
+bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+bool Overlap(const RECT& a, const RECT& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// The parts of a outside b: at most four rectangles.
+void SubtractOne(const RECT& a, const RECT& b, std::vector<RECT>& out) {
+  if (!Overlap(a, b)) {
+    out.push_back(a);
+    return;
+  }
+  if (a.top < b.top) out.push_back({a.left, a.top, a.right, b.top});
+  if (b.bottom < a.bottom) out.push_back({a.left, b.bottom, a.right, a.bottom});
+  const LONG top = std::max(a.top, b.top), bottom = std::min(a.bottom, b.bottom);
+  if (a.left < b.left) out.push_back({a.left, top, b.left, bottom});
+  if (b.right < a.right) out.push_back({b.right, top, a.right, bottom});
+}
+
+RECT BoundsOf(const std::vector<RECT>& rs) {
+  if (rs.empty()) return {};
+  RECT b{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+  for (const RECT& r : rs) {
+    b.left = std::min(b.left, r.left);
+    b.top = std::min(b.top, r.top);
+    b.right = std::max(b.right, r.right);
+    b.bottom = std::max(b.bottom, r.bottom);
+  }
+  return b;
+}
+
+int Complexity(const Region& r) {
+  if (r.rects.empty()) return NULLREGION;
+  return r.rects.size() == 1 ? SIMPLEREGION : COMPLEXREGION;
+}
+
+}  // namespace
+
+std::vector<RECT> RectsSubtract(const std::vector<RECT>& a, const std::vector<RECT>& b) {
+  std::vector<RECT> cur = a, next;
+  for (const RECT& cut : b) {
+    next.clear();
+    for (const RECT& r : cur) SubtractOne(r, cut, next);
+    cur.swap(next);
+  }
+  return cur;
+}
+
+std::vector<RECT> RectsUnion(const std::vector<RECT>& a, const std::vector<RECT>& b) {
+  // Each new rectangle loses the parts already covered, so the list stays
+  // non-overlapping even when b's own rectangles overlap.
+  std::vector<RECT> out = a;
+  RECT bounds = BoundsOf(a);
+  std::vector<RECT> pieces, next;
+  for (const RECT& r : b) {
+    if (Empty(r)) continue;
+    if (out.empty() || !Overlap(bounds, r)) {
+      out.push_back(r);
+    } else {
+      pieces.assign(1, r);
+      for (std::size_t i = 0; i < out.size() && !pieces.empty(); ++i) {
+        if (!Overlap(out[i], r)) continue;
+        next.clear();
+        for (const RECT& p : pieces) SubtractOne(p, out[i], next);
+        pieces.swap(next);
+      }
+      out.insert(out.end(), pieces.begin(), pieces.end());
+    }
+    bounds = out.size() == 1 ? out[0] : RECT{std::min(bounds.left, r.left), std::min(bounds.top, r.top),
+                                           std::max(bounds.right, r.right), std::max(bounds.bottom, r.bottom)};
+  }
+  return out;
+}
+
+std::vector<RECT> RectsIntersect(const std::vector<RECT>& a, const std::vector<RECT>& b) {
+  std::vector<RECT> out;
+  for (const RECT& x : a)
+    for (const RECT& y : b) {
+      RECT r{std::max(x.left, y.left), std::max(x.top, y.top), std::min(x.right, y.right),
+             std::min(x.bottom, y.bottom)};
+      if (!Empty(r)) out.push_back(r);
+    }
+  return out;
+}
+
+std::vector<RECT> RectsOffset(std::vector<RECT> a, int dx, int dy) {
+  for (RECT& r : a) {
+    r.left += dx;
+    r.right += dx;
+    r.top += dy;
+    r.bottom += dy;
+  }
+  return a;
+}
+
+bool Region::Contains(int x, int y) const {
+  for (const RECT& r : rects)
+    if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return true;
+  return false;
+}
+
+RECT Region::Bounds() const { return BoundsOf(rects); }
+
+HRGN CreateRectRgn(int left, int top, int right, int bottom) {
+  auto* r = new Region;
+  RECT rc{std::min(left, right), std::min(top, bottom), std::max(left, right),
+          std::max(top, bottom)};
+  if (!Empty(rc)) r->rects.push_back(rc);
+  return r;
+}
+
+HRGN CreateRectRgnIndirect(const RECT* rect) {
+  return rect ? CreateRectRgn(rect->left, rect->top, rect->right, rect->bottom) : nullptr;
+}
+
+HRGN ExtCreateRegion(const void* xform, DWORD size, const RGNDATAHEADER* data) {
+  if (xform != nullptr || data == nullptr || data->dwSize != sizeof(RGNDATAHEADER) ||
+      data->iType != RDH_RECTANGLES || size < sizeof(RGNDATAHEADER))
+    return nullptr;
+  const std::size_t room = (size - sizeof(RGNDATAHEADER)) / sizeof(RECT);
+  if (data->nCount > room) return nullptr;  // the count claims more than the buffer holds
+  auto* region = new Region;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data) + sizeof(RGNDATAHEADER);
+  std::vector<RECT> in(data->nCount);
+  if (!in.empty()) std::memcpy(in.data(), bytes, in.size() * sizeof(RECT));
+  region->rects = RectsUnion({}, in);
+  return region;
+}
+
+int CombineRgn(HRGN dst, HRGN a, HRGN b, int mode) {
+  if (!dst || !a || (mode != RGN_COPY && !b)) return ERROR;
+  std::vector<RECT> out;
+  switch (mode) {
+    case RGN_COPY: out = a->rects; break;
+    case RGN_OR: out = RectsUnion(a->rects, b->rects); break;
+    case RGN_AND: out = RectsIntersect(a->rects, b->rects); break;
+    case RGN_DIFF: out = RectsSubtract(a->rects, b->rects); break;
+    case RGN_XOR: {
+      out = RectsSubtract(a->rects, b->rects);
+      auto other = RectsSubtract(b->rects, a->rects);
+      out.insert(out.end(), other.begin(), other.end());
+      break;
+    }
+    default: return ERROR;
+  }
+  dst->rects = std::move(out);
+  return Complexity(*dst);
+}
+
+int OffsetRgn(HRGN rgn, int dx, int dy) {
+  if (!rgn) return ERROR;
+  rgn->rects = RectsOffset(std::move(rgn->rects), dx, dy);
+  return Complexity(*rgn);
+}
+
+BOOL PtInRegion(HRGN rgn, int x, int y) { return rgn && rgn->Contains(x, y) ? TRUE : FALSE; }
+
+int GetRgnBox(HRGN rgn, RECT* rect) {
+  if (!rgn || !rect) return ERROR;
+  *rect = rgn->Bounds();
+  return Complexity(*rgn);
+}
+
+BOOL EqualRgn(HRGN a, HRGN b) {
+  if (!a || !b) return FALSE;
+  return RectsSubtract(a->rects, b->rects).empty() && RectsSubtract(b->rects, a->rects).empty();
+}
+
+BOOL SetRect(RECT* r, int left, int top, int right, int bottom) {
+  if (!r) return FALSE;
+  *r = {left, top, right, bottom};
+  return TRUE;
+}
+BOOL IsRectEmpty(const RECT* r) { return !r || Empty(*r); }
+BOOL PtInRect(const RECT* r, POINT p) {
+  return r && p.x >= r->left && p.x < r->right && p.y >= r->top && p.y < r->bottom;
+}
+BOOL IntersectRect(RECT* out, const RECT* a, const RECT* b) {
+  if (!out || !a || !b) return FALSE;
+  RECT r{std::max(a->left, b->left), std::max(a->top, b->top), std::min(a->right, b->right),
+         std::min(a->bottom, b->bottom)};
+  if (Empty(r)) r = {};
+  *out = r;
+  return !Empty(r);
+}
+BOOL UnionRect(RECT* out, const RECT* a, const RECT* b) {
+  if (!out || !a || !b) return FALSE;
+  if (Empty(*a)) *out = *b;
+  else if (Empty(*b)) *out = *a;
+  else *out = {std::min(a->left, b->left), std::min(a->top, b->top), std::max(a->right, b->right),
+               std::max(a->bottom, b->bottom)};
+  return !Empty(*out);
+}
+BOOL OffsetRect(RECT* r, int dx, int dy) {
+  if (!r) return FALSE;
+  r->left += dx;
+  r->right += dx;
+  r->top += dy;
+  r->bottom += dy;
+  return TRUE;
+}
+BOOL InflateRect(RECT* r, int dx, int dy) {
+  if (!r) return FALSE;
+  r->left -= dx;
+  r->right += dx;
+  r->top -= dy;
+  r->bottom += dy;
+  return TRUE;
+}
+BOOL EqualRect(const RECT* a, const RECT* b) {
+  return a && b && a->left == b->left && a->top == b->top && a->right == b->right &&
+         a->bottom == b->bottom;
+}
+
+}  // namespace vexaro::gui

@@ -1,0 +1,207 @@
+// Fonts and text drawing: layout of lines with alignment, word breaks and the
+// end ellipsis, and glyphs blended in the text colour.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/gui/dc_internal.h"
+#include "platform/gui/font_backend.h"
+
+namespace vexaro::gui {
+namespace {
+
+FontFace* FaceOf(HDC hdc) { return hdc && hdc->font ? hdc->font->face.get() : nullptr; }
+
+int Width(FontFace* face, std::string_view s) {
+  if (!face) return 0;
+  int w = 0;
+  for (unsigned char c : s) w += face->Glyph(c).advance;
+  return w;
+}
+
+// Removes '&' prefixes ("&&" stands for one '&').
+std::string StripPrefix(std::string_view s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '&' && i + 1 < s.size()) ++i;
+    else if (s[i] == '&') continue;
+    out += s[i];
+  }
+  return out;
+}
+
+// Breaks one paragraph into lines no wider than width, at blanks; a word wider
+// than the line stands on a line of its own.
+void WrapParagraph(FontFace* face, const std::string& para, int width, std::vector<std::string>& out) {
+  std::string line;
+  std::size_t i = 0;
+  bool any = false;
+  while (i < para.size()) {
+    const std::size_t start = i;
+    while (i < para.size() && para[i] != ' ') ++i;
+    std::string word = para.substr(start, i - start);
+    std::string candidate = line.empty() ? word : line + " " + word;
+    if (!line.empty() && Width(face, candidate) > width) {
+      out.push_back(line);
+      line = word;
+    } else {
+      line = candidate;
+    }
+    any = true;
+    while (i < para.size() && para[i] == ' ') ++i;
+  }
+  if (!line.empty() || !any) out.push_back(line);
+}
+
+std::string Ellipsize(FontFace* face, const std::string& line, int width) {
+  if (Width(face, line) <= width) return line;
+  std::string cut = line;
+  while (!cut.empty() && Width(face, cut + "...") > width) cut.pop_back();
+  return cut + "...";
+}
+
+std::vector<std::string> Layout(FontFace* face, const std::string& text, const RECT& r, UINT fmt) {
+  std::vector<std::string> lines;
+  const int width = r.right - r.left;
+  if (fmt & DT_SINGLELINE) {
+    std::string one;
+    for (char c : text)
+      if (c != '\r' && c != '\n') one += c;
+    lines.push_back(one);
+  } else {
+    std::size_t start = 0;
+    while (true) {
+      std::size_t nl = text.find('\n', start);
+      std::string para = text.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
+      if (!para.empty() && para.back() == '\r') para.pop_back();
+      if (fmt & DT_WORDBREAK) WrapParagraph(face, para, width, lines);
+      else lines.push_back(para);
+      if (nl == std::string::npos) break;
+      start = nl + 1;
+    }
+  }
+  if ((fmt & DT_END_ELLIPSIS) && !lines.empty()) {
+    if (fmt & DT_SINGLELINE) lines[0] = Ellipsize(face, lines[0], width);
+    else lines.back() = Ellipsize(face, lines.back(), width);
+  }
+  return lines;
+}
+
+void DrawGlyphs(HDC hdc, FontFace& face, int x, int baseline, std::string_view s, const RECT* clip) {
+  const std::uint32_t color = PixelFromColor(hdc->textColor);
+  for (unsigned char c : s) {
+    const GlyphImage& g = face.Glyph(c);
+    const RECT box{x + g.left + hdc->origin.x, baseline - g.top + hdc->origin.y,
+                   x + g.left + g.width + hdc->origin.x, baseline - g.top + g.height + hdc->origin.y};
+    RECT limited = box;
+    if (clip) {
+      RECT c2 = *clip;
+      OffsetRect(&c2, hdc->origin.x, hdc->origin.y);
+      IntersectRect(&limited, &box, &c2);
+    }
+    ForEachClipped(*hdc, limited, [&](const RECT& p) {
+      for (LONG ty = p.top; ty < p.bottom; ++ty) {
+        std::uint32_t* row = hdc->target->Row(ty);
+        const std::uint8_t* cov = g.coverage.data() + static_cast<std::size_t>(ty - box.top) * static_cast<std::size_t>(g.width);
+        for (LONG tx = p.left; tx < p.right; ++tx) row[tx] = BlendPixel(row[tx], color, cov[tx - box.left]);
+      }
+    });
+    x += g.advance;
+  }
+}
+
+void FillBackground(HDC hdc, const RECT& r, const RECT* clip) {
+  RECT box = r;
+  if (clip && !IntersectRect(&box, &r, clip)) return;
+  Brush bk(hdc->bkColor);
+  FillRect(hdc, &box, &bk);
+}
+
+}  // namespace
+
+HFONT CreateFont(int height, int width, int, int, int weight, DWORD italic, DWORD underline,
+                 DWORD strike, DWORD charset, DWORD, DWORD, DWORD, DWORD pitch_family,
+                 const char* face) {
+  LOGFONT lf;
+  lf.lfHeight = height;
+  lf.lfWidth = width;
+  lf.lfWeight = weight == 0 ? FW_NORMAL : weight;
+  lf.lfItalic = italic ? 1 : 0;
+  lf.lfUnderline = underline ? 1 : 0;
+  lf.lfStrikeOut = strike ? 1 : 0;
+  lf.lfCharSet = static_cast<BYTE>(charset);
+  lf.lfPitchAndFamily = static_cast<BYTE>(pitch_family);
+  lf.lfFaceName = face ? face : "";
+  return CreateFontIndirect(&lf);
+}
+
+HFONT CreateFontIndirect(const LOGFONT* desc) {
+  if (!desc) return nullptr;
+  auto* f = new Font;
+  f->desc = *desc;
+  f->face = MatchFontFace(*desc);
+  return f;
+}
+
+BOOL GetTextExtentPoint32(HDC hdc, std::string_view text, SIZE* size) {
+  if (!hdc || !size) return FALSE;
+  FontFace* face = FaceOf(hdc);
+  size->cx = Width(face, text);
+  size->cy = face ? face->Ascent() + face->Descent() : 0;
+  return TRUE;
+}
+
+BOOL GetTextMetrics(HDC hdc, TEXTMETRIC* tm) {
+  FontFace* face = FaceOf(hdc);
+  if (!tm || !face) return FALSE;
+  tm->tmAscent = face->Ascent();
+  tm->tmDescent = face->Descent();
+  tm->tmHeight = tm->tmAscent + tm->tmDescent;
+  tm->tmAveCharWidth = face->Glyph('x').advance;
+  return TRUE;
+}
+
+BOOL TextOut(HDC hdc, int x, int y, std::string_view text) {
+  FontFace* face = FaceOf(hdc);
+  if (!hdc || !hdc->target || !face) return FALSE;
+  if (hdc->bkMode == OPAQUE)
+    FillBackground(hdc, RECT{x, y, x + Width(face, text), y + face->Ascent() + face->Descent()}, nullptr);
+  DrawGlyphs(hdc, *face, x, y + face->Ascent(), text, nullptr);
+  return TRUE;
+}
+
+int DrawText(HDC hdc, std::string_view raw, RECT* rect, UINT fmt) {
+  if (!hdc || !rect) return 0;
+  FontFace* face = FaceOf(hdc);
+  if (!face) return 0;  // no font on this system: nothing can be drawn or measured
+  const std::string text = (fmt & DT_NOPREFIX) ? std::string(raw) : StripPrefix(raw);
+  const RECT r = *rect;
+  const int line_h = face->Ascent() + face->Descent();
+  const std::vector<std::string> lines = Layout(face, text, r, fmt);
+  const int total = line_h * static_cast<int>(lines.size());
+  if (fmt & DT_CALCRECT) {
+    int widest = 0;
+    for (const auto& l : lines) widest = std::max(widest, Width(face, l));
+    rect->right = rect->left + widest;
+    rect->bottom = rect->top + total;
+    return total;
+  }
+  int y = r.top;
+  if (fmt & DT_SINGLELINE) {
+    if (fmt & DT_VCENTER) y = r.top + (r.bottom - r.top - line_h) / 2;
+    else if (fmt & DT_BOTTOM) y = r.bottom - line_h;
+  }
+  const RECT* clip = (fmt & DT_NOCLIP) ? nullptr : &r;
+  for (const auto& line : lines) {
+    const int w = Width(face, line);
+    int x = r.left;
+    if (fmt & DT_CENTER) x = r.left + (r.right - r.left - w) / 2;
+    else if (fmt & DT_RIGHT) x = r.right - w;
+    if (hdc->bkMode == OPAQUE) FillBackground(hdc, RECT{x, y, x + w, y + line_h}, clip);
+    DrawGlyphs(hdc, *face, x, y + face->Ascent(), line, clip);
+    y += line_h;
+  }
+  return total;
+}
+
+}  // namespace vexaro::gui

@@ -1,0 +1,81 @@
+// The headless display and its helpers for tests.
+#include <map>
+#include <mutex>
+
+#include "platform/gui/display.h"
+#include "platform/gui/input.h"
+#include "platform/gui/window_internal.h"
+#include "platform/headless/headless.h"
+
+namespace vexaro::gui {
+namespace {
+
+// The framework keeps each window's canvas; this display has nothing to show
+// it on, so it only remembers where the windows are.
+class HeadlessDisplay final : public Display {
+ public:
+  const char* Name() const override { return "headless"; }
+  SIZE ScreenSize() const override { return {1920, 1080}; }
+  void Show(HWND, const RECT&, bool) override {}
+  void Move(HWND, const RECT&) override {}
+  void Destroyed(HWND) override {}
+  void Present(HWND, const Bitmap&) override {}
+};
+
+}  // namespace
+
+std::unique_ptr<Display> MakeHeadlessDisplay() { return std::make_unique<HeadlessDisplay>(); }
+
+namespace headless {
+
+std::unique_ptr<Bitmap> Capture(HWND top_level) {
+  std::unique_ptr<Bitmap> copy;
+  if (!IsWindow(top_level)) return copy;
+  RunOnOwner(top_level, [&]() -> LRESULT {
+    UpdateWindow(top_level);
+    std::lock_guard lock(GetState().m);
+    WindowRecord* rec = Find(top_level);
+    if (!rec || rec->IsChild() || !rec->canvas || !(rec->style & WS_VISIBLE)) return 0;
+    copy = std::make_unique<Bitmap>(rec->canvas->width, rec->canvas->height);
+    copy->pixels = rec->canvas->pixels;
+    return 1;
+  });
+  return copy;
+}
+
+COLORREF PixelAt(HWND top_level, int x, int y) {
+  auto bmp = Capture(top_level);
+  if (!bmp || x < 0 || y < 0 || x >= bmp->width || y >= bmp->height) return CLR_INVALID;
+  return ColorFromPixel(bmp->At(x, y));
+}
+
+bool SaveWindowPng(HWND top_level, const std::string& path, std::string* error) {
+  auto bmp = Capture(top_level);
+  if (!bmp) {
+    if (error) *error = "the window is not a visible top-level window";
+    return false;
+  }
+  return SavePng(*bmp, path, error);
+}
+
+void MoveMouse(HWND hwnd, int x, int y) {
+  POINT p{x, y};
+  ClientToScreen(hwnd, &p);
+  input::MouseMove(p.x, p.y);
+}
+
+void Click(HWND hwnd, int x, int y) {
+  POINT p{x, y};
+  ClientToScreen(hwnd, &p);
+  input::MouseMove(p.x, p.y);
+  input::MouseButton(input::kLeft, true, p.x, p.y);
+  input::MouseButton(input::kLeft, false, p.x, p.y);
+}
+
+void PressKey(UINT vk, char ch) {
+  input::Key(vk, true, ch);
+  input::Key(vk, false, 0);
+}
+
+}  // namespace headless
+}  // namespace vexaro::gui

@@ -1,0 +1,292 @@
+// The SDL2 display for Linux desktops (X11 and Wayland). One thread owns SDL:
+// it creates undecorated windows, shows the canvases the framework presents
+// and turns SDL events into framework input. The framework's threads only
+// queue commands for it.
+#include <SDL.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdlib>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "platform/gui/display.h"
+#include "platform/gui/input.h"
+#include "platform/linux/gui_sdl_display.h"
+#include "platform/sys/sys.h"
+
+namespace vexaro::gui {
+namespace {
+
+struct SdlWindow {
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  int tw = 0, th = 0;
+};
+
+UINT VirtualKey(SDL_Keycode k) {
+  switch (k) {
+    case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_DELETE: return VK_DELETE;
+    default:
+      if (k >= 'a' && k <= 'z') return static_cast<UINT>(k - 'a' + 'A');
+      if (k >= '0' && k <= '9') return static_cast<UINT>(k);
+      return 0;
+  }
+}
+
+class SdlDisplay final : public Display {
+ public:
+  SdlDisplay() : thread_([this] { Loop(); }) {
+    std::unique_lock lock(m_);
+    ready_cv_.wait(lock, [this] { return state_ != 0; });
+  }
+  ~SdlDisplay() override {
+    Post([this] { running_ = false; });
+    thread_.join();
+  }
+  bool Ok() const { return state_ == 1; }
+
+  const char* Name() const override { return "sdl"; }
+  SIZE ScreenSize() const override { return screen_; }
+
+  void Show(HWND h, const RECT& r, bool visible) override {
+    Post([this, h, r, visible] {
+      SdlWindow& w = Ensure(h, r);
+      if (!w.window) return;
+      if (visible) SDL_ShowWindow(w.window);
+      else SDL_HideWindow(w.window);
+    });
+  }
+  void Move(HWND h, const RECT& r) override {
+    Post([this, h, r] {
+      auto it = windows_.find(h);
+      if (it == windows_.end()) return;
+      SDL_SetWindowPosition(it->second.window, r.left, r.top);
+      SDL_SetWindowSize(it->second.window, r.right - r.left, r.bottom - r.top);
+    });
+  }
+  void Destroyed(HWND h) override {
+    Post([this, h] {
+      auto it = windows_.find(h);
+      if (it == windows_.end()) return;
+      if (it->second.texture) SDL_DestroyTexture(it->second.texture);
+      if (it->second.renderer) SDL_DestroyRenderer(it->second.renderer);
+      SDL_DestroyWindow(it->second.window);
+      windows_.erase(it);
+    });
+  }
+  void Present(HWND h, const Bitmap& canvas) override {
+    auto copy = std::make_shared<Bitmap>(canvas.width, canvas.height);
+    for (int y = 0; y < canvas.height; ++y) std::copy_n(canvas.Row(y), canvas.width, copy->Row(y));
+    Post([this, h, copy] {
+      auto it = windows_.find(h);
+      if (it == windows_.end()) return;
+      SdlWindow& w = it->second;
+      if (!w.texture || w.tw != copy->width || w.th != copy->height) {
+        if (w.texture) SDL_DestroyTexture(w.texture);
+        w.texture = SDL_CreateTexture(w.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                      copy->width, copy->height);
+        w.tw = copy->width;
+        w.th = copy->height;
+      }
+      if (!w.texture) return;
+      SDL_UpdateTexture(w.texture, nullptr, copy->pixels.data(), copy->width * 4);
+      SDL_RenderClear(w.renderer);
+      SDL_RenderCopy(w.renderer, w.texture, nullptr, nullptr);
+      SDL_RenderPresent(w.renderer);
+      ++presents_;
+    });
+  }
+  void SetTitle(HWND h, const std::string& title) override {
+    Post([this, h, title] {
+      if (auto it = windows_.find(h); it != windows_.end()) SDL_SetWindowTitle(it->second.window, title.c_str());
+    });
+  }
+  void SetIcon(HWND h, const Bitmap& icon) override {
+    auto copy = std::make_shared<Bitmap>(icon.width, icon.height);
+    for (int y = 0; y < icon.height; ++y) std::copy_n(icon.Row(y), icon.width, copy->Row(y));
+    Post([this, h, copy] {
+      auto it = windows_.find(h);
+      if (it == windows_.end()) return;
+      SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(copy->pixels.data(), copy->width, copy->height, 32,
+                                                          copy->width * 4, SDL_PIXELFORMAT_ARGB8888);
+      if (!s) return;
+      SDL_SetWindowIcon(it->second.window, s);
+      SDL_FreeSurface(s);
+    });
+  }
+
+  // Runs fn on the SDL thread and waits for it.
+  void Call(std::function<void()> fn) {
+    std::mutex done_m;
+    std::condition_variable done_cv;
+    bool done = false;
+    Post([&] {
+      fn();
+      std::lock_guard lock(done_m);
+      done = true;
+      done_cv.notify_all();
+    });
+    std::unique_lock lock(done_m);
+    done_cv.wait(lock, [&] { return done; });
+  }
+
+  bool Screenshot(HWND h, Bitmap& out) {
+    bool ok = false;
+    Call([&] {
+      auto it = windows_.find(h);
+      if (it == windows_.end() || !it->second.texture) return;
+      int w = 0, hgt = 0;
+      SDL_GetRendererOutputSize(it->second.renderer, &w, &hgt);
+      out.width = w;
+      out.height = hgt;
+      out.bottomUp = false;
+      out.pixels.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(hgt), 0);
+      ok = SDL_RenderReadPixels(it->second.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, out.pixels.data(), w * 4) == 0;
+    });
+    return ok;
+  }
+  int Presents() const { return presents_.load(); }
+
+ private:
+  void Post(std::function<void()> fn) {
+    {
+      std::lock_guard lock(m_);
+      commands_.push_back(std::move(fn));
+    }
+    SDL_Event wake{};
+    wake.type = wake_event_;
+    if (wake_event_ != 0) SDL_PushEvent(&wake);
+  }
+
+  SdlWindow& Ensure(HWND h, const RECT& r) {
+    SdlWindow& w = windows_[h];
+    if (w.window) return w;
+    w.window = SDL_CreateWindow("", r.left, r.top, std::max<int>(r.right - r.left, 1),
+                                std::max<int>(r.bottom - r.top, 1), SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+    if (w.window) w.renderer = SDL_CreateRenderer(w.window, -1, SDL_RENDERER_SOFTWARE);
+    return w;
+  }
+
+  HWND Owner(Uint32 window_id) {
+    SDL_Window* sw = SDL_GetWindowFromID(window_id);
+    for (auto& [h, w] : windows_)
+      if (w.window == sw) return h;
+    return nullptr;
+  }
+
+  void Handle(const SDL_Event& e) {
+    int gx = 0, gy = 0;
+    SDL_GetGlobalMouseState(&gx, &gy);
+    switch (e.type) {
+      case SDL_MOUSEMOTION: input::MouseMove(gx, gy); break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP:
+        if (e.button.button == SDL_BUTTON_LEFT || e.button.button == SDL_BUTTON_RIGHT)
+          input::MouseButton(e.button.button == SDL_BUTTON_LEFT ? input::kLeft : input::kRight,
+                             e.type == SDL_MOUSEBUTTONDOWN, gx, gy);
+        break;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: {
+        const UINT vk = VirtualKey(e.key.keysym.sym);
+        const SDL_Keycode k = e.key.keysym.sym;
+        const char ch = (e.type == SDL_KEYDOWN && k >= 0x20 && k < 0x7F) ? static_cast<char>(k)
+                        : (k == SDLK_BACKSPACE ? '\b' : '\0');
+        if (vk) input::Key(vk, e.type == SDL_KEYDOWN, ch);
+        break;
+      }
+      case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE)
+          if (HWND h = Owner(e.window.windowID)) input::CloseRequest(h);
+        break;
+      default: break;
+    }
+  }
+
+  void Loop() {
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+      sys::DebugOutput(std::string("gui: SDL cannot start: ") + SDL_GetError() + "\n");
+      std::lock_guard lock(m_);
+      state_ = 2;
+      ready_cv_.notify_all();
+      return;
+    }
+    wake_event_ = SDL_RegisterEvents(1);
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0) screen_ = {mode.w, mode.h};
+    {
+      std::lock_guard lock(m_);
+      state_ = 1;
+      ready_cv_.notify_all();
+    }
+    while (running_) {
+      SDL_Event e;
+      if (SDL_WaitEventTimeout(&e, 50)) {
+        do {
+          if (e.type != wake_event_) Handle(e);
+        } while (SDL_PollEvent(&e));
+      }
+      std::deque<std::function<void()>> run;
+      {
+        std::lock_guard lock(m_);
+        run.swap(commands_);
+      }
+      for (auto& fn : run) fn();
+    }
+    for (auto& [h, w] : windows_) {
+      if (w.texture) SDL_DestroyTexture(w.texture);
+      if (w.renderer) SDL_DestroyRenderer(w.renderer);
+      SDL_DestroyWindow(w.window);
+    }
+    SDL_Quit();
+  }
+
+  std::mutex m_;
+  std::condition_variable ready_cv_;
+  int state_ = 0;  // 0 starting, 1 running, 2 failed
+  std::deque<std::function<void()>> commands_;
+  std::map<HWND, SdlWindow> windows_;  // SDL thread only
+  std::atomic<bool> running_{true};
+  std::atomic<int> presents_{0};
+  Uint32 wake_event_ = 0;
+  SIZE screen_{1920, 1080};
+  std::thread thread_;
+};
+
+}  // namespace
+
+std::unique_ptr<Display> MakeNativeDisplay() {
+  if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) return nullptr;
+  auto d = std::make_unique<SdlDisplay>();
+  if (!d->Ok()) return nullptr;
+  return d;
+}
+
+namespace sdl {
+
+bool Screenshot(HWND top_level, Bitmap& out) {
+  auto* d = dynamic_cast<SdlDisplay*>(&CurrentDisplay());
+  return d && d->Screenshot(top_level, out);
+}
+
+int PresentCount() {
+  auto* d = dynamic_cast<SdlDisplay*>(&CurrentDisplay());
+  return d ? d->Presents() : 0;
+}
+
+}  // namespace sdl
+}  // namespace vexaro::gui
