@@ -17,7 +17,14 @@ constexpr std::int32_t kMaxDepth = 4096;
 // Texts must be addressable with the index's 32-bit offsets.
 constexpr std::size_t kMaxTextLength = 0x7FFFFFFE;
 
-std::string Quoted(std::string_view name) { return "'" + std::string(name) + "'"; }
+std::string Quoted(std::string_view name) {
+  std::string quoted;
+  quoted.reserve(name.size() + 2);
+  quoted.push_back('\'');
+  quoted.append(name);
+  quoted.push_back('\'');
+  return quoted;
+}
 
 }  // namespace
 

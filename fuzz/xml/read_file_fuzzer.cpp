@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   sys::OverrideSystemCodePage(kCodePages[size % 4]);
   std::FILE* file = std::fopen(ScratchPath().c_str(), "wb");
   if (file == nullptr) return 0;
-  std::fwrite(data, 1, size, file);
+  if (size > 0) std::fwrite(data, 1, size, file);
   std::fclose(file);
 
   xml::XmlDocument doc;
