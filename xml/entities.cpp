@@ -73,13 +73,18 @@ std::uint32_t LookupEntity(std::string_view name) {
 
 std::string DecodeEntities(std::string_view text) {
   const sys::LeadByteTable lead = sys::LeadBytes();
+  return DecodeEntities(text, &lead);
+}
+
+std::string DecodeEntities(std::string_view text, const sys::LeadByteTable* leadBytes) {
   std::string out;
   out.reserve(text.size());
   std::size_t i = 0;
   while (i < text.size()) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (c != '&') {
-      const std::size_t step = lead[c] && i + 1 < text.size() && text[i + 1] != '\0' ? 2 : 1;
+      const bool lead = leadBytes != nullptr && (*leadBytes)[c];
+      const std::size_t step = lead && i + 1 < text.size() && text[i + 1] != '\0' ? 2 : 1;
       out.append(text.substr(i, step));
       i += step;
       continue;

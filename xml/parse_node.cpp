@@ -4,6 +4,8 @@
 // as markup.
 #include "xml/parse_node.h"
 
+#include <algorithm>
+
 namespace vexaro::xml {
 namespace {
 
@@ -35,13 +37,13 @@ bool IsNameDelimiter(unsigned char c) {
 
 // A name or word at pos: up to the first delimiter, or the delimiter alone
 // when it stands first.
-std::string_view TokenAt(std::string_view text, std::size_t pos) {
-  auto at = [&](std::size_t k) -> unsigned char { return k < text.size() ? static_cast<unsigned char>(text[k]) : 0; };
-  if (at(pos) == 0) return {};
+std::string_view TokenAt(std::string_view text, std::size_t pos, const sys::LeadByteTable* leadBytes = nullptr) {
+  const ScanText scan(text, leadBytes);
+  if (scan.At(pos) == 0) return {};
   std::size_t end = pos;
-  while (at(end) != 0 && !IsNameDelimiter(at(end))) ++end;
-  if (end == pos) end = pos + 1;
-  return text.substr(pos, end - pos);
+  while (scan.At(end) != 0 && !IsNameDelimiter(scan.At(end))) end += scan.Step(end);
+  if (end == pos) end = pos + scan.Step(pos);
+  return text.substr(pos, std::min(end, text.size()) - pos);
 }
 
 bool StartsTagName(unsigned char c) {
@@ -290,9 +292,9 @@ bool NameMatches(std::string_view name, std::string_view wanted, std::uint32_t f
   return next == ' ' || next == '=' || next == '/' || next == '[' || next == ']';
 }
 
-std::string_view TagNameAt(std::string_view text, std::size_t pos) {
+std::string_view TagNameAt(std::string_view text, std::size_t pos, const sys::LeadByteTable* leadBytes) {
   while (pos < text.size() && IsSpace(static_cast<unsigned char>(text[pos]))) ++pos;
-  return TokenAt(text, pos);
+  return TokenAt(text, pos, leadBytes);
 }
 
 bool FindAttribute(std::string_view tag, std::size_t from, std::string_view wanted,

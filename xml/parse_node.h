@@ -85,8 +85,10 @@ bool ReadWord(std::string_view text, std::size_t& pos, std::string_view& word);
 bool NameMatches(std::string_view name, std::string_view wanted, std::uint32_t flags);
 
 // The tag name at `pos` (just after '<', or after "<?"): leading white space
-// skipped, then up to the first delimiter, at least one byte.
-std::string_view TagNameAt(std::string_view text, std::size_t pos);
+// skipped, then up to the first delimiter, at least one character; with
+// `leadBytes`, multibyte characters are stepped over whole.
+std::string_view TagNameAt(std::string_view text, std::size_t pos,
+                           const sys::LeadByteTable* leadBytes = nullptr);
 
 // Attribute lookup in a start tag or processing instruction whose name begins
 // at `from` within `tag` (the whole node). Returns the value, or the name

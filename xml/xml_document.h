@@ -95,6 +95,11 @@ class XmlDocument {
   std::int32_t currentNodeLength_ = 0;
   std::uint32_t documentFlags_ = 0;
   ElementIndex index_;
+  // Lead bytes of the system code page when the text was parsed; null when
+  // it has none, so that single-byte texts are stepped without lookups.
+  sys::LeadByteTable leadBytes_{};
+  bool multibyte_ = false;
+  const sys::LeadByteTable* LeadBytes() const { return multibyte_ ? &leadBytes_ : nullptr; }
 };
 
 }  // namespace vexaro::xml

@@ -55,11 +55,9 @@ std::string XmlDocument::ElementText(std::int32_t index) const {
   if (from < 0 || length <= 0 || from + length > static_cast<std::int64_t>(text_.size())) return {};
   const std::string_view content =
       std::string_view(text_).substr(static_cast<std::size_t>(from), static_cast<std::size_t>(length));
-  if (content.find('<') == std::string_view::npos) return DecodeEntities(content);
+  if (content.find('<') == std::string_view::npos) return DecodeEntities(content, LeadBytes());
 
-  const sys::LeadByteTable lead = sys::LeadBytes();
-  const bool multibyte = std::find(lead.begin(), lead.end(), true) != lead.end();
-  const ScanText scan(content, multibyte ? &lead : nullptr);
+  const ScanText scan(content, LeadBytes());
   std::string text;
   std::size_t pos = 0;
   NodeDescriptor node;
@@ -67,7 +65,7 @@ std::string XmlDocument::ElementText(std::int32_t index) const {
     const std::string_view raw =
         content.substr(static_cast<std::size_t>(node.start), static_cast<std::size_t>(node.length));
     if (type == kNodeText) {
-      text += DecodeEntities(raw);
+      text += DecodeEntities(raw, LeadBytes());
     } else if (type == kNodeCdata) {
       constexpr std::size_t kOpen = 9;   // "<![CDATA["
       constexpr std::size_t kClose = 3;  // "]]>"

@@ -225,6 +225,8 @@ void XmlDocument::SetPositions(std::int32_t parent, std::int32_t current, std::i
 }
 
 void XmlDocument::ResetIndex() {
+  leadBytes_ = sys::LeadBytes();
+  multibyte_ = std::find(leadBytes_.begin(), leadBytes_.end(), true) != leadBytes_.end();
   SetPositions(0, 0, 0);
   nextFreeRecord_ = 1;
   deletedRecords_ = 0;
@@ -242,9 +244,7 @@ bool XmlDocument::Parse() {
     index_[0].SetFlag(kRecordIllFormed);
     error = "Document of " + std::to_string(text_.size()) + " bytes too large";
   } else {
-    const sys::LeadByteTable lead = sys::LeadBytes();
-    const bool multibyte = std::find(lead.begin(), lead.end(), true) != lead.end();
-    const ScanText scan(text_, multibyte ? &lead : nullptr);
+    const ScanText scan(text_, LeadBytes());
     const std::int32_t root = ElementParser(*this, scan).Run(error);
     index_[0].length = static_cast<std::int32_t>(text_.size());
     if (root == 0) {
@@ -272,7 +272,7 @@ bool XmlDocument::IsWellFormed() const {
 
 std::string_view XmlDocument::ElementName(std::int32_t index) const {
   if (index <= 0 || index >= nextFreeRecord_) return {};
-  return TagNameAt(text_, static_cast<std::size_t>(index_[index].start) + 1);
+  return TagNameAt(text_, static_cast<std::size_t>(index_[index].start) + 1, LeadBytes());
 }
 
 }  // namespace vexaro::xml

@@ -187,6 +187,16 @@ TEST_F(ParseTest, MultibyteCharactersAreSteppedAsWholes) {
   EXPECT_EQ(R(1).StartTagLength(), 8);
 }
 
+TEST_F(ParseTest, MultibyteNamesWithDelimiterTrailBytesMatch) {
+  // 0x95 0x5C is one character in code page 932; its trail byte is a '\\'.
+  sys::OverrideSystemCodePage(932);
+  ASSERT_TRUE(doc.SetText("<r><\x95\x5C>x</\x95\x5C></r>")) << doc.ResultText();
+  EXPECT_EQ(doc.ElementName(2), "\x95\x5C");
+  doc.Rewind();
+  EXPECT_TRUE(doc.FindChildElement("\x95\x5C"));
+  EXPECT_EQ(doc.ChildText(), "x");
+}
+
 TEST_F(ParseTest, ParseKeepsTheReadingLogBeforeTheError) {
   doc.SetText("<a>");
   // A second Parse keeps what the result text held and appends its error.
