@@ -5,7 +5,7 @@ set -eu
 PACKAGES="build-essential cmake ninja-build pkg-config git python3
   googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev
   libudev-dev libsdl2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
-  libpng-dev libexpat1-dev
+  libpng-dev libexpat1-dev libpugixml-dev libtinyxml2-dev
   g++-mingw-w64-x86-64-posix"
 missing=""
 for p in $PACKAGES; do
