@@ -7,9 +7,15 @@
 namespace vexaro::gui {
 namespace {
 
-// Wrappers for windows without a bound object, per thread; stale ones are
-// dropped when the table grows.
-thread_local std::unordered_map<HWND, std::unique_ptr<CWnd>> t_wrappers;
+// A wrapper for a window without a bound object: it never destroys the window.
+class TemporaryWnd final : public CWnd {
+ public:
+  explicit TemporaryWnd(HWND h) { m_hWnd = h; }
+  ~TemporaryWnd() override { m_hWnd = nullptr; }
+};
+
+// Wrappers per thread; stale ones are dropped when the table grows.
+thread_local std::unordered_map<HWND, std::unique_ptr<TemporaryWnd>> t_wrappers;
 
 CPoint PointOf(LPARAM l) { return CPoint(GET_X_LPARAM(l), GET_Y_LPARAM(l)); }
 UINT U(WPARAM w) { return static_cast<UINT>(w); }
@@ -82,10 +88,7 @@ CWnd* CWnd::FromHandle(HWND hwnd) {
   if (t_wrappers.size() > 256)
     std::erase_if(t_wrappers, [](const auto& e) { return !IsWindow(e.first); });
   auto& slot = t_wrappers[hwnd];
-  if (!slot) {
-    slot = std::make_unique<CWnd>();
-    slot->m_hWnd = hwnd;
-  }
+  if (!slot) slot = std::make_unique<TemporaryWnd>(hwnd);
   return slot.get();
 }
 
