@@ -215,7 +215,7 @@ TEST_F(SimKeyboardTest, TraceHasOneLinePerReportInTheDocumentedFormat) {
 }
 
 TEST_F(SimKeyboardTest, RestartTakesTheReEnumerationDelayOfTheUsbTimingModel) {
-  sys::SetClockScale(100);
+  sys::SetClockScale(10);
   KeyboardConfig config;  // the USB timing model
   auto keyboard = Plugged(config);
   ASSERT_TRUE(keyboard->WriteFlash(0x0C00, {1, 2, 3, 4}));
