@@ -123,5 +123,25 @@ TEST_F(KeyboardTest, ExecuteWithoutApplicationStaysInTheLoader) {
   EXPECT_EQ(ISP_IsConnectedToDevice(0x04D9, 0x8010, 0), 1);
 }
 
+TEST_F(KeyboardTest, IspLoaderIsMassErasedResetAndFoundAgain) {
+  sim::KeyboardConfig config = ZeroLatency();
+  config.loaderKind = sim::LoaderKind::kIsp;
+  auto keyboard = Keyboard(config);
+  ASSERT_TRUE(keyboard->WriteFlash(0x0C00, {1, 2, 3, 4}));
+  ASSERT_TRUE(keyboard->WriteFlash(0x7C00, {5, 0, 0, 0}));
+  char text[16];
+  std::int32_t length = 0;
+  ASSERT_EQ(ISP_GetInformation(4, text, &length), ISP_OK);
+  EXPECT_EQ(std::string(text, 3), "ISP");
+  ASSERT_EQ(ISP_EraseMass(), ISP_OK);
+  EXPECT_EQ(keyboard->ReadFlash(0x0C00, 1).at(0), 0xFF);
+  EXPECT_EQ(keyboard->ReadFlash(0x7C00, 1).at(0), 0xFF);  // the version record is in the user area
+  EXPECT_EQ(ISP_Reset(), ISP_OK);
+  EXPECT_EQ(Engine().readHandle, hid::kInvalidHandle);
+  EXPECT_EQ(keyboard->CurrentMode(), sim::Mode::kLoader);
+  ASSERT_EQ(ISP_IsConnectedToDevice(0x04D9, 0x8010, 0), 1);
+  EXPECT_EQ(ISP_BlankCheck(0x0C00, 0x7FFF), ISP_OK);
+}
+
 }  // namespace
 }  // namespace vexaro::isp::testing
