@@ -122,7 +122,8 @@ void UnsubscribeDeviceEvents(SubscriptionId id);
 // bus when asked for (here, or VEXARO_SIM=1 in the environment), otherwise
 // the native HID service of the system.
 enum class BackendKind { kNative, kSimulated };
-// False (and nothing changes) once a backend is in use or already chosen.
+// False (and nothing changes) when the other backend is already chosen or
+// in use; choosing the same one again is harmless.
 bool SelectBackend(BackendKind kind);
 // The backend in use; chooses from the environment on the first call.
 BackendKind ActiveBackend();
