@@ -92,7 +92,39 @@ struct Scanner {
   // Handles c while the node's kind is being decided.
   bool Deciding(std::size_t i, unsigned char c, std::size_t& end);
   void TrackStartTagQuotes(unsigned char c);
+  // In single-byte text: moves i past the bytes that cannot change the state.
+  std::size_t FastForward(std::size_t i) const;
 };
+
+std::size_t Scanner::FastForward(std::size_t i) const {
+  const char* p = scan.text.data();
+  const std::size_t n = scan.text.size();
+  auto skipWhile = [&](auto keep) {
+    while (i < n && keep(static_cast<unsigned char>(p[i]))) ++i;
+    return i;
+  };
+  if (namePending) {
+    return skipWhile([](unsigned char c) { return c != 0 && !IsSpace(c) && c != '/' && c != '>'; });
+  }
+  if (marker.empty()) {
+    if ((flags & kInWhitespace) != 0) return skipWhile([](unsigned char c) { return IsSpace(c); });
+    return i;
+  }
+  if ((flags & kInDoctype) != 0) return i;
+  switch (type) {
+    case kNodeText:
+    case kNodeError:
+      return skipWhile([](unsigned char c) { return c != 0 && c != '<' && c != '>'; });
+    case kNodeElement:
+      if ((flags & kInDoubleQuote) != 0) return skipWhile([](unsigned char c) { return c != 0 && c != '"'; });
+      if ((flags & kInSingleQuote) != 0) return skipWhile([](unsigned char c) { return c != 0 && c != '\''; });
+      return i;
+    case kNodeDoctype:
+      return i;
+    default:  // end tags, comments, CDATA sections, processing instructions
+      return skipWhile([](unsigned char c) { return c != 0 && c != '>'; });
+  }
+}
 
 void Scanner::TrackStartTagQuotes(unsigned char c) {
   if ((flags & kInSingleQuote) != 0) {
@@ -216,6 +248,78 @@ bool Scanner::Deciding(std::size_t i, unsigned char c, std::size_t& end) {
   return false;
 }
 
+// The common nodes of single-byte text read in one tight loop each: start
+// tags, end tags and white-space runs. They follow the same rules as the
+// state machine below, which takes over (from the node's start) whenever the
+// node is anything else or the text ends inside it.
+bool QuickNode(const ScanText& scan, std::size_t pos, NodeDescriptor& node, std::size_t& end) {
+  const char* p = scan.text.data();
+  const std::size_t n = scan.text.size();
+  auto at = [&](std::size_t k) -> unsigned char { return k < n ? static_cast<unsigned char>(p[k]) : 0; };
+  auto nameEnd = [&](std::size_t k) {
+    for (unsigned char c = at(k); c != 0 && !IsSpace(c) && c != '/' && c != '>'; c = at(++k)) {
+    }
+    return k;
+  };
+  const unsigned char first = at(pos);
+  if (IsSpace(first)) {
+    std::size_t i = pos + 1;
+    while (IsSpace(at(i))) ++i;
+    if (at(i) != '<' && at(i) != 0) return false;  // becomes a text node
+    node.type = kNodeWhitespace;
+    end = i;
+    return true;
+  }
+  if (first != '<') return false;
+  const unsigned char second = at(pos + 1);
+  if (second == '/') {
+    const std::size_t name = pos + 2;
+    std::size_t i = nameEnd(name);
+    while (at(i) != 0 && at(i) != '>') ++i;
+    if (at(i) == 0) return false;
+    node.type = kNodeEndTag;
+    node.nameStart = static_cast<std::int32_t>(name);
+    node.nameLength = static_cast<std::int32_t>(nameEnd(name) - name);
+    end = i + 1;
+    return true;
+  }
+  if (!StartsTagName(second)) return false;
+  std::size_t i = nameEnd(pos + 1);
+  node.nameStart = static_cast<std::int32_t>(pos + 1);
+  node.nameLength = static_cast<std::int32_t>(i - pos - 1);
+  unsigned char last = 0, beforeLast = 0;
+  bool afterEquals = false;
+  for (;; ++i) {
+    unsigned char c = at(i);
+    if (c == 0) return false;
+    if (c == '>') break;
+    if (afterEquals && (c == '"' || c == '\'')) {
+      // A quoted value: nothing inside it counts, up to the same quote.
+      const unsigned char quote = c;
+      do c = at(++i);
+      while (c != 0 && c != quote);
+      if (c == 0) return false;
+      afterEquals = false;
+      beforeLast = at(i - 1);  // the opening quote itself for an empty value
+      last = quote;
+      continue;
+    }
+    if (afterEquals) {
+      if (!IsSpace(c)) afterEquals = false;  // an unquoted value begins
+    } else if (c == '=' && last != '=') {
+      afterEquals = true;
+    }
+    beforeLast = last;
+    last = c;
+  }
+  if (last == '/' && (beforeLast == 0 || IsSpace(beforeLast) || beforeLast == '\'' || beforeLast == '"')) {
+    node.flags |= kNodeEmptyElement;
+  }
+  node.type = kNodeElement;
+  end = i + 1;
+  return true;
+}
+
 }  // namespace
 
 int ParseNode(const ScanText& scan, std::size_t& pos, NodeDescriptor& node) {
@@ -225,10 +329,20 @@ int ParseNode(const ScanText& scan, std::size_t& pos, NodeDescriptor& node) {
     node.type = kNodeEndOfText;
     return kNodeEndOfText;
   }
+  std::size_t quickEnd = pos;
+  if (scan.leadBytes == nullptr && QuickNode(scan, pos, node, quickEnd)) {
+    node.length = static_cast<std::int32_t>(quickEnd - pos);
+    pos = quickEnd;
+    return node.type;
+  }
+  node = NodeDescriptor{};
+  node.start = static_cast<std::int32_t>(pos);
   Scanner s{scan, node, 0, kNodeError, {}, 0, false, 0, 0};
   std::size_t i = pos;
   std::size_t end = pos;
+  const bool singleByte = scan.leadBytes == nullptr;
   for (;;) {
+    if (singleByte) i = s.FastForward(i);
     const unsigned char c = scan.At(i);
     if (c == 0) {
       end = i;

@@ -92,8 +92,12 @@ std::int32_t XmlDocument::ElementParser::Run(std::string& error) {
       case kNodeEndOfText:
         while (!stack_.empty()) {
           const OpenElement& open = stack_.back();
-          CloseNotEnded("Element " + Quoted(NameOf(open)) + " at offset " +
-                        std::to_string(index_[open.record].start) + " not ended");
+          std::string message;
+          if (error_->empty()) {
+            message = "Element " + Quoted(NameOf(open)) + " at offset " +
+                      std::to_string(index_[open.record].start) + " not ended";
+          }
+          CloseNotEnded(message);
         }
         return root_;
       default:
@@ -161,11 +165,15 @@ void XmlDocument::ElementParser::OnEndTag(const NodeDescriptor& node) {
     MarkError("No start tag for end tag " + Quoted(name) + " at offset " + std::to_string(node.start));
     return;
   }
-  const std::string endTagAt = "End tag " + Quoted(name) + " at offset " + std::to_string(node.nameStart - 1);
   while (stack_.size() > k) {
     const OpenElement& open = stack_.back();
-    CloseNotEnded(endTagAt + " does not match start tag " + Quoted(NameOf(open)) + " at offset " +
-                  std::to_string(index_[open.record].start));
+    std::string message;
+    if (error_->empty()) {
+      message = "End tag " + Quoted(name) + " at offset " + std::to_string(node.nameStart - 1) +
+                " does not match start tag " + Quoted(NameOf(open)) + " at offset " +
+                std::to_string(index_[open.record].start);
+    }
+    CloseNotEnded(message);
   }
   const std::int32_t self = stack_.back().record;
   ElementRecord& record = index_[self];

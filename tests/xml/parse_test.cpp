@@ -1,6 +1,8 @@
 // Parsing: the element index, empty-element rules, and every error message.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "platform/sys/codepage.h"
 #include "xml/xml_document.h"
 
@@ -195,6 +197,36 @@ TEST_F(ParseTest, MultibyteNamesWithDelimiterTrailBytesMatch) {
   doc.Rewind();
   EXPECT_TRUE(doc.FindChildElement("\x95\x5C"));
   EXPECT_EQ(doc.ChildText(), "x");
+}
+
+// The single-byte scanner reads common nodes in quick loops; given a lead
+// table (even one without lead bytes) it runs the full state machine. Both
+// must see the same nodes in any text.
+TEST(ParseNodeTest, QuickLoopsAgreeWithStateMachine) {
+  static const char alphabet[] = "<<<>>/=\"' \t\nab!-?[]CD&;x";
+  std::mt19937 rng(7);
+  const sys::LeadByteTable noLeadBytes{};
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    for (int n = static_cast<int>(rng() % 40); n > 0; --n) text += alphabet[rng() % (sizeof alphabet - 1)];
+    const ScanText quick(text);
+    const ScanText full(text, &noLeadBytes);
+    std::size_t a = 0, b = 0;
+    for (;;) {
+      NodeDescriptor x, y;
+      const int tx = ParseNode(quick, a, x);
+      const int ty = ParseNode(full, b, y);
+      ASSERT_EQ(tx, ty) << text;
+      ASSERT_EQ(a, b) << text;
+      ASSERT_EQ(x.length, y.length) << text;
+      ASSERT_EQ(x.flags, y.flags) << text;
+      if (tx == kNodeElement || tx == kNodeEndTag) {
+        ASSERT_EQ(x.Name(text), y.Name(text)) << text;
+      }
+      ASSERT_EQ(ErrorMessageOf(x), ErrorMessageOf(y)) << text;
+      if (tx == kNodeEndOfText) break;
+    }
+  }
 }
 
 TEST_F(ParseTest, ParseKeepsTheReadingLogBeforeTheError) {
