@@ -5,6 +5,7 @@
 #include "xml/parse_node.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace vexaro::xml {
 namespace {
@@ -62,6 +63,29 @@ const char* UnterminatedLabel(int type, unsigned flags) {
   }
 }
 
+// The first `wanted` byte or NUL at or after i (n when none), through memchr,
+// which reads long runs many bytes at a time.
+std::size_t SkipTo(const char* p, std::size_t i, std::size_t n, char wanted) {
+  if (i >= n) return n;
+  const void* hit = std::memchr(p + i, wanted, n - i);
+  const std::size_t end = hit != nullptr ? static_cast<std::size_t>(static_cast<const char*>(hit) - p) : n;
+  const void* nul = std::memchr(p + i, '\0', end - i);
+  return nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - p) : end;
+}
+
+// Character data runs to the next '<', '>' or NUL. Searched in blocks, so
+// that a text of many short nodes is not searched to its end for each one.
+std::size_t SkipText(const char* p, std::size_t i, std::size_t n) {
+  constexpr std::size_t kBlock = 256;
+  for (; i < n; i += kBlock) {
+    const std::size_t blockEnd = std::min(n, i + kBlock);
+    const std::size_t lt = SkipTo(p, i, blockEnd, '<');
+    const std::size_t end = SkipTo(p, i, lt, '>');
+    if (end < blockEnd) return end;
+  }
+  return n;
+}
+
 // State of one ParseNode call.
 struct Scanner {
   const ScanText& scan;
@@ -113,6 +137,7 @@ std::size_t Scanner::FastForward(std::size_t i) const {
   if ((flags & kInDoctype) != 0) return i;
   switch (type) {
     case kNodeText:
+      return SkipText(p, i, n);
     case kNodeError:
       return skipWhile([](unsigned char c) { return c != 0 && c != '<' && c != '>'; });
     case kNodeElement:
@@ -122,7 +147,7 @@ std::size_t Scanner::FastForward(std::size_t i) const {
     case kNodeDoctype:
       return i;
     default:  // end tags, comments, CDATA sections, processing instructions
-      return skipWhile([](unsigned char c) { return c != 0 && c != '>'; });
+      return SkipTo(p, i, n, '>');
   }
 }
 

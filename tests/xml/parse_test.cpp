@@ -229,6 +229,16 @@ TEST(ParseNodeTest, QuickLoopsAgreeWithStateMachine) {
   }
 }
 
+TEST_F(ParseTest, ManyShortTextNodesAreReadInLinearTime) {
+  // Each '>' ends a text node; a search for the next '<' must not run to the
+  // end of the text for every one of them.
+  std::string text = "<r>";
+  for (int i = 0; i < 500000; ++i) text += "a>";
+  text += "</r>";
+  ASSERT_TRUE(doc.SetText(text));
+  EXPECT_EQ(doc.ElementText(1).size(), 1000000u);
+}
+
 TEST_F(ParseTest, ParseKeepsTheReadingLogBeforeTheError) {
   doc.SetText("<a>");
   // A second Parse keeps what the result text held and appends its error.
