@@ -92,6 +92,19 @@ CWnd* CWnd::FromHandle(HWND hwnd) {
   return slot.get();
 }
 
+const char* AfxRegisterWndClass(UINT class_style) {
+  static const bool registered = [class_style] {
+    WNDCLASS wc;
+    wc.style = class_style;
+    wc.lpfnWndProc = gui::DefWindowProc;
+    wc.lpszClassName = "AfxWnd";
+    RegisterClass(wc);
+    return true;
+  }();
+  (void)registered;
+  return "AfxWnd";
+}
+
 BOOL CWnd::Create(const char* class_name, const char* title, DWORD style, const RECT& r,
                   CWnd* parent, UINT id) {
   return CreateEx(0, class_name, title, style, r.left, r.top, r.right - r.left, r.bottom - r.top,

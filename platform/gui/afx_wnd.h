@@ -82,6 +82,8 @@ class CWnd {
   void SetFont(HFONT font, BOOL redraw = TRUE) { SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw); }
   int SetWindowRgn(HRGN rgn, BOOL redraw) { return gui::SetWindowRgn(m_hWnd, rgn, redraw); }
   CMenu* GetSystemMenu(BOOL revert);
+  // Windows are never minimised on these displays.
+  BOOL IsIconic() const { return FALSE; }
   void CenterWindow(CWnd* alternate = nullptr);
   int MessageBox(std::string_view text, std::string_view caption = "", UINT type = MB_OK);
   BOOL UpdateData(BOOL save = TRUE);
@@ -143,6 +145,10 @@ class CWnd {
 };
 
 LRESULT AfxWndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l);
+
+// The name of a plain window class (default processing, no background) for
+// windows of CWnd-derived classes: hidden helper windows and the like.
+const char* AfxRegisterWndClass(UINT class_style = 0);
 
 class CButton : public CWnd {
  public:
