@@ -46,7 +46,11 @@ class Scripted : public CDialog {
     return CDialog::PreTranslateMessage(msg);
   }
   void OnCancel() override {
-    if (log) log->push_back(name + " cancel");
+    if (log) {
+      std::string entry = name;
+      entry.append(" cancel");
+      log->push_back(entry);
+    }
     CDialog::OnCancel();
   }
 
@@ -114,7 +118,7 @@ TEST(Modal, PreTranslateMessageSeesKeysBeforeDispatchAndDialogKeysWork) {
     headless::PressKey(VK_ESCAPE);  // the dialog's Cancel
   });
   d.log = &log;
-  d.name = "d";
+  d.name.assign(1, 'd');
   EXPECT_EQ(d.DoModal(), IDCANCEL);
   EXPECT_EQ(d.swallowed, 1);
   EXPECT_EQ(log, std::vector<std::string>{"d cancel"});
