@@ -5,6 +5,7 @@
 #include "xml/parse_node.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace vexaro::xml {
@@ -26,19 +27,23 @@ enum : unsigned {
 
 bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-bool IsNameDelimiter(unsigned char c) {
-  switch (c) {
-    case ' ': case '\t': case '\n': case '\r': case '<': case '>': case '=': case '\\':
-    case '/': case '?': case '!': case '"': case '\'': case ';':
-      return true;
-    default:
-      return false;
-  }
-}
+constexpr std::array<bool, 256> kNameDelimiters = [] {
+  std::array<bool, 256> table{};
+  for (unsigned char c : {' ', '\t', '\n', '\r', '<', '>', '=', '\\', '/', '?', '!', '"', '\'', ';'}) table[c] = true;
+  return table;
+}();
+
+bool IsNameDelimiter(unsigned char c) { return kNameDelimiters[c]; }
 
 // A name or word at pos: up to the first delimiter, or the delimiter alone
 // when it stands first.
 std::string_view TokenAt(std::string_view text, std::size_t pos, const sys::LeadByteTable* leadBytes = nullptr) {
+  if (leadBytes == nullptr && pos < text.size()) {
+    std::size_t end = pos;
+    while (end < text.size() && text[end] != '\0' && !IsNameDelimiter(static_cast<unsigned char>(text[end]))) ++end;
+    if (end == pos && text[pos] != '\0') end = pos + 1;
+    return text.substr(pos, end - pos);
+  }
   const ScanText scan(text, leadBytes);
   if (scan.At(pos) == 0) return {};
   std::size_t end = pos;
@@ -345,11 +350,23 @@ bool QuickNode(const ScanText& scan, std::size_t pos, NodeDescriptor& node, std:
   return true;
 }
 
+// Field by field: assigning a whole temporary costs a store-forwarding stall
+// on every node.
+void ResetNode(NodeDescriptor& node, std::size_t pos) {
+  node.type = kNodeEndOfText;
+  node.start = static_cast<std::int32_t>(pos);
+  node.length = 0;
+  node.flags = 0;
+  node.nameStart = 0;
+  node.nameLength = 0;
+  node.errorWhat = nullptr;
+  node.unterminated = false;
+}
+
 }  // namespace
 
 int ParseNode(const ScanText& scan, std::size_t& pos, NodeDescriptor& node) {
-  node = NodeDescriptor{};
-  node.start = static_cast<std::int32_t>(pos);
+  ResetNode(node, pos);
   if (scan.At(pos) == 0) {
     node.type = kNodeEndOfText;
     return kNodeEndOfText;
@@ -360,8 +377,7 @@ int ParseNode(const ScanText& scan, std::size_t& pos, NodeDescriptor& node) {
     pos = quickEnd;
     return node.type;
   }
-  node = NodeDescriptor{};
-  node.start = static_cast<std::int32_t>(pos);
+  ResetNode(node, pos);
   Scanner s{scan, node, 0, kNodeError, {}, 0, false, 0, 0};
   std::size_t i = pos;
   std::size_t end = pos;
