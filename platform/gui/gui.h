@@ -6,6 +6,7 @@
 #include "platform/gui/afx_app.h"
 #include "platform/gui/afx_dialog.h"
 #include "platform/gui/afx_gdi.h"
+#include "platform/gui/afx_tooltip.h"
 #include "platform/gui/afx_types.h"
 #include "platform/gui/afx_wnd.h"
 #include "platform/gui/devnotify.h"

@@ -172,3 +172,31 @@ TEST_F(Input, EditFieldTakesTypedCharacters) {
 
 }  // namespace
 }  // namespace vexaro::gui
+
+namespace vexaro::gui {
+namespace {
+
+TEST_F(Input, TooltipShowsOnlyWhileActiveAndOverItsTool) {
+  CToolTipCtrl tip;
+  ASSERT_TRUE(tip.Create(&top));
+  EXPECT_FALSE(tip.IsWindowVisible());
+  ASSERT_TRUE(tip.AddTool(&button, "Start the update"));
+  MSG over;
+  over.hwnd = button;
+  over.message = WM_MOUSEMOVE;
+  tip.RelayEvent(&over);
+  EXPECT_FALSE(tip.IsWindowVisible());  // created inactive
+  tip.Activate(TRUE);
+  tip.RelayEvent(&over);
+  EXPECT_TRUE(tip.IsWindowVisible());
+  EXPECT_EQ(GetWindowText(tip), "Start the update");
+  EXPECT_NE(GetActiveWindow(), tip.m_hWnd);  // shown without taking activation
+  MSG click = over;
+  click.message = WM_LBUTTONDOWN;
+  tip.RelayEvent(&click);
+  EXPECT_FALSE(tip.IsWindowVisible());
+  tip.DestroyWindow();
+}
+
+}  // namespace
+}  // namespace vexaro::gui
