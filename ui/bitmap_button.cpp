@@ -110,12 +110,28 @@ void CBitmapBtn::OnLButtonUp(UINT flags, CPoint point) {
   KillTimer(kAutoRepeatTimer);
   if (!toggle_) {
     CButton::OnLButtonUp(flags, point);
+    if (m_hWnd) KeepHoverAfterRelease();
     return;
   }
   latched_ ^= 1;
   Invalidate(FALSE);
   UpdateWindow();
   NotifyParent(MAKEWPARAM(GetDlgCtrlID(), BN_CLICKED), false);
+}
+
+// The button control lets go of the capture on release. A hovering button
+// takes it back while the mouse is still over it, so that it sees the mouse
+// leave; otherwise it shows its idle image again.
+void CBitmapBtn::KeepHoverAfterRelease() {
+  if (!hovering_) return;
+  POINT cursor;
+  gui::GetCursorPos(&cursor);
+  if (gui::WindowFromPoint(cursor) == m_hWnd) {
+    if (gui::GetCapture() == nullptr) SetCapture();
+    return;
+  }
+  hovering_ = 0;
+  Invalidate(FALSE);
 }
 
 void CBitmapBtn::OnRButtonDown(UINT flags, CPoint point) {

@@ -111,6 +111,7 @@ class CBitmapBtn : public gui::CButton {
   void DrawCaption(gui::HDC target, gui::HDC image_dc, const gui::RECT& client);
   gui::COLORREF Colour(TextColour which) const;
   void NotifyParent(gui::WPARAM w, bool post);
+  void KeepHoverAfterRelease();
 
   gui::HBITMAP images_[4] = {};
   int hovering_ = 0;
