@@ -99,6 +99,11 @@ LRESULT DefDlgProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       RECT r;
       GetClientRect(hwnd, &r);
       FillRect(reinterpret_cast<HDC>(w), &r, GetSysColorBrush(COLOR_BTNFACE));
+      // Framed dialogs (message boxes and the like) get a thin border.
+      if (GetWindowLongPtr(hwnd, GWL_STYLE) & (WS_CAPTION | DS_MODALFRAME)) {
+        Brush frame(RGB(100, 100, 100));
+        FrameRect(reinterpret_cast<HDC>(w), &r, &frame);
+      }
       return 1;
     }
     case WM_CLOSE:

@@ -22,13 +22,15 @@ DialogTemplate BoxTemplate(std::string_view text, std::string_view caption) {
   const int chars = static_cast<int>(std::min<std::size_t>(text.size(), 60));
   const int lines = static_cast<int>(text.size() / 60 + 1);
   const int width = std::max(120, chars * 4 + 24);
-  const int height = 8 * lines + 44;
+  const int height = 8 * lines + 58;
   DialogTemplate t;
   t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME;
   t.cx = width;
   t.cy = height;
   t.caption = std::string(caption);
-  t.items.push_back(LText(std::string(text), 0xFFFF, 12, 10, width - 24, 8 * lines));
+  // Windows here have no title bar, so the caption heads the box.
+  t.items.push_back(LText(std::string(caption), 0xFFFE, 8, 4, width - 16, 8));
+  t.items.push_back(LText(std::string(text), 0xFFFF, 12, 22, width - 24, 8 * lines));
   t.items.push_back(DefPushButton("OK", IDOK, (width - 50) / 2, height - 22, 50, 14));
   return t;
 }
