@@ -232,22 +232,43 @@ TEST_F(Button, RightPressSendsCodeFF) {
   EXPECT_EQ(reinterpret_cast<HWND>(host.commands[0].l), numbered.m_hWnd);
 }
 
-TEST_F(Button, AutoRepeatWaitsLongerFirstThenRepeatsAtTheInterval) {
-  sys::SetClockScale(50);
-  button.SetAutoRepeat(true, 100);
-  Hover();
-  const std::uint64_t pressed_at = sys::NowMs();
-  Press(true);
-  ASSERT_TRUE(test::PumpUntil([&] { return host.Count(kAutoRepeatCommand) >= 4; }, 5000));
-  std::vector<std::uint64_t> at;
-  for (const auto& c : host.commands)
-    if (c.w == kAutoRepeatCommand) at.push_back(c.at_ms);
-  EXPECT_GE(at[0] - pressed_at, 300u);
-  for (std::size_t i = 1; i < at.size(); ++i) {
-    EXPECT_GE(at[i] - at[i - 1], 100u);
-    EXPECT_LT(at[i] - at[i - 1], 250u);
+// Records when its repeat timer fires, on the program clock.
+class TimedButton : public CBitmapBtn {
+ public:
+  std::vector<std::uint64_t> ticks;
+
+ protected:
+  void OnTimer(UINT_PTR id) override {
+    if (id == kAutoRepeatTimer) ticks.push_back(sys::NowMs());
+    CBitmapBtn::OnTimer(id);
   }
-  Press(false);
+};
+
+TEST_F(Button, AutoRepeatWaitsLongerFirstThenRepeatsAtTheInterval) {
+  sys::SetClockScale(10);
+  TimedButton held;
+  ASSERT_TRUE(held.Create("", kSkinButtonStyle, CRect(100, 20, 130, 50), &host, 0));
+  held.SetStateStrip(strip, kSize, kSize);
+  held.SetAutoRepeat(true, 100);
+  POINT p{5, 5};
+  held.ClientToScreen(&p);
+  input::MouseMove(p.x, p.y);
+  test::Pump();
+  const std::uint64_t pressed_at = sys::NowMs();
+  input::MouseButton(input::kLeft, true, p.x, p.y);
+  ASSERT_TRUE(test::PumpUntil([&] { return host.Count(kAutoRepeatCommand) >= 4; }, 5000));
+  ASSERT_GE(held.ticks.size(), 4u);
+  EXPECT_GE(held.ticks[0] - pressed_at, 300u);
+  for (std::size_t i = 1; i < held.ticks.size(); ++i) {
+    EXPECT_GE(held.ticks[i] - held.ticks[i - 1], 100u);
+    EXPECT_LT(held.ticks[i] - held.ticks[i - 1], 300u);
+  }
+  for (const auto& c : host.commands)
+    if (c.w == kAutoRepeatCommand) {
+      EXPECT_EQ(reinterpret_cast<HWND>(c.l), held.m_hWnd);
+    }
+  input::MouseButton(input::kLeft, false, p.x, p.y);
+  test::Pump();
   const int repeats = host.Count(kAutoRepeatCommand);
   test::PumpUntil([] { return false; }, 1000);
   EXPECT_EQ(host.Count(kAutoRepeatCommand), repeats);
