@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "platform/sys/codepage.h"
@@ -71,6 +72,13 @@ bool OpenTextFile(const std::string& path, TextFile& file) {
     return false;
   }
   if ((file.flags & kFileReading) == 0) return true;
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) {  // some systems open directories for reading
+    file.file.reset();
+    errno = EISDIR;
+    file.log = SystemErrorText();
+    return false;
+  }
 
   std::FILE* f = file.file.get();
   errno = 0;

@@ -174,6 +174,12 @@ TEST_F(EncodingsTest, MissingFileFailsWithSystemMessage) {
   EXPECT_EQ(log, "No such file or directory");
 }
 
+TEST_F(EncodingsTest, DirectoryIsNotReadAsAFile) {
+  std::string text, log;
+  EXPECT_FALSE(ReadTextFile(::testing::TempDir(), text, &log));
+  EXPECT_EQ(log, "Is a directory");
+}
+
 TEST_F(EncodingsTest, LoadParsesAndKeepsTheLogBeforeTheError) {
   XmlDocument doc;
   EXPECT_TRUE(doc.Load(File("\xEF\xBB\xBF<r><a>x &amp; y</a></r>")));
