@@ -2,6 +2,8 @@
 #include "platform/gui/resources.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <limits>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -125,6 +127,14 @@ bool RegisterResources(const EmbeddedResource* table, std::size_t count) {
   return true;
 }
 
+std::vector<const EmbeddedResource*> ListResources() {
+  Table& t = Resources();
+  std::lock_guard lock(t.m);
+  std::vector<const EmbeddedResource*> out;
+  for (auto& [key, entry] : t.entries) out.push_back(entry);
+  return out;
+}
+
 const EmbeddedResource* FindResource(int id, std::string_view kind) {
   Table& t = Resources();
   std::lock_guard lock(t.m);
@@ -145,12 +155,14 @@ HICON DecodeIco(const unsigned char* data, std::size_t size, std::string* error)
     return Fail(error, "not an ICO file (bad header)"), nullptr;
   const std::size_t count = U16(data + 4);
   if (count == 0 || 6 + count * 16 > size) return Fail(error, "ICO directory exceeds the data"), nullptr;
-  std::size_t best = count;
-  long best_score = -1;
+  std::size_t best = 0;
+  long best_score = std::numeric_limits<long>::min();
   for (std::size_t i = 0; i < count; ++i) {
     const unsigned char* e = data + 6 + i * 16;
+    // The standard icon size (32 x 32) is taken, as the system does; then the
+    // deepest colour.
     const long w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256;
-    const long score = w * h * 64 + U16(e + 6);
+    const long score = -(std::labs(w - 32) + std::labs(h - 32)) * 1000 + U16(e + 6);
     if (score > best_score) {
       best_score = score;
       best = i;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/gui/gdi.h"
 
@@ -24,6 +25,8 @@ struct EmbeddedResource {
 // id and kind. Returns true so that it can initialise a static.
 bool RegisterResources(const EmbeddedResource* table, std::size_t count);
 const EmbeddedResource* FindResource(int id, std::string_view kind);
+// Every registered resource, ordered by id.
+std::vector<const EmbeddedResource*> ListResources();
 
 // Decoders, also for files read at run time. They check every size and
 // offset against the data and say what was wrong in *error.
