@@ -207,7 +207,11 @@ TEST(Resources, EmbeddedBitmapsAreFoundByIdAndDecoded) {
   EXPECT_EQ(dc.GetPixel(0, 0), RGB(0, 0, 10));
   dc.SelectObject(old);
   CBitmap keyed;
-  ASSERT_TRUE(keyed.LoadBitmap(901));  // 32-bit file
+  ASSERT_TRUE(keyed.LoadBitmap(901));  // 32-bit file: magenta border, blue centre
+  old = dc.SelectObject(&keyed);
+  EXPECT_EQ(dc.GetPixel(0, 0), RGB(255, 0, 255));
+  EXPECT_EQ(dc.GetPixel(3, 3), RGB(0, 0, 255));
+  dc.SelectObject(old);
   EXPECT_FALSE(CBitmap().LoadBitmap(4711));
 }
 
