@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -109,7 +110,7 @@ class TempWorkDir {
   TempWorkDir() {
     old_ = std::filesystem::current_path();
     dir_ = std::filesystem::temp_directory_path() /
-           ("vexaro-ui-" + std::to_string(sys::NowMs()) + "-" + std::to_string(counter_++));
+           ("vexaro-ui-" + std::to_string(std::random_device{}()) + "-" + std::to_string(counter_++));
     std::filesystem::create_directories(dir_);
     std::filesystem::current_path(dir_);
   }
