@@ -5,6 +5,21 @@
 #include "platform/sys/codepage_backend.h"
 
 namespace vexaro::sys::backend {
+namespace {
+
+// WideCharToMultiByte refuses the used-default flag for these code pages
+// (ERROR_INVALID_PARAMETER), so nothing can be reported for them.
+bool CanReportDefault(unsigned codePage) {
+  switch (codePage) {
+    case 42: case 1200: case 1201: case 50220: case 50221: case 50222: case 50225: case 50227:
+    case 50229: case 52936: case 54936: case 65000: case 65001:
+      return false;
+    default:
+      return codePage < 57002 || codePage > 57011;
+  }
+}
+
+}  // namespace
 
 unsigned NativeSystemCodePage() { return GetACP(); }
 
@@ -25,8 +40,7 @@ int NativeMultiByteToWide(unsigned codePage, std::string_view src, char16_t* dst
 int NativeWideToMultiByte(unsigned codePage, std::u16string_view src, char* dst, int capacity,
                           bool* usedDefault) {
   if (src.size() > 0x7FFFFFFF) return 0;
-  // Code page 65001 (and 1200/1201) refuse the used-default flag.
-  bool canReport = codePage != CP_UTF8 && codePage != 1200 && codePage != 1201 && codePage != 65000;
+  const bool canReport = CanReportDefault(codePage);
   BOOL lost = FALSE;
   int n = WideCharToMultiByte(codePage, 0, reinterpret_cast<const wchar_t*>(src.data()),
                               static_cast<int>(src.size()), dst, capacity, nullptr,
