@@ -4,9 +4,11 @@
 
 #include <cstdio>
 #include <fstream>
+#include <vector>
 
 #include "platform/sys/codepage.h"
 #include "xml/encodings.h"
+#include "xml/parse_node.h"
 #include "xml/text_file.h"
 #include "xml/xml_document.h"
 
@@ -150,6 +152,32 @@ TEST_F(EncodingsTest, HtmlMetaCharsetSelectsCodePage) {
             "");
   EXPECT_EQ(DetectDeclaredEncoding("<html><META HTTP-EQUIV=content-type CONTENT='a; charset = big5'>"), "big5");
   EXPECT_EQ(DetectDeclaredEncoding("<html><meta http-equiv='Content-Type'><meta charset=x>"), "");
+}
+
+TEST(AttributeLookupTest, ValuesNamesAndEnds) {
+  auto lookup = [](std::string_view tag, std::string_view wanted) {
+    std::string_view value;
+    return FindAttribute(tag, 1, wanted, kFlagIgnoreCase, value) ? std::string(value) : std::string("<none>");
+  };
+  EXPECT_EQ(lookup("<meta a=\"1\" b='2' c=3>", "b"), "2");
+  EXPECT_EQ(lookup("<meta a=\"1\" b='2' c=3>", "c"), "3");
+  EXPECT_EQ(lookup("<meta a = \"x y\">", "A"), "x y");        // case flag, blanks around '='
+  EXPECT_EQ(lookup("<meta flag other=1>", "flag"), "flag");     // a name without value: the name
+  EXPECT_EQ(lookup("<meta a=1/>", "a"), "1/");                   // unquoted values run to '>'
+  EXPECT_EQ(lookup("<meta a=1 / b=2>", "b"), "<none>");         // '/' ends the attributes
+  EXPECT_EQ(lookup("<meta other='a=b' x=\"c\">", "a"), "<none>");  // values are not names
+  EXPECT_EQ(lookup("<meta a>", "meta"), "<none>");              // the tag name is skipped
+  std::string_view value;
+  EXPECT_TRUE(FindAttribute("<?xml version='1.0' encoding='koi8-r'?>", 2, "encoding", 0, value));
+  EXPECT_EQ(value, "koi8-r");
+}
+
+TEST(WordReaderTest, DelimitersAreWordsOfTheirOwn) {
+  std::string_view text = "  text/html; charset=utf-8", word;
+  std::size_t pos = 0;
+  std::vector<std::string> words;
+  while (ReadWord(text, pos, word)) words.emplace_back(word);
+  EXPECT_EQ(words, (std::vector<std::string>{"text", "/", "html", ";", "charset", "=", "utf-8"}));
 }
 
 TEST_F(EncodingsTest, DeclarationRules) {

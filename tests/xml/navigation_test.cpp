@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/sys/codepage.h"
+#include "xml/settings_document.h"
 #include "xml/xml_document.h"
 
 namespace vexaro::xml {
@@ -141,6 +142,14 @@ TEST_F(NavigationTest, ElementTextJoinsTextSkipsMarkupAndUnwrapsCdata) {
   EXPECT_EQ(textOf(0), "");
   EXPECT_EQ(textOf(99), "");
   EXPECT_EQ(textOf(-1), "");
+}
+
+TEST_F(NavigationTest, SettingsDocumentIsOneEmptyDocument) {
+  XmlDocument& settings = SettingsDocument();
+  EXPECT_EQ(&settings, &SettingsDocument());
+  EXPECT_TRUE(settings.IsEmpty());
+  EXPECT_EQ(settings.DocumentFlags(), 0u);
+  EXPECT_EQ(settings.RecordCount(), 1);
 }
 
 TEST_F(NavigationTest, FailedLoadLeavesNoStaleIndex) {
