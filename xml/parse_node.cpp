@@ -428,6 +428,13 @@ bool ReadWord(std::string_view text, std::size_t& pos, std::string_view& word) {
   return true;
 }
 
+bool IsPlainName(std::string_view name) {
+  for (char c : name) {
+    if (c == '\0' || IsNameDelimiter(static_cast<unsigned char>(c))) return false;
+  }
+  return !name.empty();
+}
+
 bool NameMatches(std::string_view name, std::string_view wanted, std::uint32_t flags) {
   if (name.size() > wanted.size()) return false;
   bool foldCase = (flags & kFlagIgnoreCase) != 0;

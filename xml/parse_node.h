@@ -84,6 +84,10 @@ bool ReadWord(std::string_view text, std::size_t& pos, std::string_view& word);
 // 0x80 or above has matched.
 bool NameMatches(std::string_view name, std::string_view wanted, std::uint32_t flags);
 
+// True when no byte of `name` ends a name: the name reads the same with every
+// name reader.
+bool IsPlainName(std::string_view name);
+
 // The tag name at `pos` (just after '<', or after "<?"): leading white space
 // skipped, then up to the first delimiter, at least one character; with
 // `leadBytes`, multibyte characters are stepped over whole.

@@ -47,6 +47,9 @@ class XmlDocument::ElementParser {
 
   void OnStartTag(const NodeDescriptor& node);
   void OnEndTag(const NodeDescriptor& node);
+  // Stack depth (1-based) of the innermost open element the end tag's name
+  // matches; 0 when none does.
+  std::size_t FindOpen(std::string_view endName) const;
   void MarkError(std::string message);
   void CloseNotEnded(const std::string& message);
   void Push(const OpenElement& open);
@@ -124,12 +127,13 @@ void XmlDocument::ElementParser::OnStartTag(const NodeDescriptor& node) {
   }
   const std::int32_t self = next++;
   ElementRecord& record = index_[self];
-  record = ElementRecord{};
   record.start = node.start;
   record.length = node.length;
   record.SetTagLengths(static_cast<std::uint32_t>(node.length), 0);
   record.flagsAndLevel = std::min<std::uint32_t>(static_cast<std::uint32_t>(stack_.size()), ElementRecord::kLevelMax);
   record.parent = parent_;
+  record.firstChild = 0;
+  record.nextSibling = 0;
 
   ElementRecord& parent = index_[parent_];
   if (parent.firstChild != 0) {
@@ -149,17 +153,22 @@ void XmlDocument::ElementParser::OnStartTag(const NodeDescriptor& node) {
   }
 }
 
+std::size_t XmlDocument::ElementParser::FindOpen(std::string_view endName) const {
+  // Most end tags close the innermost element under the same plain name,
+  // which then matches without its name being read again.
+  if (!stack_.empty() && NameOf(stack_.back()) == endName && IsPlainName(endName)) return stack_.size();
+  std::size_t k = stack_.size();
+  while (k > 0 && !NameMatches(doc_.ElementName(stack_[k - 1].record), endName, doc_.documentFlags_)) --k;
+  return k;
+}
+
 void XmlDocument::ElementParser::OnEndTag(const NodeDescriptor& node) {
   const std::string_view name = node.Name(scan_.text);
   if (static_cast<std::uint32_t>(node.length) > ElementRecord::kEndTagMax) {
     MarkError("Element end tag at offset " + std::to_string(node.start) + " too long");
     return;
   }
-  std::size_t k = stack_.size();
-  while (k > 0) {
-    if (NameMatches(doc_.ElementName(stack_[k - 1].record), name, doc_.documentFlags_)) break;
-    --k;
-  }
+  const std::size_t k = FindOpen(name);
   if (k == 0) {
     if (!error_->empty()) return MarkError({});
     MarkError("No start tag for end tag " + Quoted(name) + " at offset " + std::to_string(node.start));
