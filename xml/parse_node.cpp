@@ -1,15 +1,20 @@
-// The node scanner and the readers of names, words and attributes. The
-// scanner is a byte-level state machine; multibyte characters of the system
-// code page are stepped over as a whole so their trail bytes are never read
-// as markup.
+// The node scanner: a byte-level state machine, with quick loops for the
+// common nodes of single-byte text. Multibyte characters of the system code
+// page are stepped over as a whole so their trail bytes are never read as
+// markup.
 #include "xml/parse_node.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
+#include "xml/char_classes.h"
+
 namespace vexaro::xml {
 namespace {
+
+using chars::IsNameDelimiter;
+using chars::IsSpace;
 
 // Scan flags of ParseNode.
 enum : unsigned {
@@ -24,33 +29,6 @@ enum : unsigned {
   kAfterEquals = 0x100,
   kOpeningStates = kAfterLt | kAfterBang | kAfterBangDash | kAfterBangBracket,
 };
-
-bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-constexpr std::array<bool, 256> kNameDelimiters = [] {
-  std::array<bool, 256> table{};
-  for (unsigned char c : {' ', '\t', '\n', '\r', '<', '>', '=', '\\', '/', '?', '!', '"', '\'', ';'}) table[c] = true;
-  return table;
-}();
-
-bool IsNameDelimiter(unsigned char c) { return kNameDelimiters[c]; }
-
-// A name or word at pos: up to the first delimiter, or the delimiter alone
-// when it stands first.
-std::string_view TokenAt(std::string_view text, std::size_t pos, const sys::LeadByteTable* leadBytes = nullptr) {
-  if (leadBytes == nullptr && pos < text.size()) {
-    std::size_t end = pos;
-    while (end < text.size() && text[end] != '\0' && !IsNameDelimiter(static_cast<unsigned char>(text[end]))) ++end;
-    if (end == pos && text[pos] != '\0') end = pos + 1;
-    return text.substr(pos, end - pos);
-  }
-  const ScanText scan(text, leadBytes);
-  if (scan.At(pos) == 0) return {};
-  std::size_t end = pos;
-  while (scan.At(end) != 0 && !IsNameDelimiter(scan.At(end))) end += scan.Step(end);
-  if (end == pos) end = pos + scan.Step(pos);
-  return text.substr(pos, std::min(end, text.size()) - pos);
-}
 
 bool StartsTagName(unsigned char c) {
   return c > 0x60 || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
@@ -418,99 +396,6 @@ std::string ErrorMessageOf(const NodeDescriptor& node) {
   std::string offset = std::to_string(node.start);
   if (node.unterminated) return std::string(node.errorWhat) + " at offset " + offset + " unterminated";
   return std::string("Incorrect ") + node.errorWhat + " at offset " + offset;
-}
-
-bool ReadWord(std::string_view text, std::size_t& pos, std::string_view& word) {
-  while (pos < text.size() && IsSpace(static_cast<unsigned char>(text[pos]))) ++pos;
-  if (pos >= text.size() || text[pos] == '\0') return false;
-  word = TokenAt(text, pos);
-  pos += word.size();
-  return true;
-}
-
-bool IsPlainName(std::string_view name) {
-  for (char c : name) {
-    if (c == '\0' || IsNameDelimiter(static_cast<unsigned char>(c))) return false;
-  }
-  return !name.empty();
-}
-
-bool NameMatches(std::string_view name, std::string_view wanted, std::uint32_t flags) {
-  if (name.size() > wanted.size()) return false;
-  bool foldCase = (flags & kFlagIgnoreCase) != 0;
-  for (std::size_t k = 0; k < name.size(); ++k) {
-    auto a = static_cast<unsigned char>(name[k]);
-    auto b = static_cast<unsigned char>(wanted[k]);
-    if (a == b) {
-      if (a >= 0x80) foldCase = false;  // bytes after a non-ASCII one compare exactly
-      continue;
-    }
-    if (!foldCase) return false;
-    auto lower = [](unsigned char x) { return x >= 'A' && x <= 'Z' ? x + ('a' - 'A') : x; };
-    if (lower(a) != lower(b)) return false;
-  }
-  if (wanted.size() == name.size()) return true;
-  char next = wanted[name.size()];
-  return next == ' ' || next == '=' || next == '/' || next == '[' || next == ']';
-}
-
-std::string_view TagNameAt(std::string_view text, std::size_t pos, const sys::LeadByteTable* leadBytes) {
-  while (pos < text.size() && IsSpace(static_cast<unsigned char>(text[pos]))) ++pos;
-  return TokenAt(text, pos, leadBytes);
-}
-
-bool FindAttribute(std::string_view tag, std::size_t from, std::string_view wanted,
-                   std::uint32_t flags, std::string_view& value) {
-  std::size_t pos = from;
-  auto at = [&](std::size_t k) -> unsigned char {
-    return k < tag.size() ? static_cast<unsigned char>(tag[k]) : 0;
-  };
-  auto skipSpace = [&] {
-    while (IsSpace(at(pos))) ++pos;
-  };
-  auto nameToken = [&] {
-    std::size_t start = pos++;
-    while (at(pos) != 0 && at(pos) != '=' && !IsSpace(at(pos)) && at(pos) != '>' && at(pos) != '/' &&
-           at(pos) != '?') {
-      ++pos;
-    }
-    return tag.substr(start, pos - start);
-  };
-  skipSpace();
-  if (at(pos) == 0) return false;
-  nameToken();  // the tag name itself
-  bool found = false;
-  bool valueAnnounced = false;
-  std::string_view match;
-  for (;;) {
-    skipSpace();
-    const unsigned char c = at(pos);
-    if (c == 0) break;
-    if (c == '"' || c == '\'') {
-      std::size_t start = ++pos;
-      while (at(pos) != 0 && at(pos) != c) ++pos;
-      std::string_view quoted = tag.substr(start, pos - start);
-      if (at(pos) == c) ++pos;
-      if (valueAnnounced && found) return value = quoted, true;
-      valueAnnounced = false;
-    } else if (valueAnnounced) {
-      std::size_t start = pos;
-      while (at(pos) != 0 && !IsSpace(at(pos)) && at(pos) != '>') ++pos;
-      if (found) return value = tag.substr(start, pos - start), true;
-      valueAnnounced = false;
-    } else if (c == '>' || c == '/' || c == '?') {
-      break;
-    } else if (c == '=') {
-      ++pos;
-      valueAnnounced = true;
-    } else {
-      if (found) break;  // the matching name had no value
-      std::string_view name = nameToken();
-      if (NameMatches(name, wanted, flags)) found = true, match = name;
-    }
-  }
-  if (found) value = match;
-  return found;
 }
 
 }  // namespace vexaro::xml
