@@ -82,6 +82,9 @@ void CBitmapBtn::OnMouseMove(UINT flags, CPoint point) {
 }
 
 void CBitmapBtn::OnCaptureChanged(CWnd* wnd) {
+  // Without the capture the release may never reach the button: a repeat
+  // left running would go on for ever.
+  KillTimer(kAutoRepeatTimer);
   if (hovering_) {
     if (wnd && wnd->m_hWnd != m_hWnd) {
       // Another window took the capture: it is not ours to release, and the

@@ -275,6 +275,20 @@ TEST_F(Button, AutoRepeatWaitsLongerFirstThenRepeatsAtTheInterval) {
   EXPECT_EQ(Clicks(), 1);
 }
 
+TEST_F(Button, AutoRepeatStopsWhenTheCaptureIsTaken) {
+  sys::SetClockScale(10);
+  button.SetAutoRepeat(true, 100);
+  Hover();
+  Press(true);
+  ASSERT_TRUE(test::PumpUntil([&] { return host.Count(kAutoRepeatCommand) >= 1; }, 5000));
+  host.SetCapture();  // the release will not reach the button
+  test::Pump();
+  const int repeats = host.Count(kAutoRepeatCommand);
+  test::PumpUntil([] { return false; }, 1000);
+  EXPECT_EQ(host.Count(kAutoRepeatCommand), repeats);
+  ReleaseCapture();
+}
+
 TEST_F(Button, ToggleModeLatchesAndNotifiesWithItsId) {
   button.SetToggleMode(true);
   Hover();
