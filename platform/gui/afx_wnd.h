@@ -74,6 +74,11 @@ class CWnd {
   static CWnd* WindowFromPoint(POINT p) { return FromHandle(gui::WindowFromPoint(p)); }
   CWnd* GetDlgItem(int id) const { return FromHandle(gui::GetDlgItem(m_hWnd, id)); }
   int GetDlgCtrlID() const { return gui::GetDlgCtrlID(m_hWnd); }
+  void SetDlgItemText(int id, std::string_view text) { gui::SetWindowText(gui::GetDlgItem(m_hWnd, id), text); }
+  int GetDlgItemText(int id, CString& out) const {
+    out = gui::GetWindowText(gui::GetDlgItem(m_hWnd, id));
+    return out.GetLength();
+  }
   CWnd* GetParent() const { return FromHandle(gui::GetParent(m_hWnd)); }
   CWnd* GetOwner() const { return GetParent(); }
   DWORD GetStyle() const { return static_cast<DWORD>(GetWindowLongPtr(m_hWnd, GWL_STYLE)); }

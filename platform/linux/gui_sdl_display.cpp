@@ -23,9 +23,7 @@ namespace {
 
 struct SdlWindow {
   SDL_Window* window = nullptr;
-  SDL_Renderer* renderer = nullptr;
-  SDL_Texture* texture = nullptr;
-  int tw = 0, th = 0;
+  bool presented = false;
 };
 
 UINT VirtualKey(SDL_Keycode k) {
@@ -82,8 +80,6 @@ class SdlDisplay final : public Display {
     Post([this, h] {
       auto it = windows_.find(h);
       if (it == windows_.end()) return;
-      if (it->second.texture) SDL_DestroyTexture(it->second.texture);
-      if (it->second.renderer) SDL_DestroyRenderer(it->second.renderer);
       SDL_DestroyWindow(it->second.window);
       windows_.erase(it);
     });
@@ -95,18 +91,17 @@ class SdlDisplay final : public Display {
       auto it = windows_.find(h);
       if (it == windows_.end()) return;
       SdlWindow& w = it->second;
-      if (!w.texture || w.tw != copy->width || w.th != copy->height) {
-        if (w.texture) SDL_DestroyTexture(w.texture);
-        w.texture = SDL_CreateTexture(w.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                      copy->width, copy->height);
-        w.tw = copy->width;
-        w.th = copy->height;
-      }
-      if (!w.texture) return;
-      SDL_UpdateTexture(w.texture, nullptr, copy->pixels.data(), copy->width * 4);
-      SDL_RenderClear(w.renderer);
-      SDL_RenderCopy(w.renderer, w.texture, nullptr, nullptr);
-      SDL_RenderPresent(w.renderer);
+      // The window surface is plain memory shown with the X server's own
+      // means: no OpenGL driver (and none of its threads) is involved.
+      SDL_Surface* surface = SDL_GetWindowSurface(w.window);
+      if (!surface) return;
+      SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(copy->pixels.data(), copy->width, copy->height, 32,
+                                                            copy->width * 4, SDL_PIXELFORMAT_ARGB8888);
+      if (!src) return;
+      SDL_BlitSurface(src, nullptr, surface, nullptr);
+      SDL_FreeSurface(src);
+      SDL_UpdateWindowSurface(w.window);
+      w.presented = true;
       ++presents_;
     });
   }
@@ -148,14 +143,15 @@ class SdlDisplay final : public Display {
     bool ok = false;
     Call([&] {
       auto it = windows_.find(h);
-      if (it == windows_.end() || !it->second.texture) return;
-      int w = 0, hgt = 0;
-      SDL_GetRendererOutputSize(it->second.renderer, &w, &hgt);
-      out.width = w;
-      out.height = hgt;
+      if (it == windows_.end() || !it->second.presented) return;
+      SDL_Surface* surface = SDL_GetWindowSurface(it->second.window);
+      if (!surface) return;
+      out.width = surface->w;
+      out.height = surface->h;
       out.bottomUp = false;
-      out.pixels.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(hgt), 0);
-      ok = SDL_RenderReadPixels(it->second.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, out.pixels.data(), w * 4) == 0;
+      out.pixels.assign(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height), 0);
+      ok = SDL_ConvertPixels(surface->w, surface->h, surface->format->format, surface->pixels, surface->pitch,
+                             SDL_PIXELFORMAT_ARGB8888, out.pixels.data(), out.width * 4) == 0;
     });
     return ok;
   }
@@ -177,7 +173,6 @@ class SdlDisplay final : public Display {
     if (w.window) return w;
     w.window = SDL_CreateWindow("", r.left, r.top, std::max<int>(r.right - r.left, 1),
                                 std::max<int>(r.bottom - r.top, 1), SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
-    if (w.window) w.renderer = SDL_CreateRenderer(w.window, -1, SDL_RENDERER_SOFTWARE);
     return w;
   }
 
@@ -218,6 +213,7 @@ class SdlDisplay final : public Display {
 
   void Loop() {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
       sys::DebugOutput(std::string("gui: SDL cannot start: ") + SDL_GetError() + "\n");
       std::lock_guard lock(m_);
@@ -247,11 +243,7 @@ class SdlDisplay final : public Display {
       }
       for (auto& fn : run) fn();
     }
-    for (auto& [h, w] : windows_) {
-      if (w.texture) SDL_DestroyTexture(w.texture);
-      if (w.renderer) SDL_DestroyRenderer(w.renderer);
-      SDL_DestroyWindow(w.window);
-    }
+    for (auto& [h, w] : windows_) SDL_DestroyWindow(w.window);
     SDL_Quit();
   }
 

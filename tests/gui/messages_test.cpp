@@ -94,6 +94,33 @@ TEST(Messages, CrossThreadSendsInBothDirectionsDoNotDeadlock) {
   ui.DestroyWindow();
 }
 
+TEST(Messages, ConcurrentSendersKeepTheirOwnPostOrder) {
+  Echo ui;
+  ASSERT_TRUE(ui.Make());
+  constexpr int kThreads = 4, kPosts = 200;
+  std::vector<std::thread> senders;
+  std::atomic<int> sent_ok{0};
+  for (int t = 0; t < kThreads; ++t)
+    senders.emplace_back([&, t] {
+      for (int i = 0; i < kPosts; ++i) {
+        gui::PostMessage(ui.m_hWnd, WM_APP + 10, static_cast<WPARAM>(t * 1000 + i));
+        if (i % 20 == 0 && gui::SendMessage(ui.m_hWnd, WM_APP + 11, 0) == 7) ++sent_ok;
+      }
+    });
+  const std::size_t expected = kThreads * kPosts + kThreads * (kPosts / 20);
+  EXPECT_TRUE(test::PumpUntil([&] { return ui.got.size() == expected; }));
+  for (auto& s : senders) s.join();
+  EXPECT_EQ(sent_ok.load(), kThreads * (kPosts / 20));
+  std::vector<int> last(kThreads, -1);
+  for (auto [msg, w] : ui.got) {
+    if (msg != WM_APP + 10) continue;
+    const int t = static_cast<int>(w / 1000), i = static_cast<int>(w % 1000);
+    EXPECT_EQ(i, last[t] + 1);
+    last[t] = i;
+  }
+  ui.DestroyWindow();
+}
+
 TEST(Messages, SendToAThreadThatEndedReturnsZero) {
   HWND orphan = nullptr;
   std::thread t([&] { orphan = CreateWindowEx(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, 0); });
