@@ -165,9 +165,3 @@ std::shared_ptr<FontFace> MatchFontFace(const LOGFONT& desc) {
 }
 
 }  // namespace vexaro::gui
-
-// fontconfig keeps its configuration and caches until FcFini, which cannot be
-// called while other threads may still look up fonts; the leak checker of
-// sanitizer builds is told that those blocks are fontconfig's own.
-extern "C" const char* __lsan_default_suppressions();
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
