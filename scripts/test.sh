@@ -19,7 +19,7 @@ ctest --test-dir build/release -j "$JOBS" --output-on-failure --timeout 300
 
 echo "== address + undefined-behaviour sanitizers"
 build build/asan -DCMAKE_BUILD_TYPE=Debug -DVEXARO_SANITIZE=address
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp \
   ctest --test-dir build/asan -j "$JOBS" --output-on-failure --timeout 600
 
 echo "== thread sanitizer (tests that use threads)"
