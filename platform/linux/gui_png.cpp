@@ -20,7 +20,8 @@ bool DecodePng(const unsigned char* data, std::size_t size, Bitmap*& out, std::s
     return false;
   }
   image.format = PNG_FORMAT_BGRA;  // memory order of our 0xAARRGGBB pixels
-  if (image.width == 0 || image.height == 0 || image.width > 16384 || image.height > 16384) {
+  // Only icons hold PNG images here; anything beyond 1024 pixels a side is not one.
+  if (image.width == 0 || image.height == 0 || image.width > 1024 || image.height > 1024) {
     png_image_free(&image);
     if (error) *error = "PNG image size invalid";
     return false;

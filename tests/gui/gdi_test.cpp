@@ -248,3 +248,39 @@ TEST(Resources, BrokenFilesAreRefusedWithAReason) {
 
 }  // namespace
 }  // namespace vexaro::gui
+
+namespace vexaro::gui {
+namespace {
+
+// Damaged files of every kind: decoders refuse or decode, never read outside
+// the data (the sanitizer builds watch every access).
+TEST(Resources, MutatedFilesNeverReadOutsideTheData) {
+  std::uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
+  };
+  for (const auto& [id, kind] : {std::pair{900, "bmp"}, {901, "bmp"}, {902, "ico"}}) {
+    const EmbeddedResource* r = FindResource(id, kind);
+    ASSERT_NE(r, nullptr);
+    for (int round = 0; round < 1500; ++round) {
+      std::vector<unsigned char> data(r->data, r->data + r->size);
+      const int flips = 1 + static_cast<int>(next() % 4);
+      for (int i = 0; i < flips; ++i) data[next() % data.size()] = static_cast<unsigned char>(next());
+      if (round % 5 == 0) data.resize(next() % data.size());
+      // Heap copy of exactly the data, so that any overread is caught.
+      auto exact = std::make_unique<unsigned char[]>(data.size() + 1);
+      std::copy(data.begin(), data.end(), exact.get());
+      std::string error;
+      HGDIOBJ obj = std::string(kind) == "ico" ? static_cast<HGDIOBJ>(DecodeIco(exact.get(), data.size(), &error))
+                                               : static_cast<HGDIOBJ>(DecodeBmp(exact.get(), data.size(), &error));
+      if (!obj) {
+        EXPECT_FALSE(error.empty());
+      }
+      DeleteObject(obj);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vexaro::gui
