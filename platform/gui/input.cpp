@@ -43,7 +43,7 @@ UINT KeyFlags(const State& s) {
 
 struct Delivery {
   HWND target = nullptr;
-  POINT client;
+  POINT screen;
   UINT flags = 0;
   HWND left = nullptr;  // window that gets WM_MOUSELEAVE
 };
@@ -61,16 +61,15 @@ Delivery RouteLocked(State& s) {
   }
   WindowRecord* rec = Find(target);
   if (!rec || (!s.capture && !EnabledChainLocked(rec))) return d;
-  const RECT r = ScreenRectLocked(*rec);
   d.target = target;
-  d.client = {s.cursor.x - r.left, s.cursor.y - r.top};
+  d.screen = s.cursor;
   d.flags = KeyFlags(s);
   return d;
 }
 
 void Deliver(const Delivery& d, UINT msg) {
   if (d.left) PostMessage(d.left, WM_MOUSELEAVE, 0, 0);
-  if (d.target) PostMessage(d.target, msg, d.flags, MAKELPARAM(d.client.x, d.client.y));
+  if (d.target) PostMouseInput(d.target, msg, d.flags, d.screen);
 }
 
 }  // namespace
@@ -82,6 +81,25 @@ HWND HitTestLocked(POINT screen) {
     if (w && (w->style & WS_VISIBLE) && ContainsLocked(*w, screen)) return DeepestAt(*w, screen);
   }
   return nullptr;
+}
+
+void RouteMouseOnRead(const std::shared_ptr<ThreadQueue>& q, MSG& m) {
+  State& s = GetState();
+  std::lock_guard lock(s.m);
+  HWND target = nullptr;
+  if (WindowRecord* cap = Find(s.capture)) {
+    if (cap->queue == q) target = s.capture;
+  } else {
+    HWND hit = HitTestLocked(m.pt);
+    WindowRecord* rec = Find(hit);
+    if (rec && rec->queue == q && EnabledChainLocked(rec)) target = hit;
+  }
+  if (!target) target = m.hwnd;  // held by another thread now: as routed at input
+  WindowRecord* rec = Find(target);
+  if (!rec) return;
+  const RECT r = ScreenRectLocked(*rec);
+  m.hwnd = target;
+  m.lParam = MAKELPARAM(m.pt.x - r.left, m.pt.y - r.top);
 }
 
 HWND WindowFromPoint(POINT screen) {

@@ -88,6 +88,7 @@ std::optional<MSG> NextReady(const std::shared_ptr<ThreadQueue>& q, HWND filter,
     for (auto it = q->posted.begin(); it != q->posted.end(); ++it) {
       if (!Matches(it->msg, filter, min, max)) continue;
       MSG m = it->msg;
+      if (it->mouse) RouteMouseOnRead(q, m);
       if (remove) {
         if (it->payload) {
           t_payloads.push_back({m.lParam, std::move(it->payload)});
@@ -224,6 +225,25 @@ bool PostWithPayload(HWND hwnd, UINT msg, WPARAM w, LPARAM l, std::shared_ptr<vo
     target = rec->queue;
   }
   PostedMessage pm{Make(hwnd, msg, w, l), std::move(payload)};
+  {
+    std::lock_guard lock(target->m);
+    if (!target->alive) return false;
+    target->posted.push_back(std::move(pm));
+  }
+  target->cv.notify_all();
+  return true;
+}
+
+bool PostMouseInput(HWND hwnd, UINT msg, WPARAM w, POINT screen) {
+  std::shared_ptr<ThreadQueue> target;
+  {
+    std::lock_guard lock(GetState().m);
+    WindowRecord* rec = Find(hwnd);
+    if (!rec) return false;
+    target = rec->queue;
+  }
+  PostedMessage pm{Make(hwnd, msg, w, 0), nullptr, true};
+  pm.msg.pt = screen;
   {
     std::lock_guard lock(target->m);
     if (!target->alive) return false;

@@ -34,6 +34,7 @@ struct SentMessage {
 struct PostedMessage {
   MSG msg;
   std::shared_ptr<void> payload;  // kept alive until the message was handled
+  bool mouse = false;             // mouse input: the target is decided when it is read
 };
 
 struct Timer {
@@ -129,6 +130,12 @@ constexpr UINT kInvokeMessage = 0x03F1;
 
 void WakeQueue(const std::shared_ptr<ThreadQueue>& q);
 bool PostWithPayload(HWND hwnd, UINT msg, WPARAM w, LPARAM l, std::shared_ptr<void> payload);
+// Mouse input for hwnd's thread at a screen point.
+bool PostMouseInput(HWND hwnd, UINT msg, WPARAM w, POINT screen);
+// Like the system, the window that gets mouse input is decided when the
+// thread reads it: the capture (if this thread holds it) or the window under
+// the point. Called with the queue's lock held.
+void RouteMouseOnRead(const std::shared_ptr<ThreadQueue>& q, MSG& m);
 
 // Window coordinates of a record in screen coordinates (lock held).
 RECT ScreenRectLocked(const WindowRecord& w);
