@@ -27,12 +27,12 @@ struct PackageSpec {
   std::uint32_t fillerSeed = 0;  // for the unused key slot; fixed for reproducible output
 };
 
-// Empty when the spec can be packed; otherwise a sentence naming the field and
+// Empty when the PackageSpec can be packed; otherwise a sentence naming the field and
 // what is wrong with it.
 std::string CheckPackageSpec(const PackageSpec& spec);
 
 // The package bytes, to be appended behind a program file: external image,
-// internal image, external block, internal block, descriptor. The spec must
+// internal image, external block, internal block, descriptor. The PackageSpec must
 // have passed CheckPackageSpec.
 std::vector<std::uint8_t> BuildPackage(const PackageSpec& spec);
 
