@@ -217,6 +217,30 @@ TEST_F(Button, KeysDoNotPressIt) {
   EXPECT_TRUE(host.commands.empty());
 }
 
+// Messages that reach the window procedure under a subclassing button.
+std::vector<UINT> g_underneath;
+LRESULT RecordingProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  g_underneath.push_back(msg);
+  return DefWindowProc(hwnd, msg, w, l);
+}
+
+TEST_F(Button, KeysNeverReachTheDefaultProcessing) {
+  WNDCLASS wc;
+  wc.lpszClassName = "UiTestKeyRecorder";
+  wc.lpfnWndProc = RecordingProc;
+  RegisterClass(wc);
+  HWND plain = CreateWindowEx(0, "UiTestKeyRecorder", "", WS_CHILD | WS_VISIBLE, 100, 20, 30, 30, host, 9);
+  ASSERT_NE(plain, nullptr);
+  CBitmapBtn skinned;
+  ASSERT_TRUE(skinned.SubclassWindow(plain));
+  g_underneath.clear();
+  skinned.SendMessage(WM_KEYDOWN, VK_SPACE, 1);
+  skinned.SendMessage(WM_KEYUP, VK_SPACE, 1);
+  skinned.SendMessage(WM_CHAR, ' ', 1);
+  EXPECT_EQ(g_underneath, std::vector<UINT>{WM_CHAR});
+  skinned.DestroyWindow();
+}
+
 TEST_F(Button, RightPressSendsCodeFF) {
   CBitmapBtn numbered;
   ASSERT_TRUE(numbered.Create("", kSkinButtonStyle, CRect(100, 20, 130, 50), &host, 0x12345));
