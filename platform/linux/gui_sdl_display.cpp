@@ -23,6 +23,7 @@ namespace {
 
 struct SdlWindow {
   SDL_Window* window = nullptr;
+  RECT rect;  // where the framework placed the window on the screen
   bool presented = false;
 };
 
@@ -72,6 +73,7 @@ class SdlDisplay final : public Display {
     Post([this, h, r] {
       auto it = windows_.find(h);
       if (it == windows_.end()) return;
+      it->second.rect = r;
       SDL_SetWindowPosition(it->second.window, r.left, r.top);
       SDL_SetWindowSize(it->second.window, r.right - r.left, r.bottom - r.top);
     });
@@ -157,6 +159,34 @@ class SdlDisplay final : public Display {
   }
   int Presents() const { return presents_.load(); }
 
+  // Puts a left click at a client point into SDL's event queue, as the
+  // desktop would.
+  bool Click(HWND h, int x, int y) {
+    Uint32 id = 0;
+    Call([&] {
+      auto it = windows_.find(h);
+      if (it != windows_.end()) id = SDL_GetWindowID(it->second.window);
+    });
+    if (id == 0) return false;
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.windowID = id;
+    e.motion.x = x;
+    e.motion.y = y;
+    SDL_PushEvent(&e);
+    for (Uint32 type : {static_cast<Uint32>(SDL_MOUSEBUTTONDOWN), static_cast<Uint32>(SDL_MOUSEBUTTONUP)}) {
+      SDL_Event b{};
+      b.type = type;
+      b.button.windowID = id;
+      b.button.button = SDL_BUTTON_LEFT;
+      b.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+      b.button.x = x;
+      b.button.y = y;
+      SDL_PushEvent(&b);
+    }
+    return true;
+  }
+
  private:
   void Post(std::function<void()> fn) {
     {
@@ -170,6 +200,7 @@ class SdlDisplay final : public Display {
 
   SdlWindow& Ensure(HWND h, const RECT& r) {
     SdlWindow& w = windows_[h];
+    w.rect = r;
     if (w.window) return w;
     w.window = SDL_CreateWindow("", r.left, r.top, std::max<int>(r.right - r.left, 1),
                                 std::max<int>(r.bottom - r.top, 1), SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
@@ -183,16 +214,28 @@ class SdlDisplay final : public Display {
     return nullptr;
   }
 
+  // Screen coordinates as the framework sees them: the window's place plus
+  // the point within it (global mouse positions are not known on Wayland).
+  bool ToScreen(Uint32 window_id, int x, int y, POINT& out) {
+    HWND h = Owner(window_id);
+    if (!h) return false;
+    const RECT& r = windows_[h].rect;
+    out = {r.left + x, r.top + y};
+    return true;
+  }
+
   void Handle(const SDL_Event& e) {
-    int gx = 0, gy = 0;
-    SDL_GetGlobalMouseState(&gx, &gy);
+    POINT p;
     switch (e.type) {
-      case SDL_MOUSEMOTION: input::MouseMove(gx, gy); break;
+      case SDL_MOUSEMOTION:
+        if (ToScreen(e.motion.windowID, e.motion.x, e.motion.y, p)) input::MouseMove(p.x, p.y);
+        break;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP:
-        if (e.button.button == SDL_BUTTON_LEFT || e.button.button == SDL_BUTTON_RIGHT)
+        if ((e.button.button == SDL_BUTTON_LEFT || e.button.button == SDL_BUTTON_RIGHT) &&
+            ToScreen(e.button.windowID, e.button.x, e.button.y, p))
           input::MouseButton(e.button.button == SDL_BUTTON_LEFT ? input::kLeft : input::kRight,
-                             e.type == SDL_MOUSEBUTTONDOWN, gx, gy);
+                             e.type == SDL_MOUSEBUTTONDOWN, p.x, p.y);
         break;
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
@@ -273,6 +316,11 @@ namespace sdl {
 bool Screenshot(HWND top_level, Bitmap& out) {
   auto* d = dynamic_cast<SdlDisplay*>(&CurrentDisplay());
   return d && d->Screenshot(top_level, out);
+}
+
+bool Click(HWND top_level, int x, int y) {
+  auto* d = dynamic_cast<SdlDisplay*>(&CurrentDisplay());
+  return d && d->Click(top_level, x, y);
 }
 
 int PresentCount() {

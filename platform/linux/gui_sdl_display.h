@@ -1,5 +1,5 @@
-// What the SDL2 display offers beyond the display interface: a screenshot of
-// what a window shows on the desktop, for the desktop smoke test.
+// What the SDL2 display offers beyond the display interface, for the desktop
+// smoke test: a screenshot of what a window shows, and clicks through SDL.
 #pragma once
 
 #include "platform/gui/gdi.h"
@@ -9,6 +9,9 @@ namespace vexaro::gui::sdl {
 // The window's pixels as SDL presents them; false when the display is not
 // SDL or the window has not been presented yet.
 bool Screenshot(HWND top_level, Bitmap& out);
+// A left click at a client point of a top-level window, put into SDL's
+// event queue so that it takes the desktop's way in.
+bool Click(HWND top_level, int x, int y);
 // How many frames have been presented so far.
 int PresentCount();
 
