@@ -14,8 +14,6 @@ class TemporaryWnd final : public CWnd {
   ~TemporaryWnd() override { m_hWnd = nullptr; }
 };
 
-// Wrappers per thread; stale ones are dropped when the table grows.
-thread_local std::unordered_map<HWND, std::unique_ptr<TemporaryWnd>> t_wrappers;
 
 CPoint PointOf(LPARAM l) { return CPoint(GET_X_LPARAM(l), GET_Y_LPARAM(l)); }
 UINT U(WPARAM w) { return static_cast<UINT>(w); }
@@ -85,10 +83,12 @@ CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
 CWnd* CWnd::FromHandle(HWND hwnd) {
   if (!hwnd) return nullptr;
   if (CWnd* bound = FromHandlePermanent(hwnd)) return bound;
-  if (t_wrappers.size() > 256)
-    std::erase_if(t_wrappers, [](const auto& e) { return !IsWindow(e.first); });
-  auto& slot = t_wrappers[hwnd];
-  if (!slot) slot = std::make_unique<TemporaryWnd>(hwnd);
+  // Wrappers belong to the calling thread; stale ones are dropped when the
+  // table grows.
+  auto& wrappers = CurrentQueue()->wrappers;
+  if (wrappers.size() > 256) std::erase_if(wrappers, [](const auto& e) { return !IsWindow(e.first); });
+  auto& slot = wrappers[hwnd];
+  if (!slot) slot = std::make_shared<TemporaryWnd>(hwnd);
   return slot.get();
 }
 
@@ -126,7 +126,7 @@ BOOL CWnd::DestroyWindow() { return m_hWnd ? gui::DestroyWindow(m_hWnd) : FALSE;
 
 BOOL CWnd::SubclassWindow(HWND hwnd) {
   if (m_hWnd || !IsWindow(hwnd) || FromHandlePermanent(hwnd)) return FALSE;
-  t_wrappers.erase(hwnd);
+  CurrentQueue()->wrappers.erase(hwnd);
   AttachObject(hwnd, this);
   return m_hWnd == hwnd;
 }

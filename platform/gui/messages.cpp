@@ -9,14 +9,9 @@
 namespace vexaro::gui {
 namespace {
 
-// Payloads of posted messages, held until their message was dispatched. A
+// Payloads of posted messages are held until their message was dispatched. A
 // message that is retrieved but never dispatched keeps its payload until a
 // few later ones have come through.
-struct HeldPayload {
-  LPARAM key;
-  std::shared_ptr<void> payload;
-};
-thread_local std::deque<HeldPayload> t_payloads;
 constexpr std::size_t kMaxHeldPayloads = 64;
 
 LRESULT CallProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
@@ -91,8 +86,8 @@ std::optional<MSG> NextReady(const std::shared_ptr<ThreadQueue>& q, HWND filter,
       if (it->mouse) RouteMouseOnRead(q, m);
       if (remove) {
         if (it->payload) {
-          t_payloads.push_back({m.lParam, std::move(it->payload)});
-          if (t_payloads.size() > kMaxHeldPayloads) t_payloads.pop_front();
+          q->payloads.push_back({m.lParam, std::move(it->payload)});
+          if (q->payloads.size() > kMaxHeldPayloads) q->payloads.pop_front();
         }
         q->posted.erase(it);
       }
@@ -306,12 +301,14 @@ BOOL TranslateMessage(const MSG* msg) {
 LRESULT DispatchMessage(const MSG* msg) {
   if (!msg || !msg->hwnd) return 0;
   std::shared_ptr<void> hold;
-  for (auto it = t_payloads.begin(); it != t_payloads.end(); ++it)
-    if (it->key == msg->lParam) {
-      hold = std::move(it->payload);
-      t_payloads.erase(it);
-      break;
-    }
+  if (auto q = CurrentQueue(); !q->payloads.empty()) {
+    for (auto it = q->payloads.begin(); it != q->payloads.end(); ++it)
+      if (it->key == msg->lParam) {
+        hold = std::move(it->payload);
+        q->payloads.erase(it);
+        break;
+      }
+  }
   if (msg->message == kInvokeMessage) return 0;  // only ever sent, never posted
   return CallProc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }

@@ -30,6 +30,8 @@ void ReleaseQueue(const std::shared_ptr<ThreadQueue>& q) {
     for (HWND h : gone) s.windows.erase(reinterpret_cast<std::uintptr_t>(h));
   }
   for (HWND h : tops) CurrentDisplay().Destroyed(h);
+  q->wrappers.clear();
+  q->payloads.clear();
   std::deque<std::shared_ptr<SentMessage>> pending;
   {
     std::lock_guard lock(q->m);
@@ -70,6 +72,7 @@ WindowRecord* Find(HWND hwnd) {
 }
 
 std::shared_ptr<ThreadQueue> CurrentQueue() {
+  // The framework's only thread-local object with a destructor (see ThreadQueue).
   thread_local QueueHolder holder;
   return holder.q;
 }

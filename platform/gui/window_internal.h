@@ -44,6 +44,12 @@ struct Timer {
   std::uint64_t due = 0;
 };
 
+// A posted message's payload held until the message was dispatched.
+struct HeldPayload {
+  LPARAM key;
+  std::shared_ptr<void> payload;
+};
+
 struct ThreadQueue {
   std::mutex m;
   std::condition_variable cv;
@@ -56,6 +62,11 @@ struct ThreadQueue {
   bool alive = true;
   int inSend = 0;      // depth of sent messages being handled now
   std::thread::id tid;
+  // Used by the owning thread only. They live here rather than in objects of
+  // their own per thread: the MinGW-w64 runtime cannot end a thread that has
+  // more than one thread-local object with a destructor.
+  std::deque<HeldPayload> payloads;
+  std::unordered_map<HWND, std::shared_ptr<CWnd>> wrappers;  // see CWnd::FromHandle
 };
 
 struct ClassRecord {

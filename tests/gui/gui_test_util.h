@@ -20,6 +20,25 @@ inline bool ForceHeadless() {
 }
 inline const bool kHeadless = ForceHeadless();
 
+// Whether this build can draw text (the Windows build has no fonts yet).
+inline bool FontsAvailable() {
+  LOGFONT lf;
+  lf.lfHeight = -11;
+  HFONT f = CreateFontIndirect(&lf);
+  const bool ok = f && f->face;
+  DeleteObject(f);
+  return ok;
+}
+
+// Whether this build writes PNG files (not yet on Windows).
+inline bool PngAvailable() {
+#ifdef _WIN32
+  return false;
+#else
+  return true;
+#endif
+}
+
 // Handles everything that is ready, repeatedly, until the thread's queue stays
 // empty for a moment of program time.
 inline void Pump(int rounds = 3) {
