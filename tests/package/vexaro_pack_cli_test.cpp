@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "platform/sys/sys.h"
 #include "tests/package/package_fixture.h"
 
 namespace vexaro {
@@ -21,10 +22,22 @@ class VexaroPackCli : public ::testing::Test {
     WriteBytes(dir_.File("program.exe"), std::vector<std::uint8_t>(4096, 0x90));
   }
 
+  // The tool lies in the build tree beside the tests; found from this
+  // program's own path so that the path is in the running system's form.
+  static std::string ToolPath() {
+    std::string self;
+    if (!sys::GetModuleFilePath(self)) return VEXARO_PACK_RELATIVE;
+    return (std::filesystem::path(self).parent_path() / VEXARO_PACK_RELATIVE).make_preferred().string();
+  }
+
   // Runs vexaro-pack with args; output goes to a log file read back into log_.
   int Run(const std::string& args) {
     std::string log = dir_.File("log.txt");
-    std::string command = std::string("\"") + VEXARO_PACK_PATH + "\" " + args + " > \"" + log + "\" 2>&1";
+    std::string command = "\"" + ToolPath() + "\" " + args + " > \"" + log + "\" 2>&1";
+#ifdef _WIN32
+    // cmd.exe strips the outer pair of quotes of a command that starts with one.
+    command = "\"" + command + "\"";
+#endif
     int status = std::system(command.c_str());
     auto bytes = test::ReadBytes(log);
     log_.assign(bytes.begin(), bytes.end());
