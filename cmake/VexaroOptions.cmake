@@ -89,3 +89,15 @@ function(vexaro_fuzz_target name)
     endif()
   endif()
 endfunction()
+
+# Adds every subfolder of the current folder that holds a CMakeLists.txt, in
+# name order (tests/, tools/, bench/ and fuzz/ grow one folder at a time).
+function(vexaro_add_subfolders)
+  file(GLOB folders LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT folders)
+  foreach(folder IN LISTS folders)
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/CMakeLists.txt)
+      add_subdirectory(${folder})
+    endif()
+  endforeach()
+endfunction()
