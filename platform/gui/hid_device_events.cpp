@@ -59,16 +59,17 @@ void Deliver(const hid::DeviceEvent& event) {
 
 }  // namespace
 
+// Handles are never reused, so the value itself can stand for the handle;
+// shifted by one so that handle 0 is not the null pointer.
 const void* DeviceNotifyHandle(hid::Handle handle) {
-  // Handles are positive and never reused, so the value itself serves.
-  if (handle <= 0 || static_cast<std::uint64_t>(handle) > UINTPTR_MAX) return nullptr;
-  return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(handle));
+  if (handle < 0 || static_cast<std::uint64_t>(handle) >= UINTPTR_MAX) return nullptr;
+  return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(handle) + 1);
 }
 
 hid::Handle HidHandleFromNotify(const void* notifyHandle) {
   const auto value = reinterpret_cast<std::uintptr_t>(notifyHandle);
-  if (value == 0 || value > static_cast<std::uint64_t>(INT64_MAX)) return hid::kInvalidHandle;
-  return static_cast<hid::Handle>(value);
+  if (value == 0 || value - 1 > static_cast<std::uint64_t>(INT64_MAX)) return hid::kInvalidHandle;
+  return static_cast<hid::Handle>(value - 1);
 }
 
 bool ConnectHidDeviceEvents() {

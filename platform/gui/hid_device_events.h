@@ -14,7 +14,8 @@ inline constexpr GUID kHidInterfaceClassGuid{
     0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
 
 // The value that stands for a handle opened through platform/hid in a
-// DEV_BROADCAST_HANDLE filter and record; nullptr for kInvalidHandle.
+// DEV_BROADCAST_HANDLE filter and record; nullptr for kInvalidHandle (or any
+// negative value).
 const void* DeviceNotifyHandle(hid::Handle handle);
 // The reverse: kInvalidHandle for nullptr.
 hid::Handle HidHandleFromNotify(const void* notifyHandle);

@@ -3,6 +3,7 @@
 // their opened handle and power changes, on their own thread.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <thread>
@@ -220,8 +221,11 @@ TEST_F(HidDeviceEvents, ConnectingTwiceDeliversOnceAndDisconnectEndsDelivery) {
 TEST(HidNotifyHandle, HandlesConvertBothWaysAndTheInvalidOneToNothing) {
   EXPECT_EQ(DeviceNotifyHandle(hid::kInvalidHandle), nullptr);
   EXPECT_EQ(HidHandleFromNotify(nullptr), hid::kInvalidHandle);
+  for (hid::Handle h : {hid::Handle{0}, hid::Handle{7}, hid::Handle{INT32_MAX} + 5}) {
+    ASSERT_NE(DeviceNotifyHandle(h), nullptr) << h;
+    EXPECT_EQ(HidHandleFromNotify(DeviceNotifyHandle(h)), h);
+  }
   EXPECT_NE(DeviceNotifyHandle(7), DeviceNotifyHandle(8));
-  EXPECT_EQ(HidHandleFromNotify(DeviceNotifyHandle(7)), 7);
 }
 
 }  // namespace
