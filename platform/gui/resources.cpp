@@ -50,7 +50,7 @@ Bitmap* DecodeDib(const unsigned char* d, std::size_t size, std::size_t bits_off
   if (size < 40) return Fail(error, "bitmap header truncated (" + std::to_string(size) + " bytes)"), nullptr;
   const std::uint32_t hsize = U32(d);
   const std::int32_t width = S32(d + 4);
-  std::int32_t height = S32(d + 8);
+  const std::int32_t raw_height = S32(d + 8);
   const std::uint16_t bpp = U16(d + 14);
   const std::uint32_t compression = U32(d + 16);
   std::uint32_t colors = U32(d + 32);
@@ -59,11 +59,13 @@ Bitmap* DecodeDib(const unsigned char* d, std::size_t size, std::size_t bits_off
     return Fail(error, "bitmap compression " + std::to_string(compression) + " not supported"), nullptr;
   if (bpp != 32 && bpp != 24 && bpp != 8 && bpp != 4 && bpp != 1)
     return Fail(error, "bitmap depth " + std::to_string(bpp) + " not supported"), nullptr;
-  const bool top_down = height < 0;
-  if (top_down) height = -height;
-  if (icon) height /= 2;
-  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
-    return Fail(error, "bitmap size " + std::to_string(width) + "x" + std::to_string(height) + " invalid"), nullptr;
+  const bool top_down = raw_height < 0;
+  // In 64 bits: the most negative 32-bit height has no 32-bit magnitude.
+  std::int64_t rows = top_down ? -static_cast<std::int64_t>(raw_height) : raw_height;
+  if (icon) rows /= 2;
+  if (width <= 0 || rows <= 0 || width > kMaxSide || rows > kMaxSide)
+    return Fail(error, "bitmap size " + std::to_string(width) + "x" + std::to_string(rows) + " invalid"), nullptr;
+  const int height = static_cast<int>(rows);
   if (bpp <= 8 && colors == 0) colors = 1u << bpp;
   const std::size_t palette_at = hsize + (compression == 3 && hsize == 40 ? 12 : 0);
   const std::size_t palette_bytes = bpp <= 8 ? static_cast<std::size_t>(colors) * 4 : 0;
