@@ -6,9 +6,14 @@
 
 #include <stdint.h>
 
+/* On Windows a program that includes this header calls the functions in
+ * vexaro-isp.dll through its import library, so they are declared dllimport
+ * unless the DLL itself is being built (VEXARO_ISP_BUILD_SHARED) or the
+ * engine is linked in as the static library (VEXARO_ISP_STATIC, which the
+ * vexaro_isp target sets for everything that links it). */
 #if defined(_WIN32) && defined(VEXARO_ISP_BUILD_SHARED)
 #define VEXARO_ISP_API __declspec(dllexport)
-#elif defined(_WIN32) && defined(VEXARO_ISP_IMPORT)
+#elif defined(_WIN32) && !defined(VEXARO_ISP_STATIC)
 #define VEXARO_ISP_API __declspec(dllimport)
 #elif defined(__GNUC__)
 #define VEXARO_ISP_API __attribute__((visibility("default")))
