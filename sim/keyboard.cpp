@@ -14,6 +14,20 @@ namespace {
 
 constexpr std::size_t kProtocolReportBytes = 65;
 
+// Spends ms of the program's clock, as a transfer on the bus does. Sleeping
+// once is not enough: on Windows the MinGW runtime sleeps whole real
+// milliseconds, rounded down, so on a fast clock a frame would take no time.
+void Spend(std::uint32_t ms) {
+  if (ms == 0) {
+    sys::SleepMs(0);  // a zero-latency device still lets the host's threads run
+    return;
+  }
+  const std::uint64_t until = sys::NowMs() + ms;
+  for (std::uint64_t now = sys::NowMs(); now < until; now = sys::NowMs()) {
+    sys::SleepMs(static_cast<std::uint32_t>(until - now));
+  }
+}
+
 hid::Caps VendorCollection() {
   hid::Caps caps;
   caps.usagePage = 0xFF00;
@@ -198,14 +212,14 @@ bool SimKeyboard::OnOutputReport(int port, std::size_t collection, const std::ui
       action = After::kVanish;
     }
   }
-  sys::SleepMs(Scaled(config_.timing.frameMs));
+  Spend(Scaled(config_.timing.frameMs));
   Carry(action);
   return true;
 }
 
 bool SimKeyboard::OnGetInputReport(int port, std::size_t collection, std::uint8_t* data,
                                    std::size_t length) {
-  sys::SleepMs(Scaled(config_.timing.getReportMs));
+  Spend(Scaled(config_.timing.getReportMs));
   std::lock_guard lock(mutex_);
   if (!plugged_ || port != port_ || collection != ProtocolCollection()) return false;
   if (!TakeStatus(data, length)) {

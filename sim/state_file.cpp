@@ -37,6 +37,9 @@ bool LoadStateFile(const std::string& path, std::uint32_t expectedFlashSize, Sav
   std::string line;
   if (!ReadLine(f.get(), line) || line != kMagic) {
     error = path + ": first line is not \"" + kMagic + "\"";
+    // A text-mode write on Windows turns every LF into CR LF, in the raw
+    // flash bytes too, so such a file cannot be taken with the CRs dropped.
+    if (line == std::string(kMagic) + '\r') error += " (its lines end in CR LF: written as text, not binary)";
     return false;
   }
   if (!ReadLine(f.get(), line) || (line != "mode ap" && line != "mode loader")) {

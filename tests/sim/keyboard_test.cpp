@@ -96,16 +96,27 @@ TEST_F(SimKeyboardTest, StateFileCarriesFlashAndModeToTheNextRun) {
 TEST_F(SimKeyboardTest, UnusableStateFileIsRefusedWithItsNameAndField) {
   KeyboardConfig config = Zero();
   config.stateFile = File("bad.state");
-  std::ofstream(config.stateFile) << "vexaro-sim-keyboard 1\nmode ap\nflash-size 1024\n";
+  // The state file is binary (LF line ends, then raw flash bytes): written in
+  // binary mode, or Windows would turn each "\n" into "\r\n".
+  auto write = [&](const std::string& bytes) {
+    std::ofstream(config.stateFile, std::ios::binary) << bytes;
+  };
+  write("vexaro-sim-keyboard 1\nmode ap\nflash-size 1024\n");
   std::string error;
   EXPECT_EQ(SimKeyboard::Create(config, error), nullptr);
   EXPECT_NE(error.find("bad.state"), std::string::npos);
   EXPECT_NE(error.find("flash-size"), std::string::npos);
-  std::ofstream(config.stateFile) << "something else\n";
+  write("something else\n");
   EXPECT_EQ(SimKeyboard::Create(config, error), nullptr);
-  std::ofstream(config.stateFile) << "vexaro-sim-keyboard 1\nmode ap\nflash-size 32768\nshort";
+  write("vexaro-sim-keyboard 1\nmode ap\nflash-size 32768\nshort");
   EXPECT_EQ(SimKeyboard::Create(config, error), nullptr);
   EXPECT_NE(error.find("shorter"), std::string::npos);
+  // What a text-mode write on Windows makes of a good file: refused, not read
+  // with flash bytes that the CR LF translation has shifted.
+  write("vexaro-sim-keyboard 1\r\nmode ap\r\nflash-size 32768\r\n" + std::string(32768, '\xFF'));
+  EXPECT_EQ(SimKeyboard::Create(config, error), nullptr);
+  EXPECT_NE(error.find("bad.state"), std::string::npos);
+  EXPECT_NE(error.find("CR LF"), std::string::npos) << error;
 }
 
 TEST(Faults, ParsedFromTextWithErrorsNamingTheItem) {
@@ -237,7 +248,10 @@ TEST_F(SimKeyboardTest, ProgramUnderUsbTimingTakesAFramePerReport) {
   const std::uint64_t start = sys::NowMs();
   ASSERT_EQ(ISP_WriteProgramB(0x0C00, 0x0C00 + static_cast<std::uint32_t>(image.size()) - 1, 1, image.data()),
             ISP_OK);
-  EXPECT_GE(sys::NowMs() - start, 120u);  // at least one millisecond frame per report
+  // At least one millisecond frame per report, on both systems: the keyboard
+  // spends its frames on the program's clock whatever the sleep granularity.
+  // Only a lower bound, which load cannot break.
+  EXPECT_GE(sys::NowMs() - start, 120u);
 }
 
 TEST(KeyboardEnvironment, SettingsComeFromTheEnvironmentWithNamedErrors) {
