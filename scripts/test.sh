@@ -1,7 +1,8 @@
 #!/bin/sh
 # Sets up a fresh Debian 12 machine and runs every test: the normal build, the
 # address+undefined-behaviour sanitizer build, the thread sanitizer build of the
-# threaded tests, and the MinGW-w64 cross build of every subsystem (Windows backends where they exist).
+# threaded tests, and the MinGW-w64 cross build of every subsystem with its
+# tests run under wine.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
@@ -28,5 +29,8 @@ TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan -j "$JOBS" -L threads -
 
 echo "== MinGW-w64 cross build"
 build build/mingw -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+
+echo "== the Windows build's tests under wine"
+sh scripts/test-wine.sh build/mingw
 
 echo "== all tests passed"

@@ -66,7 +66,13 @@ void SleepMs(std::uint32_t ms) {
     std::this_thread::yield();
     return;
   }
-  std::this_thread::sleep_for(RealDuration(ms));
+  // Sleep until the program clock has passed the deadline: a system sleep may
+  // end early (Windows drops fractions of a real millisecond, so a scaled
+  // sleep can take no time at all), and the scale may change meanwhile.
+  const std::uint64_t deadline = NowMs() + ms;
+  for (std::uint64_t now = NowMs(); now < deadline; now = NowMs()) {
+    std::this_thread::sleep_for(RealDuration(deadline - now));
+  }
 }
 
 void SetClockScale(double factor) {
