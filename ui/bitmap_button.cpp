@@ -153,8 +153,14 @@ void CBitmapBtn::OnTimer(UINT_PTR id) {
 }
 
 BOOL CBitmapBtn::PreTranslateMessage(MSG* msg) {
-  if (!tooltip_) tooltip_ = std::make_unique<ButtonTooltip>();
-  tooltip_->RelayEvent(*msg);
+  if (!tooltip_) {
+    // Made on first use, inactive, with the button as its tool and no text.
+    tooltip_ = std::make_unique<CToolTipCtrl>();
+    tooltip_->Create(this);
+    tooltip_->Activate(FALSE);
+    tooltip_->AddTool(this, "");
+  }
+  tooltip_->RelayEvent(msg);
   return CButton::PreTranslateMessage(msg);
 }
 

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "platform/gui/afx_wnd.h"
-#include "ui/button_tooltip.h"
+#include "platform/gui/afx_tooltip.h"
 #include "ui/caption_font.h"
 
 namespace vexaro::ui {
@@ -87,7 +87,7 @@ class CBitmapBtn : public gui::CButton {
   ButtonMode Mode() const;
   const CaptionFont& Font() const { return font_; }
   // Made on the first message the loop relays; null before.
-  const ButtonTooltip* Tooltip() const { return tooltip_.get(); }
+  const gui::CToolTipCtrl* Tooltip() const { return tooltip_.get(); }
 
   void DrawItem(gui::DRAWITEMSTRUCT* dis) override;
   gui::BOOL PreTranslateMessage(gui::MSG* msg) override;
@@ -133,7 +133,7 @@ class CBitmapBtn : public gui::CButton {
   bool focusOnHover_ = false;
   bool autoRepeat_ = false;
   int repeatInterval_ = 100;
-  std::unique_ptr<ButtonTooltip> tooltip_;
+  std::unique_ptr<gui::CToolTipCtrl> tooltip_;
 };
 
 }  // namespace vexaro::ui
