@@ -20,6 +20,12 @@ elseif(NOT VEXARO_SANITIZE STREQUAL "")
   message(FATAL_ERROR "VEXARO_SANITIZE must be empty, 'address' or 'thread'")
 endif()
 
+if(VEXARO_FUZZ)
+  # Coverage instrumentation in every library, so libFuzzer sees the code it
+  # explores and not only the harness.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 if(MINGW)
   # Self-contained executables: no runtime DLLs to copy next to them under wine.
   add_link_options(-static -static-libgcc -static-libstdc++)

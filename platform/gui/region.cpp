@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <unordered_map>
 
 #include "platform/gui/dc_internal.h"
 
@@ -39,6 +40,55 @@ RECT BoundsOf(const std::vector<RECT>& rs) {
   return b;
 }
 
+// Finds the rectangles of a growing list that share rows with a given one,
+// by bands of 16 rows, so that a union of many thin rectangles (a window shape
+// is one rectangle per run of pixels) costs about linear time, not quadratic.
+class BandIndex {
+ public:
+  void Add(const RECT& r, std::size_t index) {
+    const std::int64_t first = Band(r.top), last = Band(r.bottom - 1);
+    if (last - first >= kMaxBandsPerRect) {
+      tall_.push_back(index);
+      return;
+    }
+    for (std::int64_t b = first; b <= last; ++b) bands_[b].push_back(index);
+  }
+
+  // Calls visit once for every rectangle that may share a row with r.
+  template <typename Visit>
+  void ForEachNear(const RECT& r, Visit&& visit) {
+    ++stamp_;
+    auto once = [&](std::size_t i) {
+      if (seen_.size() <= i) seen_.resize(i + 1, 0);
+      if (seen_[i] == stamp_) return;
+      seen_[i] = stamp_;
+      visit(i);
+    };
+    for (std::size_t i : tall_) once(i);
+    const std::int64_t first = Band(r.top), last = Band(r.bottom - 1);
+    if (last - first >= kMaxBandsPerRect) {
+      for (const auto& [band, members] : bands_) {
+        if (band < first || band > last) continue;
+        for (std::size_t i : members) once(i);
+      }
+      return;
+    }
+    for (std::int64_t b = first; b <= last; ++b) {
+      auto it = bands_.find(b);
+      if (it == bands_.end()) continue;
+      for (std::size_t i : it->second) once(i);
+    }
+  }
+
+ private:
+  static constexpr std::int64_t kMaxBandsPerRect = 64;
+  static std::int64_t Band(LONG y) { return static_cast<std::int64_t>(y) >> 4; }
+  std::unordered_map<std::int64_t, std::vector<std::size_t>> bands_;
+  std::vector<std::size_t> tall_;
+  std::vector<std::uint32_t> seen_;
+  std::uint32_t stamp_ = 0;
+};
+
 int Complexity(const Region& r) {
   if (r.rects.empty()) return NULLREGION;
   return r.rects.size() == 1 ? SIMPLEREGION : COMPLEXREGION;
@@ -60,24 +110,22 @@ std::vector<RECT> RectsUnion(const std::vector<RECT>& a, const std::vector<RECT>
   // Each new rectangle loses the parts already covered, so the list stays
   // non-overlapping even when b's own rectangles overlap.
   std::vector<RECT> out = a;
-  RECT bounds = BoundsOf(a);
+  BandIndex index;
+  for (std::size_t i = 0; i < out.size(); ++i) index.Add(out[i], i);
   std::vector<RECT> pieces, next;
   for (const RECT& r : b) {
     if (Empty(r)) continue;
-    if (out.empty() || !Overlap(bounds, r)) {
-      out.push_back(r);
-    } else {
-      pieces.assign(1, r);
-      for (std::size_t i = 0; i < out.size() && !pieces.empty(); ++i) {
-        if (!Overlap(out[i], r)) continue;
-        next.clear();
-        for (const RECT& p : pieces) SubtractOne(p, out[i], next);
-        pieces.swap(next);
-      }
-      out.insert(out.end(), pieces.begin(), pieces.end());
+    pieces.assign(1, r);
+    index.ForEachNear(r, [&](std::size_t i) {
+      if (pieces.empty() || !Overlap(out[i], r)) return;
+      next.clear();
+      for (const RECT& p : pieces) SubtractOne(p, out[i], next);
+      pieces.swap(next);
+    });
+    for (const RECT& p : pieces) {
+      index.Add(p, out.size());
+      out.push_back(p);
     }
-    bounds = out.size() == 1 ? out[0] : RECT{std::min(bounds.left, r.left), std::min(bounds.top, r.top),
-                                           std::max(bounds.right, r.right), std::max(bounds.bottom, r.bottom)};
   }
   return out;
 }
