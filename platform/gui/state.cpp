@@ -1,4 +1,6 @@
 // The window table, the per-thread queues and their lifetime.
+#include <pthread.h>
+
 #include <algorithm>
 
 #include "platform/gui/display.h"
@@ -48,13 +50,35 @@ void ReleaseQueue(const std::shared_ptr<ThreadQueue>& q) {
   }
 }
 
-struct QueueHolder {
-  std::shared_ptr<ThreadQueue> q;
-  QueueHolder() : q(std::make_shared<ThreadQueue>()) { q->tid = std::this_thread::get_id(); }
-  ~QueueHolder() { ReleaseQueue(q); }
-  QueueHolder(const QueueHolder&) = delete;
-  QueueHolder& operator=(const QueueHolder&) = delete;
+// The calling thread's queue lives in a POSIX thread-specific slot whose
+// destructor releases it when the thread ends. Not a C++ thread_local: with
+// MinGW-w64's emulated TLS the storage of a thread_local can be freed before
+// its destructor runs, which crashed threads at exit now and then.
+struct QueueSlot {
+  std::shared_ptr<ThreadQueue> queue;
+  pthread_key_t key;
 };
+
+void EndThreadQueue(void* data) {
+  // MinGW-w64's thread library also calls destructors for slots that were
+  // set back to null (as below), unlike POSIX.
+  if (!data) return;
+  auto* slot = static_cast<QueueSlot*>(data);
+  // Code run by the release (window destruction) still sees this queue.
+  pthread_setspecific(slot->key, slot);
+  ReleaseQueue(slot->queue);
+  pthread_setspecific(slot->key, nullptr);
+  delete slot;
+}
+
+pthread_key_t QueueKey() {
+  static const pthread_key_t key = [] {
+    pthread_key_t k;
+    pthread_key_create(&k, EndThreadQueue);
+    return k;
+  }();
+  return key;
+}
 
 }  // namespace
 
@@ -72,9 +96,12 @@ WindowRecord* Find(HWND hwnd) {
 }
 
 std::shared_ptr<ThreadQueue> CurrentQueue() {
-  // The framework's only thread-local object with a destructor (see ThreadQueue).
-  thread_local QueueHolder holder;
-  return holder.q;
+  const pthread_key_t key = QueueKey();
+  if (void* data = pthread_getspecific(key)) return static_cast<QueueSlot*>(data)->queue;
+  auto* slot = new QueueSlot{std::make_shared<ThreadQueue>(), key};
+  slot->queue->tid = std::this_thread::get_id();
+  pthread_setspecific(key, slot);
+  return slot->queue;
 }
 
 bool OwnedByCurrentThread(HWND hwnd) {

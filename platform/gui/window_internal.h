@@ -63,8 +63,8 @@ struct ThreadQueue {
   int inSend = 0;      // depth of sent messages being handled now
   std::thread::id tid;
   // Used by the owning thread only. They live here rather than in objects of
-  // their own per thread: the MinGW-w64 runtime cannot end a thread that has
-  // more than one thread-local object with a destructor.
+  // their own per thread: C++ thread_local objects with destructors are not
+  // safe at thread exit under MinGW-w64 (see CurrentQueue).
   std::deque<HeldPayload> payloads;
   std::unordered_map<HWND, std::shared_ptr<CWnd>> wrappers;  // see CWnd::FromHandle
 };
