@@ -1,8 +1,8 @@
 #!/bin/sh
 # Sets up a fresh Debian 12 machine and runs every test: the normal build, the
 # address+undefined-behaviour sanitizer build, the thread sanitizer build of the
-# threaded tests, and the MinGW-w64 cross build of every subsystem with its
-# tests run under wine.
+# threaded tests, a bounded run of every fuzz target, and the MinGW-w64 cross
+# build of every subsystem with its tests run under wine.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
@@ -26,6 +26,9 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppre
 echo "== thread sanitizer (tests that use threads)"
 build build/tsan -DCMAKE_BUILD_TYPE=Debug -DVEXARO_SANITIZE=thread
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan -j "$JOBS" -L threads --output-on-failure --timeout 600 --no-tests=ignore
+
+echo "== fuzzing every target for a bounded time (clang, libFuzzer, ASan+UBSan)"
+sh scripts/fuzz-ci.sh
 
 echo "== MinGW-w64 cross build"
 build build/mingw -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
