@@ -236,29 +236,30 @@ void SimKeyboard::Busy(std::uint32_t ms) {
   busyUntilMs_ = std::max(busyUntilMs_, sys::NowMs()) + Scaled(ms);
 }
 
-void SimKeyboard::QueueStatus(char character) {
+SimKeyboard::StatusFault SimKeyboard::NextStatusFault() {
   ++statusesQueued_;
   if (config_.faults.dropStatus == statusesQueued_) {
     trace_.Event("fault status-dropped");
-    return;
+    return StatusFault::kDrop;
   }
   if (config_.faults.corruptStatus == statusesQueued_) {
     trace_.Event("fault status-corrupted");
-    character = '?';
+    return StatusFault::kCorrupt;
   }
+  return StatusFault::kNone;
+}
+
+void SimKeyboard::QueueStatus(char character) {
+  const StatusFault fault = NextStatusFault();
+  if (fault == StatusFault::kDrop) return;
+  if (fault == StatusFault::kCorrupt) character = '?';
   statuses_.push_back({{}, character, busyUntilMs_});
 }
 
 void SimKeyboard::QueueStatusReport(std::vector<std::uint8_t> report) {
-  ++statusesQueued_;
-  if (config_.faults.dropStatus == statusesQueued_) {
-    trace_.Event("fault status-dropped");
-    return;
-  }
-  if (config_.faults.corruptStatus == statusesQueued_) {
-    trace_.Event("fault status-corrupted");
-    std::fill(report.begin() + 1, report.end(), std::uint8_t{'?'});
-  }
+  const StatusFault fault = NextStatusFault();
+  if (fault == StatusFault::kDrop) return;
+  if (fault == StatusFault::kCorrupt) std::fill(report.begin() + 1, report.end(), std::uint8_t{'?'});
   statuses_.push_back({std::move(report), 0, busyUntilMs_});
 }
 

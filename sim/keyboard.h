@@ -142,6 +142,9 @@ class SimKeyboard final : public hid::sim::Device,
   bool HasApplication() const;
 
   // Replies (keyboard.cpp), called with mutex_ held.
+  // Counts a status and applies the injected status faults to it.
+  enum class StatusFault { kNone, kDrop, kCorrupt };
+  StatusFault NextStatusFault();
   void QueueStatus(char character);
   void QueueStatusReport(std::vector<std::uint8_t> report);
   void QueueDataReport(const std::uint8_t* bytes64);

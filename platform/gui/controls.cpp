@@ -107,6 +107,14 @@ void PaintButton(HWND hwnd, HDC hdc, const Snapshot& s) {
   DrawText(hdc, s.text, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
+// Text, enabled state and focus change how a control looks: default
+// handling, then a repaint.
+LRESULT RepaintAfterDefault(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  const LRESULT r = DefWindowProc(hwnd, msg, w, l);
+  InvalidateRect(hwnd, nullptr, TRUE);
+  return msg == WM_SETTEXT ? r : 0;
+}
+
 }  // namespace
 
 LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
@@ -175,11 +183,7 @@ LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     case WM_SETTEXT:
     case WM_ENABLE:
     case WM_SETFOCUS:
-    case WM_KILLFOCUS: {
-      const LRESULT r = DefWindowProc(hwnd, msg, w, l);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return msg == WM_SETTEXT ? r : 0;
-    }
+    case WM_KILLFOCUS: return RepaintAfterDefault(hwnd, msg, w, l);
     default: return DefWindowProc(hwnd, msg, w, l);
   }
 }
@@ -255,11 +259,7 @@ LRESULT EditProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     case WM_SETTEXT:
     case WM_ENABLE:
     case WM_SETFOCUS:
-    case WM_KILLFOCUS: {
-      const LRESULT r = DefWindowProc(hwnd, msg, w, l);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return msg == WM_SETTEXT ? r : 0;
-    }
+    case WM_KILLFOCUS: return RepaintAfterDefault(hwnd, msg, w, l);
     default: return DefWindowProc(hwnd, msg, w, l);
   }
 }

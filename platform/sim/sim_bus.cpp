@@ -8,6 +8,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "platform/hid/backend.h"
@@ -237,46 +238,16 @@ class SimBus final : public Backend, public Bus {
   }
 
   bool WriteReport(Handle handle, const std::uint8_t* data, std::size_t length) override {
-    std::shared_ptr<Device> device;
-    int port = 0;
-    std::size_t collection = 0;
-    {
-      std::lock_guard lock(mutex_);
-      const PortState* state = LivePort(handle);
-      if (state == nullptr || data == nullptr) return false;
-      const HandleState& h = handles_.at(handle);
-      const Caps& caps = state->descriptor.collections[h.collection];
-      if (!CanWrite(h.access) || caps.outputReportByteLength == 0 ||
-          length != caps.outputReportByteLength) {
-        return false;
-      }
-      device = state->device;
-      port = h.port;
-      collection = h.collection;
-    }
-    return device->OnOutputReport(port, collection, data, length);
+    auto target = ReportTarget(handle, data, CanWrite, &Caps::outputReportByteLength);
+    if (!target || length != target->reportLength) return false;
+    return target->device->OnOutputReport(target->port, target->collection, data, length);
   }
 
   bool GetInputReport(Handle handle, std::uint8_t* data, std::size_t length) override {
-    std::shared_ptr<Device> device;
-    int port = 0;
-    std::size_t collection = 0;
-    {
-      std::lock_guard lock(mutex_);
-      const PortState* state = LivePort(handle);
-      if (state == nullptr || data == nullptr) return false;
-      const HandleState& h = handles_.at(handle);
-      const Caps& caps = state->descriptor.collections[h.collection];
-      if (!CanRead(h.access) || caps.inputReportByteLength == 0 ||
-          length < caps.inputReportByteLength) {
-        return false;
-      }
-      device = state->device;
-      port = h.port;
-      collection = h.collection;
-      length = caps.inputReportByteLength;
-    }
-    return device->OnGetInputReport(port, collection, data, length);
+    auto target = ReportTarget(handle, data, CanRead, &Caps::inputReportByteLength);
+    if (!target || length < target->reportLength) return false;
+    return target->device->OnGetInputReport(target->port, target->collection, data,
+                                            target->reportLength);
   }
 
   ReadResult ReadInputReport(Handle handle, std::uint8_t* data, std::size_t length,
@@ -375,6 +346,27 @@ class SimBus final : public Backend, public Bus {
                          state.descriptor.collections.size());
   }
 
+  // Where a report through handle goes: the device, its port and collection
+  // and the collection's report length, when the handle is live, has the
+  // access and the collection has such reports. Taken under the lock; the
+  // device is called without it.
+  struct Target {
+    std::shared_ptr<Device> device;
+    int port = 0;
+    std::size_t collection = 0;
+    std::size_t reportLength = 0;
+  };
+  std::optional<Target> ReportTarget(Handle handle, const std::uint8_t* data, bool (*allowed)(Access),
+                                     std::uint16_t Caps::*lengthField) const {
+    std::lock_guard lock(mutex_);
+    const PortState* state = LivePort(handle);
+    if (state == nullptr || data == nullptr) return std::nullopt;
+    const HandleState& h = handles_.at(handle);
+    const std::size_t reportLength = state->descriptor.collections[h.collection].*lengthField;
+    if (!allowed(h.access) || reportLength == 0) return std::nullopt;
+    return Target{state->device, h.port, h.collection, reportLength};
+  }
+
   // The port of a handle whose device is still the one it was opened on.
   const PortState* LivePort(Handle handle) const {
     auto h = handles_.find(handle);
@@ -434,7 +426,7 @@ class SimBus final : public Backend, public Bus {
     }
   }
 
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   std::condition_variable readCv_;
   std::condition_variable timerCv_;
   std::condition_variable subscriberCv_;

@@ -12,35 +12,14 @@
 #include "platform/gui/gui.h"
 #include "platform/headless/headless.h"
 #include "platform/sys/sys.h"
+#include "tests/gui/gui_test_util.h"
 
 namespace vexaro::ui::test {
 
-inline bool ForceHeadless() {
-#ifdef _WIN32
-  _putenv_s("VEXARO_DISPLAY", "headless");
-#else
-  setenv("VEXARO_DISPLAY", "headless", 1);
-#endif
-  return true;
-}
-inline const bool kHeadless = ForceHeadless();
-
-inline void Pump(int rounds = 3) {
-  for (int i = 0; i < rounds; ++i) gui::PumpPendingMessages();
-}
-
-// Runs the thread's messages until pred holds or limit_ms of program time passed.
-template <typename Pred>
-bool PumpUntil(Pred pred, std::uint64_t limit_ms = 5000) {
-  const std::uint64_t end = sys::NowMs() + limit_ms;
-  while (!pred()) {
-    if (sys::NowMs() >= end) return false;
-    gui::PumpPendingMessages();
-    if (pred()) return true;
-    sys::SleepMs(1);
-  }
-  return true;
-}
+// The headless display, Pump and PumpUntil are the framework tests' own.
+using gui::test::kHeadless;
+using gui::test::Pump;
+using gui::test::PumpUntil;
 
 struct Command {
   gui::WPARAM w;
