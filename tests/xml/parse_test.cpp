@@ -172,6 +172,12 @@ TEST_F(ParseTest, OnlyTheFirstNodeErrorIsKept) {
   EXPECT_EQ(ErrorOf("<r><!x>< y></r>"), "Incorrect ! tag at offset 3");
 }
 
+TEST_F(ParseTest, ALaterFaultInsideTheSameNodeGivesItsMessage) {
+  // One DOCTYPE node: its subset holds "<1>" and then "<!x", which ends it.
+  EXPECT_EQ(ErrorOf("<!DOCTYPE r [<1><!x <r/>"), "Incorrect ! tag at offset 0");
+  EXPECT_EQ(ErrorOf("<!DOCTYPE r [<!x><1 <r/>"), "Incorrect tag name character at offset 0");
+}
+
 TEST_F(ParseTest, MarkupThatIsNotElementsIsSkipped) {
   const char* text =
       "<?xml version=\"1.0\"?>\n<!DOCTYPE r [\n <!ENTITY e \"a>b\">\n <!-- c > d -->\n]>\n"
