@@ -183,6 +183,26 @@ TEST_F(EncodingsTest, HtmlMetaCharsetSelectsCodePage) {
   EXPECT_EQ(DetectDeclaredEncoding("<html><meta http-equiv='Content-Type'><meta charset=x>"), "");
 }
 
+TEST_F(EncodingsTest, DetectionStepsOverLeadBytesAsTheParserDoes) {
+  // In code page 932, 0x81 and the '<' after it are one character of text,
+  // so the parser sees no meta tag there, and neither may the detection.
+  const std::string html =
+      "<html>\x81<meta http-equiv='Content-Type' content='text/html; charset=koi8-r'></html>";
+  EXPECT_EQ(DetectDeclaredEncoding(html), "koi8-r");
+  sys::OverrideSystemCodePage(932);
+  EXPECT_EQ(DetectDeclaredEncoding(html), "");
+  std::string text;
+  EXPECT_EQ(Read(html, text).rfind("UTF-8 ", 0), 0u);
+  EXPECT_EQ(DetectDeclaredEncoding("<?xml version='\x81x' encoding='euc-jp'?>"), "euc-jp");
+  // So does the attribute lookup: 0x81 and the quote after it are one character.
+  const sys::LeadByteTable lead = sys::LeadBytes(932);
+  std::string_view value;
+  EXPECT_TRUE(FindAttribute("<meta a='\x81' b='2'>", 1, "b", 0, value));
+  EXPECT_EQ(value, "2");
+  EXPECT_FALSE(FindAttribute("<meta a='\x81' b='2'>", 1, "b", 0, value, &lead));
+  EXPECT_EQ(DetectDeclaredEncoding("<?xml version='\x81' encoding='euc-jp'?>"), "");
+}
+
 TEST(AttributeLookupTest, ValuesNamesAndEnds) {
   auto lookup = [](std::string_view tag, std::string_view wanted) {
     std::string_view value;
