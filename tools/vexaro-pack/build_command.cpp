@@ -1,4 +1,4 @@
-// vexaro-pack build: options → PackageSpec → package file, written whole or
+// vexaro-pack build: options → PackageContents → package file, written whole or
 // not at all (a temporary file renamed into place).
 #include <cstdio>
 #include <filesystem>
@@ -91,8 +91,8 @@ PackageKeyBytes RandomKey() {
   return key;
 }
 
-PackageSpec SpecFromOptions(const Reader& r) {
-  PackageSpec s;
+PackageContents ContentsFromOptions(const Reader& r) {
+  PackageContents s;
   s.internalImage = ReadFile("internal image", r.Required("internal"));
   if (auto external = r.Get("external")) {
     s.externalImage = ReadFile("external image", *external);
@@ -127,7 +127,7 @@ PackageSpec SpecFromOptions(const Reader& r) {
   if (slot != "1" && slot != "2") throw Refusal{"--slot must be 1 or 2, not \"" + slot + "\""};
   s.slot = slot == "1" ? KeySlot::One : KeySlot::Two;
   s.fillerSeed = static_cast<std::uint32_t>(s.key[0] | s.key[1] << 8 | s.key[2] << 16) ^ 0x5EEDu;
-  if (auto problem = CheckPackageSpec(s); !problem.empty()) throw Refusal{problem};
+  if (auto problem = CheckPackageContents(s); !problem.empty()) throw Refusal{problem};
   return s;
 }
 
@@ -174,14 +174,14 @@ int BuildCommand(const std::vector<std::string>& args) {
   }
   try {
     Reader reader(options);
-    PackageSpec spec = SpecFromOptions(reader);
+    PackageContents contents = ContentsFromOptions(reader);
     std::string out = reader.Required("out");
     std::vector<std::uint8_t> program;
     if (auto exe = reader.Get("exe")) program = ReadFile("program file", *exe);
-    auto package = BuildPackage(spec);
+    auto package = BuildPackage(contents);
     WriteWhole(out, program, package, reader.Get("exe").has_value());
     std::printf("wrote %s: %zu program bytes and a %zu-byte package (key slot %d)\n", out.c_str(),
-                program.size(), package.size(), static_cast<int>(spec.slot));
+                program.size(), package.size(), static_cast<int>(contents.slot));
     return 0;
   } catch (const Refusal& refusal) {
     std::fprintf(stderr, "vexaro-pack build: %s; no package written\n", refusal.message.c_str());

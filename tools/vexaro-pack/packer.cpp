@@ -60,7 +60,7 @@ PackageKeyBytes Filler(const PackageKeyBytes& key, std::uint32_t seed) {
   return slot;
 }
 
-std::vector<std::uint8_t> Descriptor(const PackageSpec& s) {
+std::vector<std::uint8_t> Descriptor(const PackageContents& s) {
   std::vector<std::uint8_t> d(kDescriptorSize, 0);
   PutHex(d, f::kApVendorId, s.apVendorId, 4);
   PutHex(d, f::kApProductId, s.apProductId, 4);
@@ -84,7 +84,7 @@ std::vector<std::uint8_t> Descriptor(const PackageSpec& s) {
   return d;
 }
 
-std::vector<std::uint8_t> InternalBlock(const PackageSpec& s) {
+std::vector<std::uint8_t> InternalBlock(const PackageContents& s) {
   std::vector<std::uint8_t> b(kImageBlockSize, 0);
   PutLe32(b, 4, static_cast<std::uint32_t>(s.internalImage.size()));
   b[16] = s.digestValue[0];
@@ -95,7 +95,7 @@ std::vector<std::uint8_t> InternalBlock(const PackageSpec& s) {
   return b;
 }
 
-std::vector<std::uint8_t> ExternalBlock(const PackageSpec& s) {
+std::vector<std::uint8_t> ExternalBlock(const PackageContents& s) {
   std::vector<std::uint8_t> b(kImageBlockSize, 0);
   PutLe32(b, 0, s.externalImage.empty() ? 0 : s.externalStart);
   PutLe32(b, 4, static_cast<std::uint32_t>(s.externalImage.size()));
@@ -110,7 +110,7 @@ void AppendScrambled(std::vector<std::uint8_t>& out, std::vector<std::uint8_t> b
 
 }  // namespace
 
-std::string CheckPackageSpec(const PackageSpec& s) {
+std::string CheckPackageContents(const PackageContents& s) {
   const std::pair<const char*, const std::string*> texts[] = {
       {"UpdateVersion", &s.updateVersion}, {"WindowTitle", &s.windowTitle},
       {"CompanyName", &s.companyName}, {"ProductName", &s.productName}};
@@ -139,7 +139,7 @@ std::string CheckPackageSpec(const PackageSpec& s) {
   return {};
 }
 
-std::vector<std::uint8_t> BuildPackage(const PackageSpec& s) {
+std::vector<std::uint8_t> BuildPackage(const PackageContents& s) {
   std::vector<std::uint8_t> out;
   out.reserve(s.externalImage.size() + s.internalImage.size() + kPackageTrailerSize);
   if (!s.externalImage.empty()) AppendScrambled(out, s.externalImage, s.key);

@@ -13,7 +13,7 @@ namespace vexaro::pack {
 
 enum class KeySlot { One = 1, Two = 2, Both = 3 };  // Both only for tests of the reader
 
-struct PackageSpec {
+struct PackageContents {
   std::vector<std::uint8_t> internalImage;
   std::vector<std::uint8_t> externalImage;  // empty: no external image
   std::uint32_t externalStart = 0;
@@ -27,13 +27,13 @@ struct PackageSpec {
   std::uint32_t fillerSeed = 0;  // for the unused key slot; fixed for reproducible output
 };
 
-// Empty when the PackageSpec can be packed; otherwise a sentence naming the field and
+// Empty when the PackageContents can be packed; otherwise a sentence naming the field and
 // what is wrong with it.
-std::string CheckPackageSpec(const PackageSpec& spec);
+std::string CheckPackageContents(const PackageContents& contents);
 
 // The package bytes, to be appended behind a program file: external image,
-// internal image, external block, internal block, descriptor. The PackageSpec must
-// have passed CheckPackageSpec.
-std::vector<std::uint8_t> BuildPackage(const PackageSpec& spec);
+// internal image, external block, internal block, descriptor. The PackageContents must
+// have passed CheckPackageContents.
+std::vector<std::uint8_t> BuildPackage(const PackageContents& contents);
 
 }  // namespace vexaro::pack
