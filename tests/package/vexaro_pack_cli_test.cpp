@@ -106,6 +106,25 @@ TEST_F(VexaroPackCli, RefusesBadInputAndWritesNothing) {
   }
 }
 
+TEST_F(VexaroPackCli, InputsThatAreFoldersOrMissingAreRefusedNamingOptionAndFile) {
+  const std::string folder = dir_.File("a-folder");
+  std::filesystem::create_directories(folder);
+  const std::string missing = dir_.File("missing.bin");
+  for (const std::string& path : {folder, missing}) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"--internal", ""},
+        {"--external", " --external-start 7000"},
+        {"--crc-key-file", ""},
+        {"--exe", ""},
+    };
+    for (const auto& [option, more] : cases) {
+      EXPECT_EQ(Run(BuildArgs(option + " \"" + path + "\"" + more)), 1) << option << " " << path << "\n" << log_;
+      EXPECT_NE(log_.find(option + " " + path + ": cannot read"), std::string::npos) << log_;
+      EXPECT_FALSE(OutputExists()) << option;
+    }
+  }
+}
+
 TEST_F(VexaroPackCli, UsageErrorsExitWithTwo) {
   EXPECT_EQ(Run(""), 2);
   EXPECT_EQ(Run("pack"), 2);
