@@ -83,6 +83,23 @@ TEST_F(VexaroPackCli, BuildThenInspectShowsEveryField) {
   }
 }
 
+TEST_F(VexaroPackCli, ExternalRangeEndsAtTheLastWholeWordFromItsStart) {
+  const std::string external = "--external \"" + dir_.File("external.bin") + "\"";  // 10 bytes
+  ASSERT_EQ(Run(BuildArgs(external + " --external-start 7000")), 0) << log_;
+  EXPECT_EQ(log_.find("warning"), std::string::npos) << log_;
+  ASSERT_EQ(Run("inspect \"" + out() + "\""), 0) << log_;
+  EXPECT_NE(log_.find("10 bytes at 0x00007000..0x0000700B"), std::string::npos) << log_;
+
+  // Programmed over [S, ((S + N + 3) & ~3) - 1]: 0x7001 + 13 = 0x700E -> 0x700C - 1.
+  ASSERT_EQ(Run(BuildArgs(external + " --external-start 7001")), 0) << log_;
+  EXPECT_NE(log_.find("warning: --external-start 7001 is not a multiple of 4"), std::string::npos) << log_;
+  ASSERT_EQ(Run("inspect \"" + out() + "\""), 0) << log_;
+  EXPECT_NE(log_.find("10 bytes at 0x00007001..0x0000700B"), std::string::npos) << log_;
+  ASSERT_EQ(Run(BuildArgs(external + " --external-start FFFFFFF3")), 0) << log_;
+  ASSERT_EQ(Run("inspect \"" + out() + "\""), 0) << log_;
+  EXPECT_NE(log_.find("10 bytes at 0xFFFFFFF3..0xFFFFFFFF"), std::string::npos) << log_;
+}
+
 TEST_F(VexaroPackCli, RefusesBadInputAndWritesNothing) {
   const std::pair<std::string, std::string> cases[] = {
       {"--internal \"" + dir_.File("nothere.bin") + "\"", "cannot read the internal image"},

@@ -143,6 +143,18 @@ PackageContents ContentsFromOptions(const Reader& r) {
   return s;
 }
 
+// The loader programs whole 4-byte words; an external image that starts
+// between words is programmed from there, which a producer rarely means.
+void WarnAboutUnalignedStart(const Reader& r, const PackageContents& contents) {
+  if (contents.externalImage.empty() || contents.externalStart % 4 == 0) return;
+  const std::uint64_t end =
+      ((std::uint64_t{contents.externalStart} + contents.externalImage.size() + 3) & ~std::uint64_t{3}) - 1;
+  std::fprintf(stderr,
+               "vexaro-pack build: warning: --external-start %s is not a multiple of 4; the keyboard is "
+               "programmed in whole 4-byte words over 0x%08X..0x%08jX\n",
+               r.Get("external-start")->c_str(), contents.externalStart, static_cast<std::uintmax_t>(end));
+}
+
 void WriteWhole(const std::string& path, const std::vector<std::uint8_t>& program,
                 const std::vector<std::uint8_t>& package, bool executable) {
   namespace fs = std::filesystem;
@@ -187,6 +199,7 @@ int BuildCommand(const std::vector<std::string>& args) {
   try {
     Reader reader(options);
     PackageContents contents = ContentsFromOptions(reader);
+    WarnAboutUnalignedStart(reader, contents);
     std::string out = reader.Required("out");
     std::vector<std::uint8_t> program;
     if (auto exe = reader.Get("exe")) program = ReadInput("exe", "program file", *exe);

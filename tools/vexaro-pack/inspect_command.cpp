@@ -25,6 +25,14 @@ std::string Field(const DescriptorBytes& d, std::size_t offset, std::size_t widt
   return DescriptorText(d, offset, width);
 }
 
+// Last address the loader programs for an image of `length` bytes from
+// `start`: whole 4-byte words counted from the start address, the end taken
+// down to a word boundary (for an unaligned start this is not start +
+// rounded length - 1).
+std::uint64_t ProgrammedEnd(std::uint32_t start, std::uint32_t length) {
+  return ((std::uint64_t{start} + length + 3) & ~std::uint64_t{3}) - 1;
+}
+
 int Fail(const std::string& path, const std::string& why) {
   std::fprintf(stderr, "vexaro-pack inspect: %s: %s\n", path.c_str(), why.c_str());
   return 1;
@@ -102,7 +110,7 @@ int InspectCommand(const std::vector<std::string>& args) {
     std::printf("external image:     none\n");
   } else {
     std::printf("external image:     %u bytes at 0x%08X..0x%08jX\n", ex.externalLength, ex.externalStart,
-                static_cast<std::uintmax_t>(ex.externalStart + RoundUpToWord(ex.externalLength) - 1));
+                static_cast<std::uintmax_t>(ProgrammedEnd(ex.externalStart, ex.externalLength)));
   }
   return 0;
 }
