@@ -1,11 +1,13 @@
 // vexaro-pack build: options → PackageContents → package file, written whole or
 // not at all (a temporary file renamed into place).
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <random>
 
+#include "platform/sys/codepage.h"
 #include "tools/vexaro-pack/commands.h"
 #include "tools/vexaro-pack/options.h"
 #include "tools/vexaro-pack/packer.h"
@@ -103,12 +105,27 @@ PackageKeyBytes RandomKey() {
   return key;
 }
 
+// The options named in CheckPackageContents' sentences, with the files given.
+struct OptionNames {
+  explicit OptionNames(const Reader& r)
+      : internal("--internal " + r.Get("internal").value_or("")),
+        external("--external " + r.Get("external").value_or("")),
+        crcKey(r.Get("crc-key-file") ? "--crc-key-file " + *r.Get("crc-key-file") : std::string("--crc-key")) {
+    names = {"--version", "--title", "--company", "--product", "--ap-vid", "--ap-pid", "--ap-index",
+             "--iap-vid", "--iap-pid", "--iap-index", crcKey.c_str(), internal.c_str(), external.c_str()};
+  }
+  OptionNames(const OptionNames&) = delete;
+  OptionNames& operator=(const OptionNames&) = delete;
+  std::string internal, external, crcKey;
+  ContentsNames names;
+};
+
 PackageContents ContentsFromOptions(const Reader& r) {
   PackageContents s;
   s.internalImage = ReadInput("internal", "internal image", r.Required("internal"));
   if (auto external = r.Get("external")) {
     s.externalImage = ReadInput("external", "external image", *external);
-    if (s.externalImage.empty()) throw Refusal{"the external image " + *external + " is empty"};
+    if (s.externalImage.empty()) throw Refusal{"--external " + *external + " is empty"};
     s.externalStart = r.HexOption("external-start", 8);
   } else if (r.Get("external-start")) {
     throw Refusal{"--external-start given without --external"};
@@ -139,8 +156,27 @@ PackageContents ContentsFromOptions(const Reader& r) {
   if (slot != "1" && slot != "2") throw Refusal{"--slot must be 1 or 2, not \"" + slot + "\""};
   s.slot = slot == "1" ? KeySlot::One : KeySlot::Two;
   s.fillerSeed = static_cast<std::uint32_t>(s.key[0] | s.key[1] << 8 | s.key[2] << 16) ^ 0x5EEDu;
-  if (auto problem = CheckPackageContents(s); !problem.empty()) throw Refusal{problem};
+  if (auto problem = CheckPackageContents(s, OptionNames(r).names); !problem.empty()) throw Refusal{problem};
   return s;
+}
+
+// Texts are stored as bytes and shown by the updater in the system code page
+// of the computer it runs on; only ASCII looks the same everywhere.
+void WarnAboutNonAsciiTexts(const PackageContents& contents) {
+  const std::pair<const char*, const std::string*> texts[] = {
+      {"--version", &contents.updateVersion}, {"--title", &contents.windowTitle},
+      {"--company", &contents.companyName}, {"--product", &contents.productName}};
+  for (auto [option, text] : texts) {
+    if (std::none_of(text->begin(), text->end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+      continue;
+    }
+    std::fprintf(stderr,
+                 "vexaro-pack build: warning: %s holds non-ASCII characters; the updater shows its texts in "
+                 "the system code page of the computer it runs on (on Windows its ANSI code page, such as "
+                 "1252; on Linux UTF-8, code page 65001; here code page %u), and they appear as written "
+                 "only where that is the code page they were written in\n",
+                 option, sys::SystemCodePage());
+  }
 }
 
 // The loader programs whole 4-byte words; an external image that starts
@@ -162,14 +198,14 @@ void WriteWhole(const std::string& path, const std::vector<std::uint8_t>& progra
   temp += ".partial";
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw Refusal{"cannot write " + temp.string()};
+    if (!out) throw Refusal{"--out " + path + ": cannot write " + temp.string()};
     out.write(reinterpret_cast<const char*>(program.data()), static_cast<std::streamsize>(program.size()));
     out.write(reinterpret_cast<const char*>(package.data()), static_cast<std::streamsize>(package.size()));
     out.close();
     if (!out) {
       std::error_code ignored;
       fs::remove(temp, ignored);
-      throw Refusal{"writing " + temp.string() + " failed"};
+      throw Refusal{"--out " + path + ": writing " + temp.string() + " failed"};
     }
   }
   std::error_code error;
@@ -180,17 +216,35 @@ void WriteWhole(const std::string& path, const std::vector<std::uint8_t>& progra
   fs::rename(temp, target, error);
   if (error) {
     fs::remove(temp, error);
-    throw Refusal{"cannot move the package into place at " + path};
+    throw Refusal{"--out " + path + ": cannot move the package into place"};
   }
 }
 
 }  // namespace
 
+void PrintBuildUsage(std::FILE* to) {
+  std::fputs(
+      "usage: vexaro-pack build [--config FILE] --internal FILE [--external FILE --external-start HEX]\n"
+      "                         --ap-vid HEX --ap-pid HEX [--ap-index HEX]\n"
+      "                         --iap-vid HEX --iap-pid HEX [--iap-index HEX]\n"
+      "                         --version TEXT --title TEXT --company TEXT --product TEXT\n"
+      "                         [--digest HEX4] [--crc-key HEX | --crc-key-file FILE]\n"
+      "                         [--key HEX8] [--slot 1|2] [--exe FILE] --out FILE\n"
+      "  Each option once; an options file (--config) holds \"name = value\" lines, and the\n"
+      "  command line wins over it. Exit 0 written, 1 refused (nothing written), 2 wrong usage.\n",
+      to);
+}
+
 int BuildCommand(const std::vector<std::string>& args) {
   Options options;
-  if (auto problem = ParseOptions(args, kKnown, kPaths, options); !problem.empty()) {
-    std::fprintf(stderr, "vexaro-pack build: %s\n", problem.c_str());
-    return 2;
+  const OptionsFault fault = ParseOptions(args, kKnown, kPaths, options);
+  if (options.help) {
+    PrintBuildUsage(stdout);
+    return 0;
+  }
+  if (!fault.message.empty()) {
+    std::fprintf(stderr, "vexaro-pack build: %s%s\n", fault.message.c_str(), fault.usage ? "" : "; no package written");
+    return fault.usage ? 2 : 1;
   }
   if (!options.positional.empty()) {
     std::fprintf(stderr, "vexaro-pack build: unexpected argument \"%s\"\n", options.positional[0].c_str());
@@ -200,6 +254,7 @@ int BuildCommand(const std::vector<std::string>& args) {
     Reader reader(options);
     PackageContents contents = ContentsFromOptions(reader);
     WarnAboutUnalignedStart(reader, contents);
+    WarnAboutNonAsciiTexts(contents);
     std::string out = reader.Required("out");
     std::vector<std::uint8_t> program;
     if (auto exe = reader.Get("exe")) program = ReadInput("exe", "program file", *exe);
