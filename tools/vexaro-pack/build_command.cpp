@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <random>
 
 #include "platform/sys/codepage.h"
 #include "tools/vexaro-pack/commands.h"
+#include "tools/vexaro-pack/option_values.h"
 #include "tools/vexaro-pack/options.h"
 #include "tools/vexaro-pack/packer.h"
 
@@ -20,83 +20,6 @@ const std::vector<std::string> kKnown = {
     "iap-pid", "iap-index", "version", "title", "company", "product", "digest",
     "crc-key", "crc-key-file", "key", "slot", "exe", "out"};
 const std::vector<std::string> kPaths = {"internal", "external", "crc-key-file", "exe", "out"};
-
-struct Refusal {
-  std::string message;
-};
-
-class Reader {
- public:
-  explicit Reader(const Options& o) : options_(o) {}
-
-  std::optional<std::string> Get(const std::string& name) const {
-    auto it = options_.values.find(name);
-    if (it == options_.values.end()) return std::nullopt;
-    return it->second;
-  }
-  std::string Required(const std::string& name) const {
-    auto v = Get(name);
-    if (!v) throw Refusal{"missing option --" + name};
-    return *v;
-  }
-  // Whole-string hexadecimal, optional 0x, at most maxDigits digits.
-  std::uint32_t Hex(const std::string& name, const std::string& text, std::size_t maxDigits) const {
-    std::string digits = text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0 ? text.substr(2) : text;
-    bool hex = !digits.empty() &&
-               digits.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
-    if (!hex) throw Refusal{"--" + name + " \"" + text + "\" is not a hexadecimal number"};
-    auto first = digits.find_first_not_of('0');
-    std::size_t significant = first == std::string::npos ? 0 : digits.size() - first;
-    if (significant > maxDigits) {
-      throw Refusal{"--" + name + " \"" + text + "\" does not fit its field (" +
-                    std::to_string(maxDigits) + " hexadecimal digits at most)"};
-    }
-    return ParseHexText(digits);
-  }
-  std::uint32_t HexOption(const std::string& name, std::size_t maxDigits, std::optional<std::uint32_t> fallback = {}) const {
-    auto v = Get(name);
-    if (!v) {
-      if (fallback) return *fallback;
-      throw Refusal{"missing option --" + name};
-    }
-    return Hex(name, *v, maxDigits);
-  }
-  std::vector<std::uint8_t> HexBytes(const std::string& name, const std::string& text) const {
-    if (text.size() % 2 != 0 ||
-        text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
-      throw Refusal{"--" + name + " must be an even number of hexadecimal digits"};
-    }
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-      bytes.push_back(static_cast<std::uint8_t>(std::stoul(text.substr(i, 2), nullptr, 16)));
-    }
-    return bytes;
-  }
-
- private:
-  const Options& options_;
-};
-
-// The whole input file named by --option. Read through istream::read, which
-// reports a failed read in the stream's state: a folder opens on some systems
-// and then fails its first read, and stream iterators throw on that.
-std::vector<std::uint8_t> ReadInput(const std::string& option, const std::string& what,
-                                    const std::string& path) {
-  const std::string refusal = "--" + option + " " + path + ": cannot read the " + what;
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  if (error) throw Refusal{refusal + " (" + error.message() + ")"};
-  if (std::filesystem::is_directory(status)) throw Refusal{refusal + " (it is a folder)"};
-  std::ifstream in(path, std::ios::binary);
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
-  in.seekg(0, std::ios::beg);
-  if (!in || size < 0) throw Refusal{refusal + " (not a readable file)"};
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  in.read(reinterpret_cast<char*>(bytes.data()), size);
-  if (in.gcount() != size) throw Refusal{refusal + " (the read came up short)"};
-  return bytes;
-}
 
 PackageKeyBytes RandomKey() {
   std::random_device device;
