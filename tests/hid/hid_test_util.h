@@ -164,6 +164,7 @@ class BusTest : public ::testing::Test {
   }
   void TearDown() override {
     for (int slot = 0; slot < kHidMonitorSlots; ++slot) HidMon_Stop(slot);
+    hid::sim::TheBus().SetInstallTimeAfterPlug(0);
     hid::sim::TheBus().Reset();
     gui::test::Pump();
     sys::SetClockScale(1.0);
