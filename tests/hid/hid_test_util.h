@@ -57,8 +57,9 @@ class RecordingDevice final : public hid::sim::Device {
   bool OnGetInputReport(int, std::size_t, std::uint8_t* data, std::size_t length) override {
     std::lock_guard lock(m);
     requests.push_back(data[0]);
+    if (status.empty()) return false;
     std::memcpy(data + 1, status.data(), std::min(status.size(), length - 1));
-    return !status.empty();
+    return true;
   }
   struct Write {
     std::size_t collection;
