@@ -46,6 +46,7 @@ class HidrawBackend : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!Emulated()) GTEST_SKIP() << "needs umockdev's preload";
+    EmulatedBus::Instance();  // before the backend's first look at udev
     ASSERT_TRUE(SelectBackend(BackendKind::kNative));
   }
   void TearDown() override {

@@ -166,12 +166,22 @@ std::shared_ptr<NodeState> EmulatedBus::Plug(int number, const EmulatedKeyboard&
   g_signal_connect(p.handler, "handle-read", G_CALLBACK(OnRead), context.get());
   g_signal_connect(p.handler, "handle-write", G_CALLBACK(OnWrite), context.get());
   const std::string devnode = "/dev/hidraw" + n;
+  // A device record rather than add_device: only a record's "N:" line makes
+  // umockdev create the /dev node.
+  const std::string syspath = p.syspaths[2] + "/hidraw/hidraw" + n;
+  const std::string record = "P: " + syspath.substr(std::strlen("/sys")) + "\nN: hidraw" + n +
+                             "\nE: DEVNAME=" + devnode + "\nE: SUBSYSTEM=hidraw\nA: dev=241:" + n + "\n";
+  GError* recordError = nullptr;
+  if (!umockdev_testbed_add_from_string(bed, record.c_str(), &recordError)) {
+    std::fprintf(stderr, "emulated bus: %s\n", recordError->message);
+  }
+  g_clear_error(&recordError);
+  p.syspaths.push_back(syspath);
   GError* error = nullptr;
-  umockdev_testbed_attach_ioctl(bed, devnode.c_str(), p.handler, &error);
+  if (!umockdev_testbed_attach_ioctl(bed, devnode.c_str(), p.handler, &error)) {
+    std::fprintf(stderr, "emulated bus: %s\n", error != nullptr ? error->message : "attach failed");
+  }
   g_clear_error(&error);
-  p.syspaths.push_back(Take(umockdev_testbed_add_device(bed, "hidraw", ("hidraw" + n).c_str(),
-                                                   p.syspaths[2].c_str(), "dev", ("241:" + n).c_str(),
-                                                   nullptr, "DEVNAME", devnode.c_str(), nullptr)));
   impl_->contexts.push_back(std::move(context));
   std::shared_ptr<NodeState> state = p.state;
   impl_->plugged[number] = std::move(p);

@@ -12,6 +12,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <stdarg.h>
+#include <stdatomic.h>
 #include <string.h>
 #include <sys/types.h>
 #include <time.h>
@@ -24,18 +25,23 @@
 #define LOOK_INTERVAL_NS 1000000L
 
 static pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
-static char tracked[MAX_FDS];
+static atomic_char tracked[MAX_FDS];
 static unsigned char ahead[MAX_FDS][MAX_REPORT];
 static ssize_t aheadLength[MAX_FDS];
 
 static void *next(const char *name) { return dlsym(RTLD_NEXT, name); }
 
+static int is_tracked(int fd) {
+  return fd >= 0 && fd < MAX_FDS && atomic_load(&tracked[fd]);
+}
+
+
 static int track(int fd, const char *path) {
   if (fd >= 0 && fd < MAX_FDS) {
     pthread_mutex_lock(&lock);
-    tracked[fd] = strncmp(path, "/dev/hidraw", 11) == 0;
     aheadLength[fd] = 0;
     pthread_mutex_unlock(&lock);
+    atomic_store(&tracked[fd], strncmp(path, "/dev/hidraw", 11) == 0);
   }
   return fd;
 }
@@ -64,8 +70,8 @@ int open64(const char *path, int flags, ...) {
 
 int close(int fd) {
   if (fd >= 0 && fd < MAX_FDS) {
+    atomic_store(&tracked[fd], 0);
     pthread_mutex_lock(&lock);
-    tracked[fd] = 0;
     aheadLength[fd] = 0;
     pthread_mutex_unlock(&lock);
   }
@@ -77,7 +83,7 @@ ssize_t read(int fd, void *buf, size_t count) {
   if (fd >= 0 && fd < MAX_FDS) {
     pthread_mutex_lock(&lock);
     ssize_t n = aheadLength[fd];
-    if (tracked[fd] && n > 0) {
+    if (is_tracked(fd) && n > 0) {
       if ((size_t)n > count) n = (ssize_t)count;
       memcpy(buf, ahead[fd], (size_t)n);
       aheadLength[fd] = 0;
@@ -89,25 +95,23 @@ ssize_t read(int fd, void *buf, size_t count) {
   return real(fd, buf, count);
 }
 
-/* 1 when fd is a tracked descriptor with a report read ahead. */
+/* 1 when fd is a tracked descriptor with a report read ahead. The read runs
+ * without the lock: umockdev answers it on a thread of this same process,
+ * which polls through this shim too. */
 static int look_ahead(int fd) {
   ssize_t (*real)(int, void *, size_t) = (ssize_t (*)(int, void *, size_t))next("read");
   pthread_mutex_lock(&lock);
   int ready = aheadLength[fd] > 0;
-  if (!ready) {
-    ssize_t n = real(fd, ahead[fd], MAX_REPORT);
-    if (n > 0) aheadLength[fd] = n;
-    ready = n > 0;
-  }
   pthread_mutex_unlock(&lock);
-  return ready;
-}
-
-static int is_tracked(int fd) {
+  if (ready) return 1;
+  unsigned char report[MAX_REPORT];
+  ssize_t n = real(fd, report, sizeof report);
+  if (n <= 0) return 0;
   pthread_mutex_lock(&lock);
-  int t = fd >= 0 && fd < MAX_FDS && tracked[fd];
+  memcpy(ahead[fd], report, (size_t)n);
+  aheadLength[fd] = n;
   pthread_mutex_unlock(&lock);
-  return t;
+  return 1;
 }
 
 static long elapsed_ms(const struct timespec *start) {
