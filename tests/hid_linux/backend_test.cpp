@@ -20,6 +20,7 @@
 #include "platform/sys/sys.h"
 #include "tests/hid_linux/descriptors.h"
 #include "tests/hid_linux/emulated_bus.h"
+#include "tests/hid_linux/thread_as_nobody.h"
 
 namespace vexaro::hid {
 namespace {
@@ -247,6 +248,33 @@ TEST_F(HidrawBackend, ArrivalAndRemovalReachSubscribersWithPathsAndOpenHandles) 
   std::sort(removedHandles.begin(), removedHandles.end());
   EXPECT_EQ(removedHandles, (std::vector<Handle>{a, b}));
   EXPECT_EQ(interfaceRemovals, 2u);
+}
+
+TEST_F(HidrawBackend, RefusedPermissionFailsTheOpenAndNamesTheNodeAndTheRule) {
+  Plug(17, kLoader);
+  const std::string root = EmulatedBus::Instance().RootDir();
+  // sysfs of the bed stays readable to everyone, as on a real system; the
+  // node itself is root's only, as before the udev rule is installed.
+  ASSERT_EQ(::chmod(root.c_str(), 0755), 0);
+  // umockdev's own socket for the node must stay reachable: its preload ends
+  // the program when it cannot connect.
+  ASSERT_EQ(::chmod((root + "/ioctl").c_str(), 0755), 0);
+  ASSERT_EQ(::chmod((root + "/ioctl/dev").c_str(), 0755), 0);
+  ASSERT_EQ(::chmod((root + "/ioctl/dev/hidraw17").c_str(), 0777), 0);
+  ASSERT_EQ(::chmod((root + "/dev/hidraw17").c_str(), 0600), 0);
+  const std::string path = "/dev/hidraw17?vid_3c9a&pid_1a21&mi_00";
+  ASSERT_EQ(EnumerateInterfaces(), std::vector<std::string>{path});
+  Handle handle = 0;
+  testing::internal::CaptureStderr();
+  std::thread opener([&] {
+    test::ThreadAsNobody nobody;
+    handle = Open(path, Access::kReadWrite);
+  });
+  opener.join();
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(handle, kInvalidHandle);
+  EXPECT_NE(said.find("no permission to open /dev/hidraw17"), std::string::npos) << said;
+  EXPECT_NE(said.find("70-vexaro-keyboard.rules"), std::string::npos) << said;
 }
 
 TEST_F(HidrawBackend, NoInstallationIsPendingWithAnEmptyUdevQueue) {

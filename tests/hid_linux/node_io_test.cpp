@@ -6,16 +6,15 @@
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <memory>
 #include <thread>
 
 #include "platform/sys/sys.h"
+#include "tests/hid_linux/thread_as_nobody.h"
 
 namespace vexaro::hid::hidraw {
 namespace {
@@ -120,20 +119,6 @@ TEST_F(NodeIo, WriteSendsTheWholeReportIdFirst) {
   EXPECT_FALSE(WriteNodeReport(-1, report.data(), report.size()));
 }
 
-// Drops this thread's effective user to nobody with the raw system call
-// (glibc's setresuid would change every thread) and back on destruction.
-class ThreadAsNobody {
- public:
-  static constexpr uid_t kNobody = 65534;
-  ThreadAsNobody() { dropped_ = ::syscall(SYS_setresuid, -1, kNobody, -1) == 0; }
-  ~ThreadAsNobody() {
-    if (dropped_) ::syscall(SYS_setresuid, -1, 0, -1);
-  }
-
- private:
-  bool dropped_ = false;
-};
-
 TEST(NodeOpen, RefusedPermissionNamesTheNodeAndTheUdevRule) {
   char dir[] = "/tmp/vexaro-node-XXXXXX";
   ASSERT_NE(::mkdtemp(dir), nullptr);
@@ -146,8 +131,7 @@ TEST(NodeOpen, RefusedPermissionNamesTheNodeAndTheUdevRule) {
   std::string error;
   int fd = -1;
   std::thread opener([&] {
-    std::unique_ptr<ThreadAsNobody> nobody;
-    if (::geteuid() == 0) nobody = std::make_unique<ThreadAsNobody>();
+    test::ThreadAsNobody nobody;
     fd = OpenNode(node, Access::kReadWrite, error);
   });
   opener.join();
