@@ -6,6 +6,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -41,6 +42,9 @@ struct OpenInterface {
   Attributes attributes;
   Caps caps;
   bool numbered = false;
+  // Input report ids of this handle's collection when its node carries
+  // several; empty: every report of the node is this handle's.
+  std::vector<std::uint8_t> ownInputIds;
   std::mutex mutex;  // guards readers
   int readers = 0;
   ~OpenInterface() {
@@ -77,7 +81,36 @@ bool Describe(const InterfacePathParts& parts, const NodeInfo& node, OpenInterfa
   open.attributes = node.attributes;
   open.caps = parsed.collections[parts.collection];
   open.numbered = parsed.numberedInput;
+  if (parsed.numberedInput && parsed.collections.size() > 1) {
+    for (const ItemCaps& item : open.caps.items) {
+      if (item.kind == ReportKind::kInput) open.ownInputIds.push_back(item.reportId);
+    }
+  }
   return true;
+}
+
+bool IsOwnReport(const OpenInterface& open, std::uint8_t reportId) {
+  return open.ownInputIds.empty() ||
+         std::find(open.ownInputIds.begin(), open.ownInputIds.end(), reportId) != open.ownInputIds.end();
+}
+
+std::uint32_t Remaining(std::uint32_t timeoutMs, std::uint64_t deadline) {
+  if (timeoutMs == kNoTimeLimit) return kNoTimeLimit;
+  const std::uint64_t now = sys::NowMs();
+  return now >= deadline ? 0 : static_cast<std::uint32_t>(deadline - now);
+}
+
+// The node gives the reports of all its collections; a handle reads those of
+// its own collection only, as Windows keeps collections apart. The others are
+// skipped within the same time limit.
+ReadResult ReadOwnReport(OpenInterface& open, std::uint8_t* data, std::size_t length,
+                         std::uint32_t timeoutMs, std::size_t* bytesRead) {
+  const std::uint64_t deadline = sys::NowMs() + (timeoutMs == kNoTimeLimit ? 0 : timeoutMs);
+  for (;;) {
+    const ReadResult result = ReadNodeReport(open.fd, open.cancelFd, open.numbered, data, length,
+                                             Remaining(timeoutMs, deadline), bytesRead);
+    if (result != ReadResult::kOk || IsOwnReport(open, data[0])) return result;
+  }
 }
 
 class LinuxBackend final : public Backend {
@@ -160,8 +193,7 @@ class LinuxBackend final : public Backend {
       std::lock_guard lock(open->mutex);
       ++open->readers;
     }
-    const ReadResult result =
-        ReadNodeReport(open->fd, open->cancelFd, open->numbered, data, length, timeoutMs, bytesRead);
+    const ReadResult result = ReadOwnReport(*open, data, length, timeoutMs, bytesRead);
     EndRead(*open);
     return result;
   }
@@ -235,9 +267,13 @@ class LinuxBackend final : public Backend {
     switch (event.kind) {
       case NodeEvent::Kind::kAdded: return OnAdded(event.node);
       case NodeEvent::Kind::kRemoved: return OnRemoved(event.node);
-      case NodeEvent::Kind::kSuspend: return subscribers_.Dispatch({DeviceEventKind::kSuspend, {}, kInvalidHandle});
-      case NodeEvent::Kind::kResume: return subscribers_.Dispatch({DeviceEventKind::kResume, {}, kInvalidHandle});
+      case NodeEvent::Kind::kSuspend: return Dispatch(DeviceEventKind::kSuspend, {});
+      case NodeEvent::Kind::kResume: return Dispatch(DeviceEventKind::kResume, {});
     }
+  }
+
+  void Dispatch(DeviceEventKind kind, const std::string& path, Handle handle = kInvalidHandle) {
+    subscribers_.Dispatch({kind, path, handle});
   }
 
   void OnAdded(const NodeInfo& node) {
@@ -247,7 +283,7 @@ class LinuxBackend final : public Backend {
       knownPaths_[node.syspath] = paths;
     }
     for (const std::string& path : paths) {
-      subscribers_.Dispatch({DeviceEventKind::kInterfaceArrival, path, kInvalidHandle});
+      Dispatch(DeviceEventKind::kInterfaceArrival, path);
     }
   }
 
@@ -268,10 +304,10 @@ class LinuxBackend final : public Backend {
       }
     }
     for (const auto& [handle, path] : gone) {
-      subscribers_.Dispatch({DeviceEventKind::kHandleRemoval, path, handle});
+      Dispatch(DeviceEventKind::kHandleRemoval, path, handle);
     }
     for (const std::string& path : paths) {
-      subscribers_.Dispatch({DeviceEventKind::kInterfaceRemoval, path, kInvalidHandle});
+      Dispatch(DeviceEventKind::kInterfaceRemoval, path);
     }
   }
 

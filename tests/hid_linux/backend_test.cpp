@@ -152,6 +152,23 @@ TEST_F(HidrawBackend, ReadGivesTheWindowsLayoutAndTimesOutOnTheProgramClock) {
   EXPECT_EQ(ReadInputReport(h, report, sizeof report, kReadTimeLimitMs, &got), ReadResult::kTimedOut);
 }
 
+TEST_F(HidrawBackend, HandleOfOneCollectionReadsOnlyItsOwnReports) {
+  auto node = Plug(12, kApplication);
+  const Handle consumer = OpenKept("/dev/hidraw12?vid_3c9a&pid_0a21&mi_01&col02", Access::kOverlappedRead);
+  ASSERT_NE(consumer, kInvalidHandle);
+  {
+    std::lock_guard lock(node->mutex);
+    node->inputQueue.push_back({0x01, 0x02, 0x00, 0x04, 0, 0, 0, 0, 0});  // keyboard, id 1
+    node->inputQueue.push_back({0x02, 0xE9, 0x00});                       // volume up, id 2
+  }
+  std::uint8_t report[9] = {};
+  std::size_t got = 0;
+  ASSERT_EQ(ReadInputReport(consumer, report, sizeof report, kReadTimeLimitMs, &got), ReadResult::kOk);
+  EXPECT_EQ(got, 3u);
+  EXPECT_EQ(report[0], 0x02);
+  EXPECT_EQ(report[1], 0xE9);
+}
+
 TEST_F(HidrawBackend, CancelEndsAWaitingReadButNotTheNextOne) {
   auto node = Plug(17, kLoader);
   const Handle h = OpenKept("/dev/hidraw17?vid_3c9a&pid_1a21&mi_00", Access::kOverlappedRead);
