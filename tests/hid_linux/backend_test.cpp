@@ -38,6 +38,14 @@ constexpr auto kEventWait = std::chrono::seconds(10);
 const EmulatedKeyboard kApplication{0x3C9A, 0x0A21, 0x0105, 1, test::kKeyboardWithConsumer};
 const EmulatedKeyboard kLoader{0x3C9A, 0x1A21, 0x0200, 0, test::kVendor64};
 
+std::string LoaderPath(int number) {
+  return "/dev/hidraw" + std::to_string(number) + "?vid_3c9a&pid_1a21&mi_00";
+}
+std::string ApplicationPath(int number, int collection) {
+  return "/dev/hidraw" + std::to_string(number) + "?vid_3c9a&pid_0a21&mi_01&col0" +
+         std::to_string(collection);
+}
+
 bool Emulated() {
   const char* preload = std::getenv("LD_PRELOAD");
   return preload != nullptr && std::strstr(preload, "umockdev") != nullptr;
@@ -81,8 +89,8 @@ TEST_F(HidrawBackend, EnumerationListsEveryCollectionInNodeOrderWithIdsAndInterf
 }
 
 TEST_F(HidrawBackend, OpenGivesAttributesAndTheCapsOfTheCollectionNamed) {
-  Plug(12, kApplication);
-  const Handle consumer = OpenKept("/dev/hidraw12?vid_3c9a&pid_0a21&mi_01&col02", Access::kQuery);
+  Plug(13, kApplication);
+  const Handle consumer = OpenKept(ApplicationPath(13, 2), Access::kQuery);
   ASSERT_NE(consumer, kInvalidHandle);
   Attributes attributes;
   ASSERT_TRUE(GetAttributes(consumer, attributes));
@@ -97,16 +105,16 @@ TEST_F(HidrawBackend, OpenGivesAttributesAndTheCapsOfTheCollectionNamed) {
 }
 
 TEST_F(HidrawBackend, PathOfAnotherDeviceOrCollectionDoesNotOpen) {
-  Plug(12, kApplication);
-  EXPECT_EQ(Open("/dev/hidraw12?vid_3c9a&pid_1a21&mi_01&col01", Access::kQuery), kInvalidHandle);
-  EXPECT_EQ(Open("/dev/hidraw12?vid_3c9a&pid_0a21&mi_00&col01", Access::kQuery), kInvalidHandle);
-  EXPECT_EQ(Open("/dev/hidraw12?vid_3c9a&pid_0a21&mi_01&col03", Access::kQuery), kInvalidHandle);
-  EXPECT_EQ(Open("/dev/hidraw13?vid_3c9a&pid_0a21&mi_01&col01", Access::kQuery), kInvalidHandle);
+  Plug(14, kApplication);
+  EXPECT_EQ(Open("/dev/hidraw14?vid_3c9a&pid_1a21&mi_01&col01", Access::kQuery), kInvalidHandle);
+  EXPECT_EQ(Open("/dev/hidraw14?vid_3c9a&pid_0a21&mi_00&col01", Access::kQuery), kInvalidHandle);
+  EXPECT_EQ(Open(ApplicationPath(14, 3), Access::kQuery), kInvalidHandle);
+  EXPECT_EQ(Open(ApplicationPath(15, 1), Access::kQuery), kInvalidHandle);
 }
 
 TEST_F(HidrawBackend, GetInputReportAsksForTheIdAndAnswersIdFirstOrFailsAtOnce) {
-  auto node = Plug(17, kLoader);
-  const Handle h = OpenKept("/dev/hidraw17?vid_3c9a&pid_1a21&mi_00", Access::kOverlappedRead);
+  auto node = Plug(18, kLoader);
+  const Handle h = OpenKept(LoaderPath(18), Access::kOverlappedRead);
   ASSERT_NE(h, kInvalidHandle);
   std::uint8_t report[65] = {};
   EXPECT_FALSE(GetInputReport(h, report, sizeof report));  // nothing to say: stalled
@@ -123,8 +131,8 @@ TEST_F(HidrawBackend, GetInputReportAsksForTheIdAndAnswersIdFirstOrFailsAtOnce) 
 }
 
 TEST_F(HidrawBackend, WriteHandsTheWholeReportToTheDeviceIdFirst) {
-  auto node = Plug(17, kLoader);
-  const Handle h = OpenKept("/dev/hidraw17?vid_3c9a&pid_1a21&mi_00", Access::kWrite);
+  auto node = Plug(19, kLoader);
+  const Handle h = OpenKept(LoaderPath(19), Access::kWrite);
   ASSERT_NE(h, kInvalidHandle);
   std::vector<std::uint8_t> report(65);
   for (std::size_t i = 0; i < report.size(); ++i) report[i] = static_cast<std::uint8_t>(i);
@@ -135,8 +143,8 @@ TEST_F(HidrawBackend, WriteHandsTheWholeReportToTheDeviceIdFirst) {
 }
 
 TEST_F(HidrawBackend, ReadGivesTheWindowsLayoutAndTimesOutOnTheProgramClock) {
-  auto node = Plug(17, kLoader);
-  const Handle h = OpenKept("/dev/hidraw17?vid_3c9a&pid_1a21&mi_00", Access::kReadWrite);
+  auto node = Plug(20, kLoader);
+  const Handle h = OpenKept(LoaderPath(20), Access::kReadWrite);
   ASSERT_NE(h, kInvalidHandle);
   {
     std::lock_guard lock(node->mutex);
@@ -153,8 +161,8 @@ TEST_F(HidrawBackend, ReadGivesTheWindowsLayoutAndTimesOutOnTheProgramClock) {
 }
 
 TEST_F(HidrawBackend, HandleOfOneCollectionReadsOnlyItsOwnReports) {
-  auto node = Plug(12, kApplication);
-  const Handle consumer = OpenKept("/dev/hidraw12?vid_3c9a&pid_0a21&mi_01&col02", Access::kOverlappedRead);
+  auto node = Plug(16, kApplication);
+  const Handle consumer = OpenKept(ApplicationPath(16, 2), Access::kOverlappedRead);
   ASSERT_NE(consumer, kInvalidHandle);
   {
     std::lock_guard lock(node->mutex);
@@ -170,8 +178,8 @@ TEST_F(HidrawBackend, HandleOfOneCollectionReadsOnlyItsOwnReports) {
 }
 
 TEST_F(HidrawBackend, CancelEndsAWaitingReadButNotTheNextOne) {
-  auto node = Plug(17, kLoader);
-  const Handle h = OpenKept("/dev/hidraw17?vid_3c9a&pid_1a21&mi_00", Access::kOverlappedRead);
+  auto node = Plug(22, kLoader);
+  const Handle h = OpenKept(LoaderPath(22), Access::kOverlappedRead);
   ASSERT_NE(h, kInvalidHandle);
   std::uint8_t report[65] = {};
   std::size_t got = 0;
@@ -197,8 +205,8 @@ TEST_F(HidrawBackend, CancelEndsAWaitingReadButNotTheNextOne) {
 }
 
 TEST_F(HidrawBackend, CloseEndsAReadWaitingOnAnotherThread) {
-  Plug(17, kLoader);
-  const Handle h = Open("/dev/hidraw17?vid_3c9a&pid_1a21&mi_00", Access::kOverlappedRead);
+  Plug(23, kLoader);
+  const Handle h = Open(LoaderPath(23), Access::kOverlappedRead);
   ASSERT_NE(h, kInvalidHandle);
   std::uint8_t report[65] = {};
   std::size_t got = 0;
@@ -243,8 +251,8 @@ TEST_F(HidrawBackend, ArrivalAndRemovalReachSubscribersWithPathsAndOpenHandles) 
   ASSERT_TRUE(log.WaitFor(2));
   std::vector<DeviceEvent> events = log.Events();
   EXPECT_EQ(events[0].kind, DeviceEventKind::kInterfaceArrival);
-  EXPECT_EQ(events[0].path, "/dev/hidraw21?vid_3c9a&pid_0a21&mi_01&col01");
-  EXPECT_EQ(events[1].path, "/dev/hidraw21?vid_3c9a&pid_0a21&mi_01&col02");
+  EXPECT_EQ(events[0].path, ApplicationPath(21, 1));
+  EXPECT_EQ(events[1].path, ApplicationPath(21, 2));
   const Handle a = OpenKept(events[1].path, Access::kReadWrite);
   const Handle b = OpenKept(events[1].path, Access::kQuery);
   ASSERT_NE(a, kInvalidHandle);
@@ -258,7 +266,7 @@ TEST_F(HidrawBackend, ArrivalAndRemovalReachSubscribersWithPathsAndOpenHandles) 
   for (std::size_t i = 2; i < events.size(); ++i) {
     if (events[i].kind == DeviceEventKind::kHandleRemoval) {
       removedHandles.push_back(events[i].handle);
-      EXPECT_EQ(events[i].path, "/dev/hidraw21?vid_3c9a&pid_0a21&mi_01&col02");
+      EXPECT_EQ(events[i].path, ApplicationPath(21, 2));
     }
     if (events[i].kind == DeviceEventKind::kInterfaceRemoval) ++interfaceRemovals;
   }
@@ -268,7 +276,7 @@ TEST_F(HidrawBackend, ArrivalAndRemovalReachSubscribersWithPathsAndOpenHandles) 
 }
 
 TEST_F(HidrawBackend, RefusedPermissionFailsTheOpenAndNamesTheNodeAndTheRule) {
-  Plug(17, kLoader);
+  Plug(24, kLoader);
   const std::string root = EmulatedBus::Instance().RootDir();
   // sysfs of the bed stays readable to everyone, as on a real system; the
   // node itself is root's only, as before the udev rule is installed.
@@ -277,9 +285,9 @@ TEST_F(HidrawBackend, RefusedPermissionFailsTheOpenAndNamesTheNodeAndTheRule) {
   // the program when it cannot connect.
   ASSERT_EQ(::chmod((root + "/ioctl").c_str(), 0755), 0);
   ASSERT_EQ(::chmod((root + "/ioctl/dev").c_str(), 0755), 0);
-  ASSERT_EQ(::chmod((root + "/ioctl/dev/hidraw17").c_str(), 0777), 0);
-  ASSERT_EQ(::chmod((root + "/dev/hidraw17").c_str(), 0600), 0);
-  const std::string path = "/dev/hidraw17?vid_3c9a&pid_1a21&mi_00";
+  ASSERT_EQ(::chmod((root + "/ioctl/dev/hidraw24").c_str(), 0777), 0);
+  ASSERT_EQ(::chmod((root + "/dev/hidraw24").c_str(), 0600), 0);
+  const std::string path = LoaderPath(24);
   ASSERT_EQ(EnumerateInterfaces(), std::vector<std::string>{path});
   Handle handle = 0;
   testing::internal::CaptureStderr();
@@ -290,7 +298,7 @@ TEST_F(HidrawBackend, RefusedPermissionFailsTheOpenAndNamesTheNodeAndTheRule) {
   opener.join();
   const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_EQ(handle, kInvalidHandle);
-  EXPECT_NE(said.find("no permission to open /dev/hidraw17"), std::string::npos) << said;
+  EXPECT_NE(said.find("no permission to open /dev/hidraw24"), std::string::npos) << said;
   EXPECT_NE(said.find("70-vexaro-keyboard.rules"), std::string::npos) << said;
 }
 
