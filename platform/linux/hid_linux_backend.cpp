@@ -90,8 +90,8 @@ bool Describe(const InterfacePathParts& parts, const NodeInfo& node, OpenInterfa
 }
 
 bool IsOwnReport(const OpenInterface& open, std::uint8_t reportId) {
-  return open.ownInputIds.empty() ||
-         std::find(open.ownInputIds.begin(), open.ownInputIds.end(), reportId) != open.ownInputIds.end();
+  return open.ownInputIds.empty() || std::find(open.ownInputIds.begin(), open.ownInputIds.end(),
+                                               reportId) != open.ownInputIds.end();
 }
 
 std::uint32_t Remaining(std::uint32_t timeoutMs, std::uint64_t deadline) {
@@ -128,7 +128,8 @@ class LinuxBackend final : public Backend {
     InterfacePathParts parts;
     NodeInfo node;
     UdevContext u;
-    if (!ParseInterfacePath(path, parts) || !FindNode(u.context, parts.devnode, node)) return kInvalidHandle;
+    if (!ParseInterfacePath(path, parts) || !FindNode(u.context, parts.devnode, node))
+      return kInvalidHandle;
     if (!SameDevice(parts, node)) {
       sys::DebugOutput("hid: " + parts.devnode + " is no longer the device of " + path);
       return kInvalidHandle;

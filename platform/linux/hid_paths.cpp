@@ -63,10 +63,12 @@ std::string FormatInterfacePath(const InterfacePathParts& parts, std::size_t col
 bool ParseInterfacePath(const std::string& path, InterfacePathParts& parts) {
   parts = InterfacePathParts{};
   const std::size_t mark = path.find('?');
-  if (mark == std::string::npos || path.compare(0, kDevPrefix.size(), kDevPrefix) != 0) return false;
+  if (mark == std::string::npos || path.compare(0, kDevPrefix.size(), kDevPrefix) != 0)
+    return false;
   parts.devnode = path.substr(0, mark);
   const std::string_view number = std::string_view(parts.devnode).substr(kDevPrefix.size());
-  if (number.empty() || number.find_first_not_of("0123456789") != std::string_view::npos) return false;
+  if (number.empty() || number.find_first_not_of("0123456789") != std::string_view::npos)
+    return false;
   return ParseQuery(std::string_view(path).substr(mark + 1), parts);
 }
 

@@ -16,12 +16,19 @@ constexpr std::uint8_t kLongItemPrefix = 0xFE;
 constexpr std::size_t kLongItemHeaderBytes = 3;
 
 enum MainTag : std::uint8_t {
-  kInputTag = 0x8, kOutputTag = 0x9, kCollectionTag = 0xA, kFeatureTag = 0xB,
+  kInputTag = 0x8,
+  kOutputTag = 0x9,
+  kCollectionTag = 0xA,
+  kFeatureTag = 0xB,
   kEndCollectionTag = 0xC,
 };
 enum GlobalTag : std::uint8_t {
-  kUsagePageTag = 0x0, kReportSizeTag = 0x7, kReportIdTag = 0x8, kReportCountTag = 0x9,
-  kPushTag = 0xA, kPopTag = 0xB,
+  kUsagePageTag = 0x0,
+  kReportSizeTag = 0x7,
+  kReportIdTag = 0x8,
+  kReportCountTag = 0x9,
+  kPushTag = 0xA,
+  kPopTag = 0xB,
 };
 enum LocalTag : std::uint8_t { kUsageTag = 0x0, kUsageMinimumTag = 0x1, kUsageMaximumTag = 0x2 };
 
@@ -148,15 +155,16 @@ class Parser {
 
   // ---- local items ----------------------------------------------------------
   DescriptorStatus ApplyLocal(const Item& item) {
-    if (item.tag == kUsageTag) return AddUsage({item.value, item.value, item.size == kExtendedUsageBytes, false});
+    if (item.tag == kUsageTag)
+      return AddUsage({item.value, item.value, item.size == kExtendedUsageBytes, false});
     if (item.tag == kUsageMinimumTag) {
       locals_.pendingMin = item.value;
       locals_.pendingMinSize = item.size;
       locals_.haveMin = true;
     } else if (item.tag == kUsageMaximumTag && locals_.haveMin) {
       locals_.haveMin = false;
-      return AddUsage({locals_.pendingMin, item.value,
-                       locals_.pendingMinSize == kExtendedUsageBytes, true});
+      return AddUsage(
+          {locals_.pendingMin, item.value, locals_.pendingMinSize == kExtendedUsageBytes, true});
     }
     return DescriptorStatus::kOk;
   }
@@ -250,8 +258,10 @@ class Parser {
       cap.usageMin = static_cast<std::uint16_t>(usage.min);
       cap.usageMax = static_cast<std::uint16_t>(usage.isRange ? usage.max : usage.min);
       std::uint32_t fields = 1;
-      if (isArray || usage.isRange) fields = count;
-      else if (i + 1 == usable) fields = count - static_cast<std::uint32_t>(i);
+      if (isArray || usage.isRange)
+        fields = count;
+      else if (i + 1 == usable)
+        fields = count - static_cast<std::uint32_t>(i);
       DescriptorStatus status = Push(caps, cap, fields);
       if (status != DescriptorStatus::kOk) return status;
     }

@@ -26,13 +26,13 @@ inline constexpr std::size_t kMaxTopCollections = 64;
 
 enum class DescriptorStatus {
   kOk,
-  kTooLong,            // more than kMaxDescriptorBytes
-  kTruncatedItem,      // an item's data runs past the end
-  kUnbalanced,         // End Collection without Collection, or one left open
-  kTooDeep,            // nesting or Push beyond the bounds
-  kBadReportId,        // Report ID 0 or above 255
-  kFieldTooLarge,      // report size, count or total report length out of bounds
-  kTooManyItems,       // usages, capabilities or collections beyond the bounds
+  kTooLong,        // more than kMaxDescriptorBytes
+  kTruncatedItem,  // an item's data runs past the end
+  kUnbalanced,     // End Collection without Collection, or one left open
+  kTooDeep,        // nesting or Push beyond the bounds
+  kBadReportId,    // Report ID 0 or above 255
+  kFieldTooLarge,  // report size, count or total report length out of bounds
+  kTooManyItems,   // usages, capabilities or collections beyond the bounds
 };
 
 struct ReportDescriptor {

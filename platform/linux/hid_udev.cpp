@@ -78,14 +78,16 @@ bool DescribeNode(udev_device* device, NodeInfo& info) {
   info.syspath = udev_device_get_syspath(device);
   if (!NodeNumber(info.devnode, info.number)) return false;
   udev_device* hid = udev_device_get_parent_with_subsystem_devtype(device, "hid", nullptr);
-  if (hid == nullptr || !ParseHidId(udev_device_get_property_value(hid, "HID_ID"), info.attributes)) {
+  if (hid == nullptr ||
+      !ParseHidId(udev_device_get_property_value(hid, "HID_ID"), info.attributes)) {
     return false;
   }
   udev_device* usb = udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_device");
   info.attributes.versionNumber = static_cast<std::uint16_t>(HexAttribute(usb, "bcdDevice", 0));
   udev_device* intf = udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_interface");
-  info.interfaceNumber =
-      intf == nullptr ? kNoInterfaceNumber : static_cast<int>(HexAttribute(intf, "bInterfaceNumber", 0) & 0xFF);
+  info.interfaceNumber = intf == nullptr
+                             ? kNoInterfaceNumber
+                             : static_cast<int>(HexAttribute(intf, "bInterfaceNumber", 0) & 0xFF);
   info.collectionCount = CountCollections(hid);
   return true;
 }

@@ -3,11 +3,10 @@
 // cancel, device events and refused permission. Run under umockdev's preload
 // with the poll shim in front (see tests/hid_linux/CMakeLists.txt); without
 // it the tests skip.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
@@ -157,7 +156,8 @@ TEST_F(HidrawBackend, ReadGivesTheWindowsLayoutAndTimesOutOnTheProgramClock) {
   EXPECT_EQ(report[0], 0);
   EXPECT_EQ(report[64], 0x5A);
   sys::SetClockScale(kFastClock);
-  EXPECT_EQ(ReadInputReport(h, report, sizeof report, kReadTimeLimitMs, &got), ReadResult::kTimedOut);
+  EXPECT_EQ(ReadInputReport(h, report, sizeof report, kReadTimeLimitMs, &got),
+            ReadResult::kTimedOut);
 }
 
 TEST_F(HidrawBackend, HandleOfOneCollectionReadsOnlyItsOwnReports) {
@@ -171,7 +171,8 @@ TEST_F(HidrawBackend, HandleOfOneCollectionReadsOnlyItsOwnReports) {
   }
   std::uint8_t report[9] = {};
   std::size_t got = 0;
-  ASSERT_EQ(ReadInputReport(consumer, report, sizeof report, kReadTimeLimitMs, &got), ReadResult::kOk);
+  ASSERT_EQ(ReadInputReport(consumer, report, sizeof report, kReadTimeLimitMs, &got),
+            ReadResult::kOk);
   EXPECT_EQ(got, 3u);
   EXPECT_EQ(report[0], 0x02);
   EXPECT_EQ(report[1], 0xE9);
@@ -211,7 +212,8 @@ TEST_F(HidrawBackend, CloseEndsAReadWaitingOnAnotherThread) {
   std::uint8_t report[65] = {};
   std::size_t got = 0;
   ReadResult result = ReadResult::kOk;
-  std::thread reader([&] { result = ReadInputReport(h, report, sizeof report, kNoTimeLimit, &got); });
+  std::thread reader(
+      [&] { result = ReadInputReport(h, report, sizeof report, kNoTimeLimit, &got); });
   EXPECT_TRUE(Close(h));
   reader.join();
   EXPECT_TRUE(result == ReadResult::kCancelled || result == ReadResult::kFailed);
@@ -279,14 +281,14 @@ TEST_F(HidrawBackend, RefusedPermissionFailsTheOpenAndNamesTheNodeAndTheRule) {
   Plug(24, kLoader);
   const std::string root = EmulatedBus::Instance().RootDir();
   // sysfs of the bed stays readable to everyone, as on a real system; the
-  // node itself is root's only, as before the udev rule is installed.
+  // node itself is closed to the test user, as before the udev rule is installed.
   ASSERT_EQ(::chmod(root.c_str(), 0755), 0);
   // umockdev's own socket for the node must stay reachable: its preload ends
   // the program when it cannot connect.
   ASSERT_EQ(::chmod((root + "/ioctl").c_str(), 0755), 0);
   ASSERT_EQ(::chmod((root + "/ioctl/dev").c_str(), 0755), 0);
   ASSERT_EQ(::chmod((root + "/ioctl/dev/hidraw24").c_str(), 0777), 0);
-  ASSERT_EQ(::chmod((root + "/dev/hidraw24").c_str(), 0600), 0);
+  ASSERT_EQ(::chmod((root + "/dev/hidraw24").c_str(), 0), 0);
   const std::string path = LoaderPath(24);
   ASSERT_EQ(EnumerateInterfaces(), std::vector<std::string>{path});
   Handle handle = 0;

@@ -41,7 +41,8 @@ void Answer(UMockdevIoctlClient* client, std::size_t size, const void* bytes, lo
     umockdev_ioctl_client_complete(client, -1, EFAULT);
     return;
   }
-  std::memcpy(data->data, bytes, std::min<std::size_t>(size, static_cast<std::size_t>(data->data_len)));
+  std::memcpy(data->data, bytes,
+              std::min<std::size_t>(size, static_cast<std::size_t>(data->data_len)));
   umockdev_ioctl_client_complete(client, result, 0);
 }
 
@@ -146,14 +147,15 @@ std::shared_ptr<NodeState> EmulatedBus::Plug(int number, const EmulatedKeyboard&
       "bcdDevice", Hex4(keyboard.version).c_str(), nullptr, "DEVTYPE", "usb_device", nullptr)));
   char mi[4];
   std::snprintf(mi, sizeof mi, "%02x", keyboard.interfaceNumber);
-  p.syspaths.push_back(Take(umockdev_testbed_add_device(bed, "usb", ("usb" + n + ":1.0").c_str(),
-                                                   p.syspaths[0].c_str(), "bInterfaceNumber", mi,
-                                                   nullptr, "DEVTYPE", "usb_interface", nullptr)));
+  p.syspaths.push_back(Take(umockdev_testbed_add_device(
+      bed, "usb", ("usb" + n + ":1.0").c_str(), p.syspaths[0].c_str(), "bInterfaceNumber", mi,
+      nullptr, "DEVTYPE", "usb_interface", nullptr)));
   char hidName[32], hidId[32];
-  std::snprintf(hidName, sizeof hidName, "0003:%04X:%04X.%04X", keyboard.vendorId, keyboard.productId, number);
+  std::snprintf(hidName, sizeof hidName, "0003:%04X:%04X.%04X", keyboard.vendorId,
+                keyboard.productId, number);
   std::snprintf(hidId, sizeof hidId, "0003:%08X:%08X", keyboard.vendorId, keyboard.productId);
-  p.syspaths.push_back(Take(umockdev_testbed_add_device(bed, "hid", hidName, p.syspaths[1].c_str(), nullptr,
-                                                   "HID_ID", hidId, nullptr)));
+  p.syspaths.push_back(Take(umockdev_testbed_add_device(bed, "hid", hidName, p.syspaths[1].c_str(),
+                                                        nullptr, "HID_ID", hidId, nullptr)));
   umockdev_testbed_set_attribute_binary(bed, p.syspaths[2].c_str(), "report_descriptor",
                                         const_cast<guint8*>(keyboard.descriptor.data()),
                                         static_cast<gint>(keyboard.descriptor.size()));
@@ -170,7 +172,8 @@ std::shared_ptr<NodeState> EmulatedBus::Plug(int number, const EmulatedKeyboard&
   // umockdev create the /dev node.
   const std::string syspath = p.syspaths[2] + "/hidraw/hidraw" + n;
   const std::string record = "P: " + syspath.substr(std::strlen("/sys")) + "\nN: hidraw" + n +
-                             "\nE: DEVNAME=" + devnode + "\nE: SUBSYSTEM=hidraw\nA: dev=241:" + n + "\n";
+                             "\nE: DEVNAME=" + devnode + "\nE: SUBSYSTEM=hidraw\nA: dev=241:" + n +
+                             "\n";
   GError* recordError = nullptr;
   if (!umockdev_testbed_add_from_string(bed, record.c_str(), &recordError)) {
     std::fprintf(stderr, "emulated bus: %s\n", recordError->message);
@@ -197,7 +200,8 @@ void EmulatedBus::Unplug(int number) {
     umockdev_testbed_remove_device(impl_->bed, s->c_str());
   }
   GError* error = nullptr;
-  umockdev_testbed_detach_ioctl(impl_->bed, ("/dev/hidraw" + std::to_string(number)).c_str(), &error);
+  umockdev_testbed_detach_ioctl(impl_->bed, ("/dev/hidraw" + std::to_string(number)).c_str(),
+                                &error);
   g_clear_error(&error);
   g_object_unref(it->second.handler);
   impl_->plugged.erase(it);

@@ -29,7 +29,7 @@ struct NodeState {
   std::mutex mutex;
   std::vector<std::vector<std::uint8_t>> written;
   std::deque<std::vector<std::uint8_t>> inputQueue;  // as the kernel reads them
-  std::vector<std::uint8_t> getReportAnswer;        // empty: the device stalls
+  std::vector<std::uint8_t> getReportAnswer;         // empty: the device stalls
   std::uint8_t lastGetReportId = 0xFF;
 };
 

@@ -1,18 +1,16 @@
 // Reads, writes and cancel on the node level, over a sequenced-packet socket
 // pair: like a hidraw node it keeps report boundaries and polls for real.
-#include "platform/linux/hid_node.h"
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <thread>
 
+#include "platform/linux/hid_node.h"
 #include "platform/sys/sys.h"
 #include "tests/hid_linux/thread_as_nobody.h"
 
@@ -32,7 +30,8 @@ class NodeIo : public ::testing::Test {
   }
   void TearDown() override {
     sys::SetClockScale(1.0);
-    for (int fd : {fds_[0], fds_[1], cancel_}) if (fd >= 0) ::close(fd);
+    for (int fd : {fds_[0], fds_[1], cancel_})
+      if (fd >= 0) ::close(fd);
   }
   void DeviceSends(std::vector<std::uint8_t> report) {
     ASSERT_EQ(::write(fds_[1], report.data(), report.size()), static_cast<ssize_t>(report.size()));
@@ -47,8 +46,9 @@ class NodeIo : public ::testing::Test {
 
 TEST_F(NodeIo, UnnumberedReportsGetTheZeroIdByteInFront) {
   DeviceSends({0x46, 0x00, 0x41});
-  ASSERT_EQ(ReadNodeReport(node(), cancel_, false, buffer_, sizeof buffer_, kReadTimeLimitMs, &got_),
-            ReadResult::kOk);
+  ASSERT_EQ(
+      ReadNodeReport(node(), cancel_, false, buffer_, sizeof buffer_, kReadTimeLimitMs, &got_),
+      ReadResult::kOk);
   EXPECT_EQ(got_, 4u);
   EXPECT_EQ(buffer_[0], 0);
   EXPECT_EQ(buffer_[1], 0x46);
@@ -65,14 +65,17 @@ TEST_F(NodeIo, NumberedReportsKeepTheirIdFirst) {
 }
 
 TEST_F(NodeIo, TimedOutReadLeavesNothingPendingAndTheNextReportGoesToTheNextRead) {
-  EXPECT_EQ(ReadNodeReport(node(), cancel_, false, buffer_, sizeof buffer_, kReadTimeLimitMs, &got_),
-            ReadResult::kTimedOut);
+  EXPECT_EQ(
+      ReadNodeReport(node(), cancel_, false, buffer_, sizeof buffer_, kReadTimeLimitMs, &got_),
+      ReadResult::kTimedOut);
   EXPECT_EQ(got_, 0u);
   DeviceSends({0x01});
   DeviceSends({0x02});
-  ASSERT_EQ(ReadNodeReport(node(), cancel_, false, buffer_, sizeof buffer_, 0, &got_), ReadResult::kOk);
+  ASSERT_EQ(ReadNodeReport(node(), cancel_, false, buffer_, sizeof buffer_, 0, &got_),
+            ReadResult::kOk);
   EXPECT_EQ(buffer_[1], 0x01);
-  ASSERT_EQ(ReadNodeReport(node(), cancel_, false, buffer_, sizeof buffer_, 0, &got_), ReadResult::kOk);
+  ASSERT_EQ(ReadNodeReport(node(), cancel_, false, buffer_, sizeof buffer_, 0, &got_),
+            ReadResult::kOk);
   EXPECT_EQ(buffer_[1], 0x02);
 }
 
@@ -95,7 +98,8 @@ TEST_F(NodeIo, CancelWakesAReaderWaitingWithoutTimeLimit) {
   DeviceSends({0x07});  // the cancelled read took nothing
   std::uint64_t count = 0;
   ASSERT_EQ(::read(cancel_, &count, sizeof count), static_cast<ssize_t>(sizeof count));
-  ASSERT_EQ(ReadNodeReport(node(), cancel_, false, buffer_, sizeof buffer_, 0, &got_), ReadResult::kOk);
+  ASSERT_EQ(ReadNodeReport(node(), cancel_, false, buffer_, sizeof buffer_, 0, &got_),
+            ReadResult::kOk);
   EXPECT_EQ(buffer_[1], 0x07);
 }
 

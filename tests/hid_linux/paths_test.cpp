@@ -1,7 +1,7 @@
 // Interface paths: what Open accepts is exactly what enumeration writes.
-#include "platform/linux/hid_paths.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/linux/hid_paths.h"
 
 namespace vexaro::hid::hidraw {
 namespace {
@@ -31,11 +31,12 @@ TEST(InterfacePaths, OmitCollectionForOneAndInterfaceOffUsb) {
 
 TEST(InterfacePaths, RefuseWhatDoesNotNameAHidrawNode) {
   InterfacePathParts parts;
-  for (const char* path : {"/dev/sda?vid_3c9a&pid_0a21", "/dev/hidraw1/../sda?vid_3c9a&pid_0a21",
-                           "/dev/hidraw?vid_3c9a&pid_0a21", "/dev/hidraw1", "/dev/hidraw1?vid_3c9a",
-                           "/dev/hidraw1?vid_3c9a&pid_0a21&col00", "/dev/hidraw1?vid_3c9a&pid_0a21&junk",
-                           "/dev/hidraw1?vid_13c9a&pid_0a21", "/dev/hidraw1?vid_zz&pid_0a21",
-                           "\\\\?\\hid#vid_3c9a&pid_0a21#sim&1#{4d1e55b2-f16f-11cf-88cb-001111000030}"}) {
+  for (const char* path :
+       {"/dev/sda?vid_3c9a&pid_0a21", "/dev/hidraw1/../sda?vid_3c9a&pid_0a21",
+        "/dev/hidraw?vid_3c9a&pid_0a21", "/dev/hidraw1", "/dev/hidraw1?vid_3c9a",
+        "/dev/hidraw1?vid_3c9a&pid_0a21&col00", "/dev/hidraw1?vid_3c9a&pid_0a21&junk",
+        "/dev/hidraw1?vid_13c9a&pid_0a21", "/dev/hidraw1?vid_zz&pid_0a21",
+        "\\\\?\\hid#vid_3c9a&pid_0a21#sim&1#{4d1e55b2-f16f-11cf-88cb-001111000030}"}) {
     EXPECT_FALSE(ParseInterfacePath(path, parts)) << path;
   }
 }
