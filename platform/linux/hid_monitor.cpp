@@ -11,8 +11,6 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/linux/hid_sleep_watch.h"
-
 namespace vexaro::hid::hidraw {
 
 bool NodeMonitor::Start(Sink sink) {
@@ -28,6 +26,7 @@ bool NodeMonitor::Start(Sink sink) {
     return false;
   }
   sink_ = std::move(sink);
+  sleep_ = std::make_unique<SleepWatch>();  // listening before Start returns
   thread_ = std::thread([this] { Run(); });
   return true;
 }
@@ -42,24 +41,26 @@ void NodeMonitor::Stop() {
   stopFd_ = -1;
   monitor_ = udev_monitor_unref(monitor_);
   udev_ = udev_unref(udev_);
+  sleep_.reset();
   sink_ = nullptr;
 }
 
 void NodeMonitor::Run() {
-  SleepWatch sleep;
+  SleepWatch& sleep = *sleep_;
   const auto onSleep = [this](bool sleeping) {
     NodeEvent event;
     event.kind = sleeping ? NodeEvent::Kind::kSuspend : NodeEvent::Kind::kResume;
     sink_(event);
   };
   for (;;) {
+    // The bus may hold messages it has read already; poll would not see them.
+    sleep.Process(onSleep);
     pollfd fds[3] = {{udev_monitor_get_fd(monitor_), POLLIN, 0},
                      {stopFd_, POLLIN, 0},
                      {sleep.Fd(), sleep.Events(), 0}};
     if (::poll(fds, 3, -1) < 0 && errno != EINTR) return;
     if ((fds[1].revents & POLLIN) != 0) return;
     if ((fds[0].revents & POLLIN) != 0) ReceiveDevice();
-    if (fds[2].revents != 0) sleep.Process(onSleep);
   }
 }
 

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <thread>
 
+#include "platform/linux/hid_sleep_watch.h"
 #include "platform/linux/hid_udev.h"
 
 struct udev_monitor;
@@ -38,6 +40,7 @@ class NodeMonitor {
   udev* udev_ = nullptr;
   udev_monitor* monitor_ = nullptr;
   int stopFd_ = -1;
+  std::unique_ptr<SleepWatch> sleep_;  // used by the thread only, once started
   std::thread thread_;
 };
 

@@ -17,12 +17,28 @@ struct SleepWatch::State {
 
 namespace {
 
+// How long the watch waits for the bus to confirm its subscription: a local
+// bus answers in milliseconds; a bus that does not answer in a second is
+// treated as absent rather than holding up the first subscriber.
+constexpr std::uint64_t kBusReplyWaitUs = 1000000;
+
 int OnPrepareForSleep(sd_bus_message* message, void* userdata, sd_bus_error*) {
   int sleeping = 0;
   if (sd_bus_message_read(message, "b", &sleeping) >= 0) {
     static_cast<std::vector<bool>*>(userdata)->push_back(sleeping != 0);
   }
   return 0;
+}
+
+// The bus handles a connection's messages in order, so once it has answered
+// a call sent after the subscription, the subscription is in place.
+bool Confirmed(sd_bus* bus) {
+  sd_bus_set_method_call_timeout(bus, kBusReplyWaitUs);
+  sd_bus_message* reply = nullptr;
+  const int r = sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                   "org.freedesktop.DBus", "GetId", nullptr, &reply, "");
+  sd_bus_message_unref(reply);
+  return r >= 0;
 }
 
 }  // namespace
@@ -35,7 +51,9 @@ SleepWatch::SleepWatch() : state_(std::make_unique<State>()) {
   }
   if (sd_bus_match_signal(state_->bus, &state_->slot, "org.freedesktop.login1",
                           "/org/freedesktop/login1", "org.freedesktop.login1.Manager",
-                          "PrepareForSleep", OnPrepareForSleep, &state_->arrived) < 0) {
+                          "PrepareForSleep", OnPrepareForSleep, &state_->arrived) < 0 ||
+      !Confirmed(state_->bus)) {
+    state_->slot = sd_bus_slot_unref(state_->slot);
     state_->bus = sd_bus_flush_close_unref(state_->bus);
   }
 }
