@@ -1,8 +1,6 @@
 // The engine's lower layer: finding and opening the wanted device, the ready
 // probe, status polls, data reports, and the connection functions of the
 // exported interface.
-#include <algorithm>
-
 #include "isp/engine.h"
 #include "isp/isp_api.h"
 #include "platform/sys/sys.h"
@@ -91,8 +89,9 @@ bool ProbeDevice() {
   SeedRandom(static_cast<std::uint32_t>(sys::NowSeconds()));
   e.outputReport.fill(0);
   e.outputReport[1] = RandomProbeCommand();
-  const std::size_t probeEnd = std::max<std::size_t>(InputLength(), 65);
-  for (std::size_t i = 2; i < probeEnd && i < kReportBufferSize; ++i) {
+  // The filler covers the device's input report length, whatever the output
+  // report's; bytes beyond it keep the zeros written above.
+  for (std::size_t i = 2; i < InputLength(); ++i) {
     e.outputReport[i] = RandomFiller();
   }
   if (!WriteCommandReport()) return false;
