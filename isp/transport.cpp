@@ -99,10 +99,22 @@ bool ProbeDevice() {
   return StatusText() == "F";
 }
 
+namespace {
+// A handle whose device has left the bus fails every request, attribute
+// queries included; a poll on it can never succeed.
+bool DeviceStillThere() {
+  hid::Attributes attributes;
+  return hid::GetAttributes(Engine().readHandle, attributes);
+}
+}  // namespace
+
+// Polls again at once after each failure while the device is there (the
+// loader answers within microseconds of finishing), but gives the window up
+// as soon as the device has gone instead of spinning through it.
 bool PollStatus(std::int64_t windowSeconds, std::uint32_t pauseMs) {
   const std::int64_t t0 = sys::NowSeconds();
   bool arrived = GetInputReportOnce();
-  while (!arrived && sys::NowSeconds() - t0 <= windowSeconds) {
+  while (!arrived && sys::NowSeconds() - t0 <= windowSeconds && DeviceStillThere()) {
     if (pauseMs != 0) sys::SleepMs(pauseMs);
     arrived = GetInputReportOnce();
   }
