@@ -51,6 +51,7 @@ bool GetInputReportOnce() {
 }  // namespace
 
 bool FindDevice() {
+  PrepareBus();
   IspEngine& e = Engine();
   CloseIfOpen(e.queryHandle);
   int matches = 0;
