@@ -104,7 +104,14 @@ void RouteMouseOnRead(const std::shared_ptr<ThreadQueue>& q, MSG& m) {
 
 HWND WindowFromPoint(POINT screen) {
   std::lock_guard lock(GetState().m);
-  return HitTestLocked(screen);
+  HWND hit = HitTestLocked(screen);
+  return hit ? hit : GetDesktopWindow();
+}
+
+HWND GetDesktopWindow() {
+  // Below the first handle the framework gives out, so no window ever has it.
+  constexpr std::uintptr_t kDesktopHandle = 0x10;
+  return reinterpret_cast<HWND>(kDesktopHandle);
 }
 
 HWND ChildWindowFromPoint(HWND parent, POINT client) {

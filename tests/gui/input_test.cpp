@@ -146,6 +146,15 @@ TEST_F(Input, CaptionDragMovesTheWindowWithTheMouse) {
   EXPECT_EQ(r.right - r.left, 200);
 }
 
+TEST_F(Input, TheDesktopLiesUnderEveryPointWithoutAWindow) {
+  const HWND desktop = GetDesktopWindow();
+  ASSERT_NE(desktop, nullptr);
+  EXPECT_FALSE(IsWindow(desktop));
+  EXPECT_EQ(WindowFromPoint({1500, 900}), desktop);
+  EXPECT_EQ(WindowFromPoint({-5, -5}), desktop);
+  EXPECT_EQ(WindowFromPoint({250, 180}), top.m_hWnd);
+}
+
 TEST_F(Input, CaptionDragCountsFromWhereTheButtonWentDown) {
   // The mouse moves on before the window's thread handles the press; the
   // drag still covers the whole way from the press.
