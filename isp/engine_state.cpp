@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "isp/engine.h"
+#include "isp/isp_api.h"
 
 namespace vexaro::isp {
 
@@ -18,12 +19,13 @@ void ResetEngine() {
   e = IspEngine{};
 }
 
-int ISP_SetCrcKey(const std::uint8_t* key, std::uint16_t length) {
-  if (key == nullptr || length > kCrcKeySize) return 18;
+}  // namespace vexaro::isp
+
+extern "C" int32_t ISP_SetCrcKey(const uint8_t* key, uint16_t length) {
+  using namespace vexaro::isp;
+  if (key == nullptr || length > kCrcKeySize) return ISP_INVALID_ARGUMENTS;
   IspEngine& e = Engine();
   std::memcpy(e.crcKey.data(), key, length);
   e.crcKeyLength = length;
-  return 0;
+  return ISP_OK;
 }
-
-}  // namespace vexaro::isp

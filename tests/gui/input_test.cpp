@@ -146,6 +146,36 @@ TEST_F(Input, CaptionDragMovesTheWindowWithTheMouse) {
   EXPECT_EQ(r.right - r.left, 200);
 }
 
+TEST_F(Input, TheDesktopLiesUnderEveryPointWithoutAWindow) {
+  const HWND desktop = GetDesktopWindow();
+  ASSERT_NE(desktop, nullptr);
+  EXPECT_FALSE(IsWindow(desktop));
+  EXPECT_EQ(WindowFromPoint({1500, 900}), desktop);
+  EXPECT_EQ(WindowFromPoint({-5, -5}), desktop);
+  EXPECT_EQ(WindowFromPoint({250, 180}), top.m_hWnd);
+}
+
+TEST_F(Input, CaptionDragCountsFromWhereTheButtonWentDown) {
+  // The mouse moves on before the window's thread handles the press; the
+  // drag still covers the whole way from the press.
+  POINT p{50, 50};
+  ClientToScreen(top, &p);
+  input::MouseMove(p.x, p.y);
+  input::MouseButton(input::kLeft, true, p.x, p.y);
+  input::MouseMove(p.x + 20, p.y);
+  top.PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(50, 50));
+  test::Pump();
+  RECT r;
+  top.GetWindowRect(&r);
+  EXPECT_EQ(r.left, 120);  // caught up with the move made before the drag began
+  input::MouseMove(p.x + 40, p.y);
+  input::MouseButton(input::kLeft, false, p.x + 40, p.y);
+  test::Pump();
+  top.GetWindowRect(&r);
+  EXPECT_EQ(r.left, 140);
+  EXPECT_EQ(r.top, 100);
+}
+
 TEST_F(Input, KeysGoToTheFocusWindow) {
   child.SetFocus();
   headless::PressKey(VK_RETURN);
