@@ -68,11 +68,11 @@ static void ReadInformation(void) {
   Check("ISP_GetInformation 0", ISP_GetInformation(0, text, &length), ISP_OK);
   CheckText("chip", text, "HT32F1654");
   Check("ISP_GetInformation 6", ISP_GetInformation(6, text, &length), ISP_OK);
-  CheckText("application start", text, "00003072");
+  CheckText("application start", text, "00011264");
 }
 
 static void ProgramVerifyAndReadBack(void) {
-  enum { kStart = 0x0C00, kCount = 104 };
+  enum { kStart = 0x2C00, kCount = 104 };  /* the demo keyboard's application area */
   uint8_t image[kCount];
   uint8_t back[128] = {0};
   int i;
