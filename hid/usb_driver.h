@@ -4,6 +4,7 @@
 // (WM_USB_PRESENCE) and reads the firmware version and the status report.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <list>
@@ -46,7 +47,8 @@ class CUSBDriver : public gui::CWnd {
   // (Re)starts the monitor slot for the pair (0, 0: the stored pair). TRUE when
   // a collection was opened; the owner hears lParam 1 once, after the return.
   virtual gui::BOOL Open(int vendorId, int productId);
-  int IsOpen() const { return m_bOpen; }
+  // May be asked from any thread (the update worker asks).
+  int IsOpen() const { return m_bOpen.load(); }
   // Reads the version text from the keyboard's memory into m_strVersion.
   // 0 success (an erased area gives ""), 1 failure (m_strVersion unchanged).
   // Opens the channel first when closed. Blocks up to 3000 ms.
@@ -69,23 +71,27 @@ class CUSBDriver : public gui::CWnd {
   void OnTimer(gui::UINT_PTR id) override;
 
  private:
-  void OnCollectionOpened(const _DEVICE_STATE& r);
+  // Input reports of every collection of the slot, on its reader threads.
+  static void InputReportProc(std::uint16_t deviceId, const std::uint8_t* report,
+                              std::uint32_t length);
+  static void ReleaseActive(CUSBDriver* driver);
+  bool OnCollectionOpened(const _DEVICE_STATE& r);
   void OnCollectionClosed(const _DEVICE_STATE& r);
   int SendPacket(std::uint8_t* packet);
   int RequestRead(std::uint32_t start, std::uint32_t end, int func, const std::uint8_t* param,
                   int extra);
   void AppendReceived(const std::uint8_t* data, int length);
   bool EnsureOpen();
-  bool WaitReport(std::uint64_t ms);
+  void WaitReport(std::uint64_t ms);
   bool WaitDone(std::uint64_t ms);
-  gui::CString VersionFromReceived();
+  gui::CString VersionFromReceived() const;
 
   mutable std::mutex m_listLock;  // m_DeviceList: changed here, read by reader threads
   std::list<_DEVICE_STATE> m_DeviceList;
   int m_nVendorID = 0x04D9;
   int m_nProductID;
   CUsbInfo m_UsbInfo;
-  int m_bOpen = 0;
+  std::atomic<int> m_bOpen{0};
   gui::HWND m_hOwner = nullptr;
   int m_nSlot = 0;
   bool m_bStarted = false;  // the slot was started by this channel
@@ -97,8 +103,5 @@ class CUSBDriver : public gui::CWnd {
   bool m_doneEvent = false;
   READ_TRANSFER m_Transfer;
 };
-
-// The channel input reports go to; set by SetActive, cleared by the destructor.
-CUSBDriver* ActiveDriver();
 
 }  // namespace vexaro::usb

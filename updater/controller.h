@@ -86,14 +86,13 @@ class UpdateController {
 
  private:
   friend class UpdateWorker;
-  struct CountDown;
 
-  bool ApplicationPhase();
-  bool LoaderPhase();
-  bool ReadLoaderInformation();
-  bool ReadVersionRecord();
-  bool LayoutMatches(const std::string& current, const std::string& update) const;
-  void SetLoader(const LoaderInfo& info);
+  void ApplicationPhase();
+  void LoaderPhase();
+  bool ReadLoaderInformation(LoaderInfo& info, std::string& deviceText);
+  bool ReadVersionRecord(LoaderInfo& info);
+  void EnableUpdateButtonsByVersion(const std::string& current);
+  void SetVersionEnd(std::uint32_t last);  // the worker's record, as written
 
   UpdateView& view_;
   std::unique_ptr<ReportChannel> ownedChannel_;

@@ -23,6 +23,8 @@ struct UpdateOutcome {
   bool imageTooLarge = false;
   // True when the package's images could not be read.
   bool packageUnreadable = false;
+  // The status text the update had reached (the stage it ended in).
+  std::string lastStatusText;
 };
 
 class UpdateView {
