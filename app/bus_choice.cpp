@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "app/auto_update.h"
 #include "platform/hid/hid.h"
 #include "sim/demo_keyboard.h"
 #include "sim/start.h"
@@ -15,6 +16,10 @@ BusChoice ChooseBus(int argc, char** argv, bool environmentAsksSimulation) {
   for (int i = 0; i < argc; ++i) {
     if (i > 0 && argv[i] == kSimOption) {
       choice.simulated = true;
+      continue;
+    }
+    if (i > 0 && argv[i] == kAutoUpdateOption) {
+      choice.autoUpdate = true;
       continue;
     }
     choice.arguments.emplace_back(argv[i]);
@@ -33,8 +38,8 @@ bool StartBus(const BusChoice& choice, std::shared_ptr<sim::SimKeyboard>& keyboa
     error = "the simulated HID bus is already in use";
     return false;
   }
-  keyboard = sim::StartSimulatedKeyboard(sim::DemoKeyboardConfig(), demo::DemoInternalImage(kDemoStartVersion),
-                                         kDemoStartVersion, error);
+  keyboard = sim::StartSimulatedKeyboard(sim::DemoKeyboardConfig(), demo::DemoInternalImage(sim::kDemoStartVersion),
+                                         sim::kDemoStartVersion, error);
   return keyboard != nullptr;
 }
 

@@ -15,16 +15,16 @@ class SimKeyboard;
 namespace vexaro::app {
 
 inline constexpr std::string_view kSimOption = "--sim";
-// The firmware a fresh demo keyboard carries: one step older than the demo
-// package, so that the update is allowed and visible.
-inline constexpr std::string_view kDemoStartVersion = "2U.1.04";
 
 struct BusChoice {
   bool simulated = false;
-  std::vector<std::string> arguments;  // argv without the bus option
+  bool autoUpdate = false;             // the unattended demo run (app/auto_update.h)
+  std::vector<std::string> arguments;  // argv without the program's own options
 };
 
-// Takes the bus option out of the arguments (program name kept first).
+// Takes the program's own options (--sim, --auto-update) out of the
+// arguments, keeping the program name first; what is left is the window's
+// command line.
 BusChoice ChooseBus(int argc, char** argv, bool environmentAsksSimulation);
 // VEXARO_SIM=1 in the environment.
 bool EnvironmentAsksSimulation();

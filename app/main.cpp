@@ -1,6 +1,7 @@
 // vexaro-updater: installs the firmware package appended to this program
 // file on the keyboard. "--sim" (or VEXARO_SIM=1) runs it against the
-// simulated demo keyboard; "-debug" is the window's own option.
+// simulated demo keyboard; "--auto-update" presses the update button by
+// itself and ends after the result; "-debug" is the window's own option.
 #include <cstdio>
 
 #include "app/bus_choice.h"
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vexaro-updater: %s\n", error.c_str());
     return 1;
   }
+  theApp.SetAutoUpdate(choice.autoUpdate);
   std::vector<char*> args;
   for (std::string& a : choice.arguments) args.push_back(a.data());
   const int code = vexaro::gui::AfxWinMain(static_cast<int>(args.size()), args.data());

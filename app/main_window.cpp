@@ -79,7 +79,14 @@ BOOL CVexaroDlg::OnInitDialog() {
   m_btnOK.SetFocus();
   m_controller->RefreshDeviceState();
   RegisterForHidInterfaces();
+  if (m_autoUpdate) SetTimer(kAutoUpdateTimer, kAutoUpdatePollMs);
   return FALSE;  // the focus was set here
+}
+
+void CVexaroDlg::EnableAutoUpdate() { m_autoUpdate = std::make_unique<AutoUpdate>(*this); }
+
+bool CVexaroDlg::AutoUpdateSucceeded() const {
+  return m_autoUpdate && m_autoUpdate->Result() == AutoUpdate::Outcome::Success;
 }
 
 void CVexaroDlg::ShowPackage() {

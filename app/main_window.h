@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/auto_update.h"
 #include "hid/usb_driver.h"
 #include "platform/gui/afx_dialog.h"
 #include "platform/gui/afx_gdi.h"
@@ -32,6 +33,10 @@ class CVexaroDlg : public gui::CDialog, public updater::UpdateView {
   const ui::CBitmapBtn& CloseButton() const { return m_btnClose; }
   const gui::RECT& ProgressRect() const { return m_rcProgress; }
   int ProgressPos() const { return m_nProgressPos.load(); }
+  const std::string& PackageVersion() const { return UpdateVersion; }
+  // The unattended demo run (app/auto_update.h); set before the window starts.
+  void EnableAutoUpdate();
+  bool AutoUpdateSucceeded() const;
 
   // ---- UpdateView: called on the user-interface thread or the worker's ----
   void SetConnectionText(const std::string& text) override;
@@ -97,6 +102,7 @@ class CVexaroDlg : public gui::CDialog, public updater::UpdateView {
   gui::HDEVNOTIFY m_hDevNotify = nullptr;
   // Owns the worker and the stage threads; built after the channel it uses.
   std::unique_ptr<updater::UpdateController> m_controller;
+  std::unique_ptr<AutoUpdate> m_autoUpdate;
 };
 
 }  // namespace vexaro::app

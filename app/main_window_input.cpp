@@ -85,6 +85,9 @@ void CVexaroDlg::OnTimer(UINT_PTR id) {
     case updater::kLayoutErrorTimer: ShowResultDialog(updater::kLayoutErrorTimer, ui::kResultLayoutError); break;
     case updater::kSuccessTimer: ShowResultDialog(updater::kSuccessTimer, ui::kResultSuccess); break;
     case updater::kFailureTimer: ShowResultDialog(updater::kFailureTimer, ui::kResultFailed); break;
+    case kAutoUpdateTimer:
+      if (m_autoUpdate) m_autoUpdate->Tick();
+      break;
     default: break;
   }
   CDialog::OnTimer(id);
@@ -93,6 +96,14 @@ void CVexaroDlg::OnTimer(UINT_PTR id) {
 void CVexaroDlg::ShowResultDialog(unsigned timerId, int resultCode) {
   KillTimer(timerId);
   m_controller->OnResultShown(timerId);
+  // The worker has ended. The keyboard's return may have been seen while it
+  // still ran, when device changes leave the close controls alone; without
+  // this the window could not be closed and kept its progress bar until the
+  // next device change.
+  if (m_controller->State() != updater::UpdateState::Updating) {
+    EnableCloseControls(true);
+    InvalidateProgressArea();
+  }
   ui::CWarning warning;
   warning.m_nResultCode = resultCode;
   warning.DoModal();

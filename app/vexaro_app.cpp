@@ -30,9 +30,11 @@ BOOL CVexaroApp::InitInstance() {
   {
     CVexaroDlg dialog;
     dialog.SetDebugMode(m_debug);
+    if (m_autoUpdate) dialog.EnableAutoUpdate();
     m_pMainWnd = &dialog;
     dialog.DoModal();
     m_pMainWnd = nullptr;
+    if (m_autoUpdate) m_exitCode = dialog.AutoUpdateSucceeded() ? 0 : 1;
   }
   return FALSE;
 }

@@ -21,9 +21,13 @@ class CVexaroApp : public gui::CWinApp {
   gui::BOOL InitInstance() override;
   // What start-up decided, for tests.
   bool DebugFlag() const { return m_debug; }
+  // The unattended demo run: the exit code then tells whether the update
+  // succeeded (0) or not (1).
+  void SetAutoUpdate(bool on) { m_autoUpdate = on; }
 
  private:
   bool m_debug = false;
+  bool m_autoUpdate = false;
 };
 
 }  // namespace vexaro::app
