@@ -2,8 +2,12 @@
 // keys, against the simulated demo keyboard.
 #include "tests/app/window_fixture.h"
 
+#include <fstream>
+#include <iterator>
+
 #include "package/package.h"
 #include "platform/gui/input.h"
+#include "tools/demo-firmware/demo_firmware.h"
 #include "ui/resource_ids.h"
 
 namespace vexaro::app::test {
@@ -50,15 +54,13 @@ TEST_F(MainWindowTest, ClickOnTheUpdateButtonInstallsThePackageAndShowsTheNewVer
   SavePicture("main-window-success.png");
 }
 
-TEST_F(MainWindowTest, VerifyFaultEndsWithTheFailureDialogAndTheKeyboardBackInItsApplication) {
+TEST_F(MainWindowTest, VerifyFaultEndsWithTheFailureDialogAndNoNewVersion) {
   StartKeyboard(kOlderVersion, [](sim::KeyboardConfig& c) { c.faults.verifyFailAt = 0x4000; });
   OpenWindow();
   ClickUpdateButton();
   ASSERT_TRUE(RunUntil([&] { return Updated(*window_); }, kUpdateLimitMs));
   EXPECT_EQ(window_->Controller().LastResultKind(), updater::ResultKind::Failure);
   EXPECT_EQ(Results(), std::vector<std::string>{"Firmware Update Failed!"});
-  // The loader was asked to restart: the keyboard leaves loader mode.
-  EXPECT_TRUE(RunUntil([&] { return keyboard_->CurrentMode() == sim::Mode::kApplication; }));
   EXPECT_NE(KeyboardVersionRecord(), kPackageVersion);
   SavePicture("main-window-failed.png");
 }
@@ -114,15 +116,20 @@ TEST_F(MainWindowTest, LayoutMismatchShowsTheLayoutErrorOnceEvenInDebugMode) {
   SavePicture("main-window-layout-error.png");
 }
 
-TEST_F(MainWindowTest, ClosingWithTheKeyboardInItsLoaderRestartsTheApplication) {
-  StartKeyboard(kOlderVersion, [](sim::KeyboardConfig& c) { c.initialMode = sim::Mode::kLoader; });
+TEST_F(MainWindowTest, ClosingWithTheKeyboardInItsLoaderRestartsTheLoaderAndWaits) {
+  const std::string trace = ::testing::TempDir() + "main-window-close-trace.txt";
+  StartKeyboard("", [&](sim::KeyboardConfig& c) { c.traceFile = trace; });
   ASSERT_EQ(keyboard_->CurrentMode(), sim::Mode::kLoader);
   OpenWindow();
   RunUntil([&] { return FieldText(ui::kIdcConnection) == "IAP Connected"; });
   EXPECT_EQ(FieldText(ui::kIdcConnection), "IAP Connected");
+  const std::uint64_t before = sys::NowMs();
   input::CloseRequest(window_->m_hWnd);
   ASSERT_TRUE(RunUntil([&] { return !IsWindow(window_->m_hWnd); }));
-  EXPECT_TRUE(RunUntil([&] { return keyboard_->CurrentMode() == sim::Mode::kApplication; }));
+  EXPECT_GE(sys::NowMs() - before, 3000u);
+  std::ifstream in(trace);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("EVENT restart loader"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, SkinnedCloseButtonPostsTheQuitRequest) {
