@@ -23,6 +23,7 @@ constexpr POINT kCloseButtonCentre{460, 9};
 constexpr POINT kResultCloseCentre{200, 10};
 // How often the watcher looks for a result dialog, in program time.
 constexpr std::uint32_t kWatchPollMs = 20;
+constexpr std::uint64_t kClickAgainMs = 1000;
 
 }  // namespace
 
@@ -40,20 +41,26 @@ std::vector<std::string> ResultDialogWatcher::Results() const {
 
 void ResultDialogWatcher::Watch() {
   HWND last = nullptr;
+  std::uint64_t clickedAt = 0;
   while (!stop_) {
     sys::SleepMs(kWatchPollMs);
     HWND active = GetActiveWindow();
     HWND text = active && active != main_ ? GetDlgItem(active, ui::kIdcResultText) : nullptr;
-    if (!text || active == last) continue;
+    if (!text) continue;
     // The dialog sets its text at the end of its start; wait for it.
     const std::string result = GetWindowText(text);
     if (result == "Static") continue;
-    last = active;
-    {
+    if (active != last) {
+      last = active;
+      clickedAt = 0;
       std::lock_guard lock(mutex_);
       results_.push_back(result);
     }
-    headless::Click(active, kResultCloseCentre.x, kResultCloseCentre.y);
+    // A click that came while the dialog was still settling is clicked again.
+    if (clickedAt == 0 || sys::NowMs() - clickedAt > kClickAgainMs) {
+      clickedAt = sys::NowMs();
+      headless::Click(active, kResultCloseCentre.x, kResultCloseCentre.y);
+    }
   }
 }
 
