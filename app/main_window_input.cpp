@@ -5,6 +5,7 @@
 #include "app/main_window_messages.h"
 #include "isp/isp_api.h"
 #include "package/package.h"
+#include "platform/gui/hid_device_events.h"
 #include "platform/sys/sys.h"
 #include "ui/resource_ids.h"
 #include "ui/result_dialog.h"
@@ -129,6 +130,9 @@ void CVexaroDlg::OnDestroy() {
   WaitForWorkerToEnd();
   if (m_hDevNotify) UnregisterDeviceNotification(m_hDevNotify);
   m_hDevNotify = nullptr;
+  // The window connected the HID platform's events to the framework; no
+  // event may be broadcast once it is gone (nor during the process's exit).
+  DisconnectHidDeviceEvents();
   CDialog::OnDestroy();
   m_bmpBackground.DeleteObject();
   m_bmpProgressBack.DeleteObject();

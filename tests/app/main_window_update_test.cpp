@@ -1,6 +1,8 @@
 // Whole updates through the real window: clicks on the skinned buttons and
 // keys, against the simulated demo keyboard.
 #include "tests/app/window_fixture.h"
+// Forces the headless display before any window exists.
+#include "tests/gui/gui_test_util.h"
 
 #include <fstream>
 #include <iterator>
