@@ -1,5 +1,6 @@
 #include "tests/updater/update_fixture.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -83,9 +84,9 @@ void UpdateFixture::SetUp() {
   hid::sim::TheBus().Reset();
   isp::ResetEngine();
   sys::SetClockScale(kClockScale);
-  packageFile_ = (std::filesystem::temp_directory_path() /
-                  ("vexaro-updater-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                   ".bin")).string();
+  std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  std::replace(name.begin(), name.end(), '/', '-');  // parameterised tests
+  packageFile_ = (std::filesystem::temp_directory_path() / ("vexaro-updater-" + name + ".bin")).string();
 }
 
 void UpdateFixture::TearDown() {
