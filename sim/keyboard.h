@@ -74,6 +74,9 @@ struct KeyboardConfig {
   std::uint32_t flashSize = 32768;
   std::uint32_t pageSize = 1024;
   std::uint32_t userStart = 0x0C00;     // below it lives the loader itself
+  // Where the application starts (information item 6); 0: at userStart. The
+  // pages between userStart and it may hold the version record.
+  std::uint32_t applicationStart = 0;
   std::uint32_t versionRecordAddress = 0x7C00;
   std::vector<std::uint8_t> crcKey = std::vector<std::uint8_t>(64, 0);
   Mode initialMode = Mode::kApplication;  // when no state file says otherwise
@@ -104,6 +107,8 @@ class SimKeyboard final : public hid::sim::Device,
   bool IsPlugged() const;
   Mode CurrentMode() const;
   int Port() const { return port_; }
+  // The first address of the application area.
+  std::uint32_t ApplicationStart() const;
 
   // Direct access to the flash, as a programmer on the debug port has it.
   std::vector<std::uint8_t> ReadFlash(std::uint32_t address, std::uint32_t count) const;
@@ -147,6 +152,8 @@ class SimKeyboard final : public hid::sim::Device,
 
   // Application side (application.cpp), called with mutex_ held.
   After ApplicationReport(const std::uint8_t* report);
+  void ApplicationRead(const std::uint8_t* report);
+  bool ApplicationStatus(std::uint8_t* data, std::size_t length);
   bool HasApplication() const;
 
   // Replies (keyboard.cpp), called with mutex_ held.

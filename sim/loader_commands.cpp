@@ -138,7 +138,7 @@ void SimKeyboard::Information() {
   std::array<std::uint8_t, kDataReportBytes> data{};
   const std::uint32_t kindBit = config_.loaderKind == LoaderKind::kIap ? 1u : 0u;
   PutWord(&data[0], config_.chipNumber | (config_.loaderVersion & 0xFFFu) << 16 | kindBit << 28);
-  PutWord(&data[4], (config_.userStart & 0xFFFFu) | config_.pageSize << 16);
+  PutWord(&data[4], (ApplicationStart() & 0xFFFFu) | config_.pageSize << 16);
   PutWord(&data[8], config_.infoByte | (config_.flashSize / config_.pageSize) << 16);
   PutWord(&data[12], config_.versionRecordAddress);
   QueueDataReport(data.data());
