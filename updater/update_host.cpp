@@ -12,6 +12,7 @@ UpdateHost::UpdateHost(UpdateView& view) {
   CreateEx(0, gui::AfxRegisterWndClass(), "", gui::WS_POPUP, 0, 0, 1, 1, nullptr, 0);
   channel_ = std::make_unique<usb::CUSBDriver>();
   controller_ = std::make_unique<UpdateController>(view, *channel_);
+  channel_->SetActive();  // input reports of the channel's slot come here
   channel_->SetOwner(m_hWnd, kChannelSlot);
   const PackageInfo& info = ThePackageInfo();
   channel_->Open(static_cast<int>(info.ApVendorId), static_cast<int>(info.ApProductId));

@@ -16,20 +16,21 @@ struct FailureCase {
   const char* text;
 };
 
-// The start keyboard's version record holds "1.2": 0x7C00 up to 0x7C06.
-// The image is 0x2401 bytes from 0x0C00: the application area up to 0x3000.
+// The start keyboard's version record holds "1.2": 0x27FC up to 0x2802.
+// The image is 0x2401 bytes from 0x2C00: the application area up to 0x5000.
+// The external image lies at 0x9000.
 const FailureCase kFailures[] = {
-    {"EraseExternal", "erase-fail-at=0x7100", sim::LoaderKind::kIap, true, "Erase external failed! 00007000-00007405"},
-    {"ProgramExternal", "program-fail-at=0x7100", sim::LoaderKind::kIap, true, "Program External Failed!"},
-    {"VerifyExternal", "verify-fail-at=0x7100", sim::LoaderKind::kIap, true, "External Verify Failed!"},
-    {"EraseVersion", "erase-fail-at=0x7C00", sim::LoaderKind::kIap, false, "Erase Ver failed! 0x00007C00-0x00007C06"},
-    {"EraseApplication", "erase-fail-at=0x1000", sim::LoaderKind::kIap, false, "Erase AP failed! 00000C00-00003000"},
-    {"MassErase", "erase-fail-at=0x1000", sim::LoaderKind::kIsp, false, "Mass Erase failed!"},
+    {"EraseExternal", "erase-fail-at=0x9100", sim::LoaderKind::kIap, true, "Erase external failed! 00009000-00009405"},
+    {"ProgramExternal", "program-fail-at=0x9100", sim::LoaderKind::kIap, true, "Program External Failed!"},
+    {"VerifyExternal", "verify-fail-at=0x9100", sim::LoaderKind::kIap, true, "External Verify Failed!"},
+    {"EraseVersion", "erase-fail-at=0x27FC", sim::LoaderKind::kIap, false, "Erase Ver failed! 0x000027FC-0x00002802"},
+    {"EraseApplication", "erase-fail-at=0x3000", sim::LoaderKind::kIap, false, "Erase AP failed! 00002C00-00005000"},
+    {"MassErase", "erase-fail-at=0x3000", sim::LoaderKind::kIsp, false, "Mass Erase failed!"},
     {"Reset", "fail-reset", sim::LoaderKind::kIsp, false, "Reset Failed!"},
-    {"Program", "program-fail-at=0x1000", sim::LoaderKind::kIap, false, "Program Failed!"},
-    {"Verify", "verify-fail-at=0x1000", sim::LoaderKind::kIap, false, "AP Verify Failed!"},
-    {"ProgramVersion", "program-fail-at=0x7C00", sim::LoaderKind::kIap, false, "Program Version Failed!"},
-    {"VerifyVersion", "verify-fail-at=0x7C00", sim::LoaderKind::kIap, false, "Version Verify Failed!"},
+    {"Program", "program-fail-at=0x3000", sim::LoaderKind::kIap, false, "Program Failed!"},
+    {"Verify", "verify-fail-at=0x3000", sim::LoaderKind::kIap, false, "AP Verify Failed!"},
+    {"ProgramVersion", "program-fail-at=0x27FC", sim::LoaderKind::kIap, false, "Program Version Failed!"},
+    {"VerifyVersion", "verify-fail-at=0x27FC", sim::LoaderKind::kIap, false, "Version Verify Failed!"},
     {"ApplicationDoesNotStart", "stay-in-loader", sim::LoaderKind::kIap, false, "[ERROR] Can't Reset to AP..."},
 };
 
@@ -69,16 +70,16 @@ INSTANTIATE_TEST_SUITE_P(EveryStage, UpdateFailureTest, ::testing::ValuesIn(kFai
 
 using SizeCheckTest = UpdateFixture;
 
-// The loader keeps 1024 bytes of the 32 KiB flash for itself.
+// The check keeps 1024 bytes of the 64 KiB flash for the loader.
 TEST_F(SizeCheckTest, ImageOfFlashSizeLess1024PassesAndOneByteMoreFails) {
   PackagePlan package;
-  package.imageLength = 32768 - 1024;
+  package.imageLength = kFlashSize - 1024;
   Start(package, {});
   RunUpdate();
   EXPECT_TRUE(view_.MessageBoxes().empty());
   EXPECT_TRUE(view_.HasStatus("Eraseing internal...."));
-  // The image passes the check but reaches past the flash from 0x0C00, which the loader refuses.
-  EXPECT_EQ(view_.Outcome()->failureText, "Erase AP failed! 00000C00-000087FF");
+  // The image passes the check but reaches past the flash from 0x2C00, which the loader refuses.
+  EXPECT_EQ(view_.Outcome()->failureText, "Erase AP failed! 00002C00-000127FF");
 
   host_.reset();
   keyboard_.reset();
@@ -97,7 +98,7 @@ TEST_F(SizeCheckTest, ImageOfFlashSizeLess1024PassesAndOneByteMoreFails) {
   EXPECT_TRUE(view_.Outcome()->imageTooLarge);
   EXPECT_TRUE(view_.HasTimer(kFailureTimer));
   // Nothing was erased: the old firmware is still there.
-  EXPECT_EQ(Flash(kUserStart, 4), ApplicationImage(4, "", 9));
+  EXPECT_EQ(Flash(kApStart, 4), ApplicationImage(4, 9));
 }
 
 }  // namespace

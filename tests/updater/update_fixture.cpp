@@ -59,16 +59,10 @@ pack::PackageSpec PackageFor(const PackagePlan& plan, const sim::KeyboardConfig&
 
 }  // namespace
 
-std::vector<std::uint8_t> ApplicationImage(std::uint32_t length, const std::string& version,
-                                           std::uint8_t seed) {
+std::vector<std::uint8_t> ApplicationImage(std::uint32_t length, std::uint8_t seed) {
   std::vector<std::uint8_t> image(length);
   for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + seed);
   image[0] = 0x00;  // the application's first word is never erased flash
-  const std::size_t at = kAppVersionAddress - kUserStart;
-  if (at + version.size() + 1 <= image.size()) {
-    std::copy(version.begin(), version.end(), image.begin() + static_cast<std::ptrdiff_t>(at));
-    image[at + version.size()] = 0;
-  }
   return image;
 }
 
@@ -106,7 +100,7 @@ void UpdateFixture::Start(const PackagePlan& package, const KeyboardPlan& plan) 
   config.timing.reEnumerationMs = plan.reEnumerationMs;
   std::string error;
   ASSERT_TRUE(sim::ParseFaults(plan.faults, config.faults, error)) << error;
-  image_ = ApplicationImage(package.imageLength, package.version, 3);
+  image_ = ApplicationImage(package.imageLength, 3);
   if (package.external) externalImage_.assign(package.externalLength, 0);
   for (std::size_t i = 0; i < externalImage_.size(); ++i) externalImage_[i] = static_cast<std::uint8_t>(i ^ 0x5A);
   const pack::PackageSpec spec = PackageFor(package, config, image_, externalImage_);
@@ -117,7 +111,7 @@ void UpdateFixture::Start(const PackagePlan& package, const KeyboardPlan& plan) 
   ASSERT_TRUE(LoadPackage(packageFile_));
   keyboard_ = sim::SimKeyboard::Create(config, error);
   ASSERT_NE(keyboard_, nullptr) << error;
-  ASSERT_TRUE(keyboard_->InstallFirmware(ApplicationImage(0x2000, plan.startVersion, 9), plan.startVersion));
+  ASSERT_TRUE(keyboard_->InstallFirmware(ApplicationImage(0x2000, 9), plan.startVersion));
   if (plan.plugged) {
     ASSERT_TRUE(keyboard_->PlugIn());
   }

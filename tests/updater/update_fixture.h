@@ -16,16 +16,18 @@
 
 namespace vexaro::updater::testing {
 
-// Where the application keeps its version text (the channel reads it there).
-inline constexpr std::uint32_t kAppVersionAddress = 0x2800;
-inline constexpr std::uint32_t kUserStart = 0x0C00;
-inline constexpr std::uint32_t kVersionRecordAddress = 0x7C00;
+// The demo keyboard's layout: 64 KiB, the version record at 0x27FC (its
+// text at 0x2800, where the application's version read looks), the
+// application from 0x2C00.
+inline constexpr std::uint32_t kApStart = 0x2C00;
+inline constexpr std::uint32_t kVersionRecordAddress = 0x27FC;
+inline constexpr std::uint32_t kFlashSize = 0x10000;
 
 struct PackagePlan {
   std::string version = "1.3";
   std::uint32_t imageLength = 0x2400 + 1;  // not whole words
   bool external = false;
-  std::uint32_t externalStart = 0x7000;
+  std::uint32_t externalStart = 0x9000;
   std::uint32_t externalLength = 1030;
   bool applicationIds = true;
 };
@@ -39,10 +41,8 @@ struct KeyboardPlan {
   std::uint32_t reEnumerationMs = 0;
 };
 
-// An application image: a recognisable pattern, the version text at the
-// address the application reads it from.
-std::vector<std::uint8_t> ApplicationImage(std::uint32_t length, const std::string& version,
-                                           std::uint8_t seed);
+// An application image with a recognisable pattern.
+std::vector<std::uint8_t> ApplicationImage(std::uint32_t length, std::uint8_t seed);
 
 class UpdateFixture : public ::testing::Test {
  protected:

@@ -36,7 +36,7 @@ std::vector<std::uint8_t> Record(const std::string& version) {
 class UpdateSequenceTest : public UpdateFixture {
  protected:
   void ExpectInstalled(const std::string& version) {
-    EXPECT_EQ(Flash(kUserStart, static_cast<std::uint32_t>(image_.size())), image_);
+    EXPECT_EQ(Flash(kApStart, static_cast<std::uint32_t>(image_.size())), image_);
     EXPECT_EQ(Flash(kVersionRecordAddress, static_cast<std::uint32_t>(4 + version.size())), Record(version));
     ASSERT_TRUE(view_.Outcome().has_value());
     EXPECT_TRUE(view_.Outcome()->success) << view_.Outcome()->failureText;
