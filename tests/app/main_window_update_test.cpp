@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/vexaro_app.h"
 #include "package/package.h"
 #include "platform/gui/input.h"
 #include "tools/demo-firmware/demo_firmware.h"
@@ -161,6 +162,28 @@ TEST_F(MainWindowTest, PackageWithoutFirmwareSaysImageFormatInvalidAndCloses) {
   RunUntil([&] { return !IsWindow(window_->m_hWnd); });
   EXPECT_FALSE(IsWindow(window_->m_hWnd));
   EXPECT_EQ(messageBoxes_, std::vector<std::string>{"Image Format Invalid: Image format invalid!"});
+}
+
+}  // namespace
+}  // namespace vexaro::app::test
+
+namespace vexaro::app::test {
+namespace {
+
+// Start-up runs the window modally and returns false whatever happened; with
+// no package the window says so and ends at once.
+TEST_F(MainWindowTest, StartUpRunsTheWindowAndReadsTheDebugOption) {
+  SetPackageFile(VEXARO_BARE_FILE);
+  CVexaroApp app;
+  app.m_lpCmdLine = "-DEBUG";
+  EXPECT_FALSE(app.InitInstance());
+  EXPECT_TRUE(app.DebugFlag());
+  EXPECT_EQ(app.m_registryKey, kSettingsKeyName);
+  EXPECT_EQ(app.m_pMainWnd, nullptr);
+  EXPECT_EQ(messageBoxes_, std::vector<std::string>{"Image Format Invalid: Image format invalid!"});
+  app.m_lpCmdLine = "-debug extra";
+  EXPECT_FALSE(app.InitInstance());
+  EXPECT_FALSE(app.DebugFlag());
 }
 
 }  // namespace
