@@ -37,8 +37,13 @@ CVexaroDlg::CVexaroDlg(CWnd* parent) : CDialog(static_cast<UINT>(kIddMainWindow)
 }
 
 CVexaroDlg::~CVexaroDlg() {
-  // The controller joins its worker, which still talks to this view.
+  // Destroyed while this object is whole (the handlers use the controller);
+  // then the controller joins its worker, which talks to this view.
+  if (m_hWnd) DestroyWindow();
   m_controller.reset();
+  // The framework's icons are objects of their own (the window keeps only
+  // the pointer while it exists).
+  DeleteObject(m_hIcon);
 }
 
 BOOL CVexaroDlg::OnInitDialog() {
