@@ -2,6 +2,7 @@
 
 #include "hid/usb_driver.h"
 #include "package/package.h"
+#include "platform/gui/window.h"
 
 namespace vexaro::updater {
 namespace {
@@ -20,6 +21,10 @@ UpdateHost::UpdateHost(UpdateView& view) {
 
 UpdateHost::~UpdateHost() {
   controller_->JoinWorker();
+  // The channel's monitor thread may be waiting for this thread to take a
+  // device-state message; stopping the channel joins that thread, so the
+  // message is delivered first.
+  gui::PumpPendingMessages();
   controller_.reset();
   channel_.reset();
   DestroyWindow();

@@ -57,8 +57,9 @@ class RecordingDevice final : public hid::sim::Device {
   bool OnGetInputReport(int, std::size_t, std::uint8_t* data, std::size_t length) override {
     std::lock_guard lock(m);
     requests.push_back(data[0]);
+    if (status.empty()) return false;
     std::memcpy(data + 1, status.data(), std::min(status.size(), length - 1));
-    return !status.empty();
+    return true;
   }
   struct Write {
     std::size_t collection;
@@ -164,6 +165,7 @@ class BusTest : public ::testing::Test {
   }
   void TearDown() override {
     for (int slot = 0; slot < kHidMonitorSlots; ++slot) HidMon_Stop(slot);
+    hid::sim::TheBus().SetInstallTimeAfterPlug(0);
     hid::sim::TheBus().Reset();
     gui::test::Pump();
     sys::SetClockScale(1.0);

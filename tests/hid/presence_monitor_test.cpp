@@ -53,7 +53,6 @@ TEST_F(PresenceTest, PendingInstallationsHoldTheNoticeBack) {
   ASSERT_TRUE(gui::test::PumpUntil([&] { return !owner.notices.empty(); }, 10000));
   EXPECT_FALSE(IsDeviceInstallPending());
   EXPECT_EQ(owner.Notices(3000), (std::vector<gui::LPARAM>{1}));  // the timer is gone
-  hid::sim::TheBus().SetInstallTimeAfterPlug(0);
 }
 
 TEST_F(PresenceTest, FewerInterfacesThanExpectedCountAsPresentAfterTheFallback) {

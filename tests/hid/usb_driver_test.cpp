@@ -62,6 +62,7 @@ TEST_F(ChannelTest, UnplugClearsTheVersionAndPlugBringsItBack) {
   CUSBDriver channel;
   Bind(channel, owner);
   ASSERT_TRUE(channel.Open(vid, pid));
+  ASSERT_TRUE(gui::test::PumpUntil([&] { return owner.notices.size() == 1; }));
   ASSERT_EQ(channel.ReadVersion(), 0);
   keyboard->Unplug();
   ASSERT_TRUE(gui::test::PumpUntil([&] { return owner.notices.size() == 2; }));

@@ -81,9 +81,7 @@ TEST_F(SizeCheckTest, ImageOfFlashSizeLess1024PassesAndOneByteMoreFails) {
   // The image passes the check but reaches past the flash from 0x2C00, which the loader refuses.
   EXPECT_EQ(view_.Outcome()->failureText, "Erase AP failed! 00002C00-000127FF");
 
-  host_.reset();
-  keyboard_.reset();
-  view_.Clear();
+  Restart();
   package.imageLength += 1;
   Start(package, {});
   RunUpdate();

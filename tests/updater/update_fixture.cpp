@@ -84,8 +84,7 @@ void UpdateFixture::SetUp() {
 }
 
 void UpdateFixture::TearDown() {
-  host_.reset();
-  keyboard_.reset();
+  Restart();
   hid::sim::TheBus().Reset();
   isp::ResetEngine();
   hid::sim::TheBus().SetInstallTimeAfterPlug(0);
@@ -98,6 +97,7 @@ void UpdateFixture::Start(const PackagePlan& package, const KeyboardPlan& plan) 
   config.loaderKind = plan.loader;
   config.timing = sim::Timing::Zero();
   config.timing.reEnumerationMs = plan.reEnumerationMs;
+  config.timing.frameMs = plan.frameMs;
   std::string error;
   ASSERT_TRUE(sim::ParseFaults(plan.faults, config.faults, error)) << error;
   image_ = ApplicationImage(package.imageLength, 3);
@@ -122,6 +122,19 @@ void UpdateFixture::Start(const PackagePlan& package, const KeyboardPlan& plan) 
     ASSERT_TRUE(PumpUntil([&] { return keyboard_->CurrentMode() == sim::Mode::kLoader && keyboard_->IsPlugged(); }));
   }
   StartHost();
+}
+
+void UpdateFixture::StopHost() {
+  if (host_) PumpFor(200);  // device events still on their way to the channel
+  host_.reset();
+}
+
+void UpdateFixture::Restart() {
+  StopHost();
+  if (keyboard_) keyboard_->Unplug();  // the bus would otherwise keep it plugged in
+  keyboard_.reset();
+  isp::ResetEngine();
+  view_.Clear();
 }
 
 void UpdateFixture::StartHost() {

@@ -39,6 +39,7 @@ struct KeyboardPlan {
   bool startInLoader = false;
   bool plugged = true;
   std::uint32_t reEnumerationMs = 0;
+  std::uint32_t frameMs = 0;  // time of one report each way
 };
 
 // An application image with a recognisable pattern.
@@ -53,6 +54,9 @@ class UpdateFixture : public ::testing::Test {
   // the channel on its hidden window.
   void Start(const PackagePlan& package, const KeyboardPlan& keyboard);
   void StartHost();
+  void StopHost();
+  // Unplugs the keyboard and forgets it, for a second run in one test.
+  void Restart();
   // Runs the update from the update button and waits for the result timer.
   void RunUpdate();
   // Pumps the test thread's messages until pred holds (false after a

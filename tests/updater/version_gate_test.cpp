@@ -10,9 +10,7 @@ namespace {
 class VersionGateTest : public UpdateFixture {
  protected:
   bool EnabledFor(const std::string& keyboard, const std::string& package, bool debug = false) {
-    host_.reset();
-    keyboard_.reset();
-    view_.Clear();
+    Restart();
     PackagePlan p;
     p.version = package;
     KeyboardPlan k;

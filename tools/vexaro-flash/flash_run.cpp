@@ -1,6 +1,8 @@
 #include "tools/vexaro-flash/flash_run.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 
 #include "hid/usb_driver.h"
