@@ -45,6 +45,12 @@ IspEngine& Engine();
 // Closes the handles and puts every field back to its initial value.
 void ResetEngine();
 
+// A stop request for a running ISP_WriteProgramB, honoured between two
+// reports (the transfer then fails with 1). Any thread may set it; it stays
+// set until cleared, so the caller clears it before starting a transfer.
+void RequestTransferStop(bool stop);
+bool TransferStopRequested();
+
 // CRC-16/XMODEM continued from `crc` over the bytes.
 std::uint16_t IspCrc16(std::uint16_t crc, const std::uint8_t* bytes, std::size_t count);
 

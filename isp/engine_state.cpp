@@ -1,4 +1,5 @@
 // The engine's single state record and the key block setter.
+#include <atomic>
 #include <cstring>
 
 #include "isp/engine.h"
@@ -11,12 +12,23 @@ IspEngine& Engine() {
   return engine;
 }
 
+namespace {
+// Apart from IspEngine: the one field another thread may write while a
+// transfer runs.
+std::atomic<bool> transferStop{false};
+}  // namespace
+
+void RequestTransferStop(bool stop) { transferStop.store(stop); }
+
+bool TransferStopRequested() { return transferStop.load(); }
+
 void ResetEngine() {
   IspEngine& e = Engine();
   for (hid::Handle h : {e.readHandle, e.writeHandle, e.queryHandle}) {
     if (h != hid::kInvalidHandle) hid::Close(h);
   }
   e = IspEngine{};
+  transferStop.store(false);
 }
 
 }  // namespace vexaro::isp

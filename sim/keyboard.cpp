@@ -208,6 +208,9 @@ bool SimKeyboard::OnOutputReport(int port, std::size_t collection, const std::ui
       trace_.Event("fault write-failed");
       return false;
     }
+    if (collection == ProtocolCollection() && length >= kProtocolReportBytes && RefusedByFault(data)) {
+      return false;
+    }
     if (collection == ProtocolCollection() && length >= kProtocolReportBytes) {
       busyUntilMs_ = std::max(busyUntilMs_, now + Scaled(config_.timing.frameMs));
       action = mode_ == Mode::kLoader ? LoaderReport(data) : ApplicationReport(data);
@@ -327,6 +330,9 @@ void SimKeyboard::Carry(After action) {
   std::string error;
   if (!config_.stateFile.empty() && !SaveState(error)) sys::DebugOutput("sim: " + error + "\n");
   if (action == After::kVanish) return;
+  if (action == After::kLoaderThenApplication) {
+    StartApplicationLater(generation, delay + Scaled(config_.faults.loaderBeforeApplicationMs));
+  }
   if (delay == 0) {
     Replug(next, generation);
     return;
@@ -334,6 +340,21 @@ void SimKeyboard::Carry(After action) {
   std::weak_ptr<SimKeyboard> weak = weak_from_this();
   hid::sim::TheBus().After(delay, [weak, next, generation] {
     if (auto keyboard = weak.lock()) keyboard->Replug(next, generation);
+  });
+}
+
+// The loader shown by the fault loader-before-app starts the application by
+// itself, unless the host has restarted the keyboard in the meantime.
+void SimKeyboard::StartApplicationLater(std::uint64_t generation, std::uint32_t delay) {
+  std::weak_ptr<SimKeyboard> weak = weak_from_this();
+  hid::sim::TheBus().After(delay, [weak, generation] {
+    auto keyboard = weak.lock();
+    if (!keyboard) return;
+    {
+      std::lock_guard lock(keyboard->mutex_);
+      if (keyboard->plugGeneration_ != generation) return;
+    }
+    keyboard->Carry(After::kStartApplication);
   });
 }
 

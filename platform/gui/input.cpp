@@ -132,7 +132,9 @@ HWND SetFocus(HWND hwnd) {
   HWND old = nullptr;
   {
     std::lock_guard lock(s.m);
-    if (hwnd && !Find(hwnd)) return nullptr;
+    // A disabled window (or one inside a disabled parent) cannot take the
+    // focus; the focus stays where it was, as under the system.
+    if (hwnd && (!Find(hwnd) || !EnabledChainLocked(Find(hwnd)))) return nullptr;
     old = s.focus;
     if (old == hwnd) return old;
     s.focus = hwnd;
@@ -310,9 +312,13 @@ void Key(UINT vk, bool down, char ch) {
   {
     State& s = GetState();
     std::lock_guard lock(s.m);
-    target = s.focus ? s.focus : s.active;
-    WindowRecord* rec = Find(target);
+    // Keys go to the focus window; with no focus (or none that can take
+    // input) to the active window, so a dialog whose focused control was
+    // disabled still sees Enter and Escape.
+    WindowRecord* rec = Find(s.focus);
+    if (!rec || !EnabledChainLocked(rec)) rec = Find(s.active);
     if (!rec || !EnabledChainLocked(rec)) return;
+    target = rec->handle;
   }
   LPARAM l = 1 | (static_cast<LPARAM>(static_cast<unsigned char>(ch)) << 16);
   if (!down) l |= static_cast<LPARAM>(0xC0000000u);

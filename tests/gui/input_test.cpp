@@ -188,6 +188,34 @@ TEST_F(Input, KeysGoToTheFocusWindow) {
   EXPECT_EQ(button.Count(WM_SETFOCUS), 1);
 }
 
+// The main window's start disables its OK button and then focuses it: Enter
+// and Escape must still reach the dialog, as they do under the system.
+TEST_F(Input, DisabledWindowTakesNoFocusAndKeysGoToTheActiveWindow) {
+  SetActiveWindow(top);
+  button.EnableWindow(FALSE);
+  button.SetFocus();
+  EXPECT_NE(GetFocus(), button.m_hWnd);
+  EXPECT_EQ(button.Count(WM_SETFOCUS), 0);
+  // Nor does a child of a disabled parent.
+  top.EnableWindow(FALSE);
+  child.SetFocus();
+  EXPECT_NE(GetFocus(), child.m_hWnd);
+  top.EnableWindow(TRUE);
+  headless::PressKey(VK_RETURN);
+  headless::PressKey(VK_ESCAPE);
+  test::Pump();
+  EXPECT_EQ(top.Count(WM_KEYDOWN), 2);
+  EXPECT_EQ(button.Count(WM_KEYDOWN), 0);
+  // A focused window that becomes disabled gives the keys back to the active window.
+  child.SetFocus();
+  ASSERT_EQ(GetFocus(), child.m_hWnd);
+  child.EnableWindow(FALSE);
+  headless::PressKey(VK_RETURN);
+  test::Pump();
+  EXPECT_EQ(top.Count(WM_KEYDOWN), 3);
+  EXPECT_EQ(child.Count(WM_KEYDOWN), 0);
+}
+
 TEST_F(Input, EditFieldTakesTypedCharacters) {
   CWnd edit;
   ASSERT_TRUE(edit.CreateEx(0, "EDIT", "ab", WS_CHILD | WS_VISIBLE, 10, 60, 80, 20, top, 9));
