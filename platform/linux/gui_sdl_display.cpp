@@ -61,8 +61,32 @@ class SdlDisplay final : public Display {
     ready_cv_.wait(lock, [this] { return state_ != 0; });
   }
   ~SdlDisplay() override {
-    Post([this] { running_ = false; });
-    thread_.join();
+    if (chosen_ == this) chosen_ = nullptr;
+    Stop();
+  }
+
+  // The display the process chose. It is never deleted, but its thread has to
+  // end before the process's libraries are finalised under it.
+  static void StopChosenAtExit(SdlDisplay* display) {
+    if (chosen_ == nullptr) std::atexit([] {
+      if (chosen_ != nullptr) chosen_->Stop();
+    });
+    chosen_ = display;
+  }
+
+  // Ends the SDL thread; whatever is asked of the display afterwards is
+  // dropped. The display lives for the whole process, so this runs at exit:
+  // a thread still inside SDL while the libraries it uses are finalised
+  // crashes the exit.
+  void Stop() {
+    {
+      std::lock_guard lock(m_);
+      if (stopped_) return;
+      commands_.push_back([this] { running_ = false; });
+      Wake();
+      stopped_ = true;
+    }
+    if (thread_.joinable()) thread_.join();
   }
   bool Ok() const { return state_ == 1; }
 
@@ -139,12 +163,13 @@ class SdlDisplay final : public Display {
     std::mutex done_m;
     std::condition_variable done_cv;
     bool done = false;
-    Post([&] {
+    const bool posted = Post([&] {
       fn();
       std::lock_guard lock(done_m);
       done = true;
       done_cv.notify_all();
     });
+    if (!posted) return;
     std::unique_lock lock(done_m);
     done_cv.wait(lock, [&] { return done; });
   }
@@ -221,11 +246,16 @@ class SdlDisplay final : public Display {
     return id;
   }
 
-  void Post(std::function<void()> fn) {
-    {
-      std::lock_guard lock(m_);
-      commands_.push_back(std::move(fn));
-    }
+  // False when the SDL thread has stopped. The wake-up goes out under the
+  // lock, so none reaches SDL after Stop has let it quit.
+  bool Post(std::function<void()> fn) {
+    std::lock_guard lock(m_);
+    if (stopped_) return false;
+    commands_.push_back(std::move(fn));
+    Wake();
+    return true;
+  }
+  void Wake() {
     SDL_Event wake{};
     wake.type = wake_event_;
     if (wake_event_ != 0) SDL_PushEvent(&wake);
@@ -357,6 +387,8 @@ class SdlDisplay final : public Display {
   std::deque<std::function<void()>> commands_;
   std::map<HWND, SdlWindow> windows_;  // SDL thread only
   std::atomic<bool> running_{true};
+  bool stopped_ = false;  // under m_: Stop has been called
+  static inline SdlDisplay* chosen_ = nullptr;
   std::atomic<int> presents_{0};
   Uint32 wake_event_ = 0;
   bool globalPointer_ = false;  // SDL can tell the pointer's screen position
@@ -371,6 +403,7 @@ std::unique_ptr<Display> MakeNativeDisplay() {
   if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) return nullptr;
   auto d = std::make_unique<SdlDisplay>();
   if (!d->Ok()) return nullptr;
+  SdlDisplay::StopChosenAtExit(d.get());
   return d;
 }
 

@@ -5,6 +5,7 @@
 #include "tests/gui/gui_test_util.h"
 
 #include <fstream>
+#include <sstream>
 #include <iterator>
 
 #include "app/vexaro_app.h"
@@ -131,8 +132,9 @@ TEST_F(MainWindowTest, ClosingWithTheKeyboardInItsLoaderRestartsTheLoaderAndWait
   ASSERT_TRUE(RunUntil([&] { return !IsWindow(window_->m_hWnd); }));
   EXPECT_GE(sys::NowMs() - before, 3000u);
   std::ifstream in(trace);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_NE(text.find("EVENT restart loader"), std::string::npos);
+  std::ostringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find("EVENT restart loader"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, SkinnedCloseButtonPostsTheQuitRequest) {

@@ -48,18 +48,18 @@ std::vector<std::string> Lines(const std::string& text) {
 // A package for the demo keyboard with another version text.
 std::string DemoPackageWithVersion(const std::string& version) {
   const vexaro::sim::KeyboardConfig keyboard = vexaro::sim::DemoKeyboardConfig();
-  vexaro::pack::PackageSpec spec;
-  spec.internalImage = vexaro::demo::DemoInternalImage(version);
-  spec.apVendorId = keyboard.apVendorId;
-  spec.apProductId = keyboard.apProductId;
-  spec.apInterfaceIndex = 1;
-  spec.iapVendorId = keyboard.iapVendorId;
-  spec.iapProductId = keyboard.iapProductId;
-  spec.updateVersion = version;
-  spec.windowTitle = spec.companyName = spec.productName = "Test";
-  spec.crcKey = keyboard.crcKey;
-  spec.key = {1, 2, 3, 4};
-  const auto bytes = vexaro::pack::BuildPackage(spec);
+  vexaro::pack::PackageContents contents;
+  contents.internalImage = vexaro::demo::DemoInternalImage(version);
+  contents.apVendorId = keyboard.apVendorId;
+  contents.apProductId = keyboard.apProductId;
+  contents.apInterfaceIndex = 1;
+  contents.iapVendorId = keyboard.iapVendorId;
+  contents.iapProductId = keyboard.iapProductId;
+  contents.updateVersion = version;
+  contents.windowTitle = contents.companyName = contents.productName = "Test";
+  contents.crcKey = keyboard.crcKey;
+  contents.key = {1, 2, 3, 4};
+  const auto bytes = vexaro::pack::BuildPackage(contents);
   const std::string path =
       (std::filesystem::temp_directory_path() / ("vexaro-flash-test-" + version + ".bin")).string();
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
