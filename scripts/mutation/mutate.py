@@ -108,8 +108,20 @@ def run_tests(build_dir, scratch, runs, timeout):
         except subprocess.TimeoutExpired:
             return f"{run} (timed out)"
         if result.returncode != 0:
-            return run
+            return run + failed_test_names(result.stdout)
     return None
+
+
+def failed_test_names(output):
+    """': A.b, C.d' from a GoogleTest summary; empty for other programs."""
+    names = []
+    for line in output.decode(errors="replace").splitlines():
+        parts = line.split()
+        if line.startswith("[  FAILED  ] ") and len(parts) > 3 and "." in parts[3]:
+            name = parts[3].rstrip(",")
+            if name not in names:
+                names.append(name)
+    return ": " + ", ".join(names) if names else ""
 
 
 def check_fault(fault, scratch):
