@@ -9,6 +9,14 @@ namespace {
 
 constexpr std::uint8_t kReadCommand = 0x01, kReadSubCommand = 0x02, kInformationCommand = 0x03;
 
+// Windows are counted in whole seconds of the clock: starting half-way
+// through a second puts a window of W seconds at W + 0.5 seconds, and one
+// that ends a second early at W - 0.5, whatever the previous wait left.
+void StartMidSecond() {
+  const std::uint64_t now = sys::NowMs();
+  sys::SleepMs(static_cast<std::uint32_t>((1500 - now % 1000) % 1000));
+}
+
 // Answers the probe and sends the data reports of reads and information
 // requests, but never a status after a command.
 void GiveDataButNoStatus(ScriptedDevice& device) {
@@ -20,7 +28,7 @@ void GiveDataButNoStatus(ScriptedDevice& device) {
 }
 
 TEST_F(EngineTest, EachCommandWaitsItsOwnWindowForAMissingStatus) {
-  sys::SetClockScale(40);  // 26 program seconds in about 0.7 s
+  sys::SetClockScale(40);  // 30 program seconds in under a second
   auto device = PlugLoader();
   GiveDataButNoStatus(*device);
   std::vector<std::uint8_t> buffer(64);
@@ -43,6 +51,7 @@ TEST_F(EngineTest, EachCommandWaitsItsOwnWindowForAMissingStatus) {
       {"checksum", 2, [&] { return ISP_CRCCheck(0, 32, &value, buffer.data()); }, 0},
   };
   for (const Case& c : cases) {
+    StartMidSecond();
     const std::uint64_t start = sys::NowMs();
     EXPECT_EQ(c.run(), c.expected) << c.name;
     const std::uint64_t elapsed = sys::NowMs() - start;
