@@ -154,7 +154,8 @@ def main():
     parser.add_argument("--scratch", default="/tmp/vexaro-mutation",
                         help="directory for the copy and its build (reused between runs)")
     parser.add_argument("--jobs", type=int, default=2)
-    parser.add_argument("--timeout", type=int, default=300, help="seconds per test command")
+    parser.add_argument("--timeout", type=int, default=120,
+                        help="seconds per test command (the unchanged tests take a few)")
     parser.add_argument("--only", type=int, action="append", help="line numbers to run")
     parser.add_argument("--report", help="also write the summary to this file")
     args = parser.parse_args()
