@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "isp/isp_api.h"
 #include "platform/hid/hid.h"
 
 namespace vexaro::isp {
@@ -44,12 +45,23 @@ IspEngine& Engine();
 // Closes the handles and puts every field back to its initial value.
 void ResetEngine();
 
+// A stop request for a running ISP_WriteProgramB, honoured between two
+// reports (the transfer then fails with 1). Any thread may set it; it stays
+// set until cleared, so the caller clears it before starting a transfer.
+void RequestTransferStop(bool stop);
+bool TransferStopRequested();
+
 // CRC-16/XMODEM continued from `crc` over the bytes.
 std::uint16_t IspCrc16(std::uint16_t crc, const std::uint8_t* bytes, std::size_t count);
 
-// Replaces the key block over which command checksums continue. Returns 0;
-// 18 (and nothing changes) for a null key or a length above 64.
-int ISP_SetCrcKey(const std::uint8_t* key, std::uint16_t length);
+// The exported key block setter (isp_api.h), also reachable by this name.
+using ::ISP_SetCrcKey;
+
+// Called before every search of the bus for the wanted device. The engine
+// linked into a program does nothing here, the program owns its bus; the
+// shared library plugs in the demo simulated keyboard on first use when the
+// simulation is selected and the bus is empty (library_bus.cpp).
+void PrepareBus();
 
 // ---- Transport steps ----------------------------------------------------
 bool FindDevice();

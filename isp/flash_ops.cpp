@@ -79,7 +79,7 @@ int32_t Transfer52(std::uint32_t start, std::uint32_t end, std::uint8_t mode, co
   for (std::uint64_t p = start; p <= end; p += kPayloadBytes) {
     ++t.reports;
     const std::uint64_t q = std::min<std::uint64_t>(p + kPayloadBytes - 1, end);
-    if (e.writeHandle == hid::kInvalidHandle) return ISP_FAILED;
+    if (e.writeHandle == hid::kInvalidHandle || TransferStopRequested()) return ISP_FAILED;
     if (!SendTransferReport(mode, p, q, data + t.sent)) return ISP_FAILED;
     t.sent += q - p + 1;
     if (t.reports % kReportsPerAckBatch == 0) {

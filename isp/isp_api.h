@@ -21,6 +21,19 @@
 #define VEXARO_ISP_API
 #endif
 
+/* libvexaro-isp carries its own HID platform and program clock, hidden from
+ * the program that loads it: it chooses the simulated bus when VEXARO_SIM=1
+ * is in the environment at its first use (the native HID service otherwise),
+ * reads VEXARO_CLOCK_SCALE then, and on its first search of an empty simulated
+ * bus plugs in the demo simulated keyboard with the VEXARO_SIM_* settings.
+ * A program that carries the project's HID platform itself therefore links
+ * the static engine instead; with both it would have two buses, each blind
+ * to the other's devices, so that combination does not compile. */
+#if defined(VEXARO_HID_PLATFORM_LINKED) && !defined(VEXARO_ISP_STATIC) && \
+    !defined(VEXARO_ISP_BUILD_SHARED)
+#error "this program links the HID platform: link the static engine (vexaro_isp), not libvexaro-isp"
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -38,6 +51,13 @@ VEXARO_ISP_API int32_t ISP_IsConnectedToDevice(int32_t vendorId, int32_t product
 VEXARO_ISP_API int32_t ISP_CloseSerialPortConnect(void);
 VEXARO_ISP_API int32_t ISP_SetupSerialPortConnection(void);
 VEXARO_ISP_API int32_t ISP_SendAuthentication(void);
+
+/* Key block over which the checksums of command reports continue (the
+ * package's checksum key block); until it is called, 64 zero bytes. Copies
+ * length bytes (at most 64) from key. Returns ISP_OK, or ISP_INVALID_ARGUMENTS
+ * (and nothing changes) for a null key or a length above 64. Does not block;
+ * call it from the thread that uses the engine, before the commands it keys. */
+VEXARO_ISP_API int32_t ISP_SetCrcKey(const uint8_t* key, uint16_t length);
 
 /* Flash; ranges are inclusive at both ends */
 VEXARO_ISP_API int32_t ISP_ErasePage(int32_t start, int32_t end);

@@ -1,8 +1,6 @@
 // The engine's lower layer: finding and opening the wanted device, the ready
 // probe, status polls, data reports, and the connection functions of the
 // exported interface.
-#include <algorithm>
-
 #include "isp/engine.h"
 #include "isp/isp_api.h"
 #include "platform/sys/sys.h"
@@ -53,6 +51,7 @@ bool GetInputReportOnce() {
 }  // namespace
 
 bool FindDevice() {
+  PrepareBus();
   IspEngine& e = Engine();
   CloseIfOpen(e.queryHandle);
   int matches = 0;
@@ -91,8 +90,9 @@ bool ProbeDevice() {
   SeedRandom(static_cast<std::uint32_t>(sys::NowSeconds()));
   e.outputReport.fill(0);
   e.outputReport[1] = RandomProbeCommand();
-  const std::size_t probeEnd = std::max<std::size_t>(InputLength(), 65);
-  for (std::size_t i = 2; i < probeEnd && i < kReportBufferSize; ++i) {
+  // The filler covers the device's input report length, whatever the output
+  // report's; bytes beyond it keep the zeros written above.
+  for (std::size_t i = 2; i < InputLength(); ++i) {
     e.outputReport[i] = RandomFiller();
   }
   if (!WriteCommandReport()) return false;
@@ -100,10 +100,22 @@ bool ProbeDevice() {
   return StatusText() == "F";
 }
 
+namespace {
+// A handle whose device has left the bus fails every request, attribute
+// queries included; a poll on it can never succeed.
+bool DeviceStillThere() {
+  hid::Attributes attributes;
+  return hid::GetAttributes(Engine().readHandle, attributes);
+}
+}  // namespace
+
+// Polls again at once after each failure while the device is there (the
+// loader answers within microseconds of finishing), but gives the window up
+// as soon as the device has gone instead of spinning through it.
 bool PollStatus(std::int64_t windowSeconds, std::uint32_t pauseMs) {
   const std::int64_t t0 = sys::NowSeconds();
   bool arrived = GetInputReportOnce();
-  while (!arrived && sys::NowSeconds() - t0 <= windowSeconds) {
+  while (!arrived && sys::NowSeconds() - t0 <= windowSeconds && DeviceStillThere()) {
     if (pauseMs != 0) sys::SleepMs(pauseMs);
     arrived = GetInputReportOnce();
   }

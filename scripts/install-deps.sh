@@ -4,7 +4,8 @@
 set -eu
 PACKAGES="build-essential cmake ninja-build pkg-config git python3
   googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev
-  libudev-dev libsdl2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libudev-dev libsystemd-dev umockdev libumockdev-dev dbus-daemon
+  libsdl2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libpng-dev libexpat1-dev libpugixml-dev libtinyxml2-dev
   g++-mingw-w64-x86-64-posix wine64 xvfb xauth"
 missing=""

@@ -25,7 +25,7 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppre
 
 echo "== thread sanitizer (tests that use threads)"
 build build/tsan -DCMAKE_BUILD_TYPE=Debug -DVEXARO_SANITIZE=thread
-TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan -j "$JOBS" -L threads --output-on-failure --timeout 600 --no-tests=ignore
+TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/scripts/tsan.supp" ctest --test-dir build/tsan -j "$JOBS" -L threads --output-on-failure --timeout 600 --no-tests=ignore
 
 echo "== fuzzing every target for a bounded time (clang, libFuzzer, ASan+UBSan)"
 sh scripts/fuzz-ci.sh

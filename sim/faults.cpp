@@ -21,12 +21,16 @@ bool ApplyFault(std::string_view key, std::string_view value, bool hasValue, Fau
   std::uint32_t n = 0;
   if (key == "no-probe-answer" && !hasValue) return f.neverAnswerProbe = true;
   if (key == "stay-in-loader" && !hasValue) return f.stayInLoader = true;
+  if (key == "fail-reset" && !hasValue) return f.failReset = true;
   if (!hasValue || !ParseNumber(value, n)) return false;
   if (key == "fail-write") f.failWrite = n;
   else if (key == "drop-status") f.dropStatus = n;
   else if (key == "corrupt-status") f.corruptStatus = n;
   else if (key == "verify-fail-at") f.verifyFailAt = n;
   else if (key == "vanish-after") f.vanishAfter = n;
+  else if (key == "erase-fail-at") f.eraseFailAt = n;
+  else if (key == "program-fail-at") f.programFailAt = n;
+  else if (key == "loader-before-app") f.loaderBeforeApplicationMs = n;
   else if (key == "slow" && n >= 1) f.slowFactor = n;
   else return false;
   return true;

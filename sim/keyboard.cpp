@@ -71,6 +71,11 @@ std::shared_ptr<SimKeyboard> SimKeyboard::Create(KeyboardConfig config, std::str
     error = "keyboard: user area start must be page-aligned and inside the flash";
     return nullptr;
   }
+  const std::uint32_t apStart = config.applicationStart == 0 ? config.userStart : config.applicationStart;
+  if (apStart < config.userStart || apStart % config.pageSize != 0 || apStart + 4 > config.flashSize) {
+    error = "keyboard: application start must be page-aligned, in the user area and inside the flash";
+    return nullptr;
+  }
   if (config.crcKey.size() > 64 || config.versionRecordAddress >= config.flashSize) {
     error = "keyboard: key block above 64 bytes or version record outside the flash";
     return nullptr;
@@ -174,7 +179,7 @@ bool SimKeyboard::InstallFirmware(const std::vector<std::uint8_t>& image, std::s
   const auto n = static_cast<std::uint32_t>(version.size());
   for (int i = 0; i < 4; ++i) record[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(n >> (8 * i));
   std::memcpy(record.data() + 4, version.data(), version.size());
-  if (!WriteFlash(config_.userStart, image) || !WriteFlash(config_.versionRecordAddress, record)) return false;
+  if (!WriteFlash(ApplicationStart(), image) || !WriteFlash(config_.versionRecordAddress, record)) return false;
   std::lock_guard lock(mutex_);
   if (!plugged_) mode_ = Mode::kApplication;
   return true;
@@ -203,6 +208,9 @@ bool SimKeyboard::OnOutputReport(int port, std::size_t collection, const std::ui
       trace_.Event("fault write-failed");
       return false;
     }
+    if (collection == ProtocolCollection() && length >= kProtocolReportBytes && RefusedByFault(data)) {
+      return false;
+    }
     if (collection == ProtocolCollection() && length >= kProtocolReportBytes) {
       busyUntilMs_ = std::max(busyUntilMs_, now + Scaled(config_.timing.frameMs));
       action = mode_ == Mode::kLoader ? LoaderReport(data) : ApplicationReport(data);
@@ -222,6 +230,10 @@ bool SimKeyboard::OnGetInputReport(int port, std::size_t collection, std::uint8_
   Spend(Scaled(config_.timing.getReportMs));
   std::lock_guard lock(mutex_);
   if (!plugged_ || port != port_ || collection != ProtocolCollection()) return false;
+  if (mode_ == Mode::kApplication && ApplicationStatus(data, length)) {
+    trace_.Report("GET", collection, data, length, sys::NowMs());
+    return true;
+  }
   if (!TakeStatus(data, length)) {
     trace_.Refused(collection);
     return false;
@@ -318,6 +330,9 @@ void SimKeyboard::Carry(After action) {
   std::string error;
   if (!config_.stateFile.empty() && !SaveState(error)) sys::DebugOutput("sim: " + error + "\n");
   if (action == After::kVanish) return;
+  if (action == After::kLoaderThenApplication) {
+    StartApplicationLater(generation, delay + Scaled(config_.faults.loaderBeforeApplicationMs));
+  }
   if (delay == 0) {
     Replug(next, generation);
     return;
@@ -325,6 +340,21 @@ void SimKeyboard::Carry(After action) {
   std::weak_ptr<SimKeyboard> weak = weak_from_this();
   hid::sim::TheBus().After(delay, [weak, next, generation] {
     if (auto keyboard = weak.lock()) keyboard->Replug(next, generation);
+  });
+}
+
+// The loader shown by the fault loader-before-app starts the application by
+// itself, unless the host has restarted the keyboard in the meantime.
+void SimKeyboard::StartApplicationLater(std::uint64_t generation, std::uint32_t delay) {
+  std::weak_ptr<SimKeyboard> weak = weak_from_this();
+  hid::sim::TheBus().After(delay, [weak, generation] {
+    auto keyboard = weak.lock();
+    if (!keyboard) return;
+    {
+      std::lock_guard lock(keyboard->mutex_);
+      if (keyboard->plugGeneration_ != generation) return;
+    }
+    keyboard->Carry(After::kStartApplication);
   });
 }
 

@@ -44,11 +44,17 @@ struct Faults {
   std::optional<std::uint32_t> verifyFailAt;  // verify reports covering this address answer "F"
   std::uint32_t vanishAfter = 0;     // leaves the bus for good after N output reports
   bool stayInLoader = false;         // the start of the application restarts the loader
+  std::optional<std::uint32_t> eraseFailAt;    // erases (page or mass) covering this address answer "F"
+  std::optional<std::uint32_t> programFailAt;  // program reports covering this address answer "F"
+  bool failReset = false;            // the loader's restart command cannot be written
+  std::uint32_t loaderBeforeApplicationMs = 0;  // the start of the application shows the
+                                                // loader for this long first
   std::uint32_t slowFactor = 1;      // every duration of the timing model times this
 };
 
 // Parses "fail-write=3,drop-status=5,corrupt-status=2,no-probe-answer,
-// verify-fail-at=0x1000,vanish-after=100,stay-in-loader,slow=4". On failure
+// verify-fail-at=0x1000,vanish-after=100,stay-in-loader,slow=4,erase-fail-at=0x7C00,
+// program-fail-at=0x1000,fail-reset,loader-before-app=5000". On failure
 // returns false with error naming the item that was wrong.
 bool ParseFaults(std::string_view text, Faults& faults, std::string& error);
 
@@ -68,6 +74,9 @@ struct KeyboardConfig {
   std::uint32_t flashSize = 32768;
   std::uint32_t pageSize = 1024;
   std::uint32_t userStart = 0x0C00;     // below it lives the loader itself
+  // Where the application starts (information item 6); 0: at userStart. The
+  // pages between userStart and it may hold the version record.
+  std::uint32_t applicationStart = 0;
   std::uint32_t versionRecordAddress = 0x7C00;
   std::vector<std::uint8_t> crcKey = std::vector<std::uint8_t>(64, 0);
   Mode initialMode = Mode::kApplication;  // when no state file says otherwise
@@ -98,6 +107,8 @@ class SimKeyboard final : public hid::sim::Device,
   bool IsPlugged() const;
   Mode CurrentMode() const;
   int Port() const { return port_; }
+  // The first address of the application area.
+  std::uint32_t ApplicationStart() const;
 
   // Direct access to the flash, as a programmer on the debug port has it.
   std::vector<std::uint8_t> ReadFlash(std::uint32_t address, std::uint32_t count) const;
@@ -114,7 +125,7 @@ class SimKeyboard final : public hid::sim::Device,
                         std::size_t length) override;
 
  private:
-  enum class After { kNothing, kRestartAsLoader, kStartApplication, kVanish };
+  enum class After { kNothing, kRestartAsLoader, kStartApplication, kVanish, kLoaderThenApplication };
   struct Status {
     std::vector<std::uint8_t> raw;  // a whole report, or empty for a character
     char character = 0;
@@ -136,9 +147,13 @@ class SimKeyboard final : public hid::sim::Device,
   void UserCommand(const std::uint8_t* report);
   After StartApplication();
   bool KeyedChecksumValid(const std::uint8_t* report) const;
+  bool RefusedByFault(const std::uint8_t* report);
+  static bool Covers(const std::optional<std::uint32_t>& at, std::uint32_t first, std::uint32_t last);
 
   // Application side (application.cpp), called with mutex_ held.
   After ApplicationReport(const std::uint8_t* report);
+  void ApplicationRead(const std::uint8_t* report);
+  bool ApplicationStatus(std::uint8_t* data, std::size_t length);
   bool HasApplication() const;
 
   // Replies (keyboard.cpp), called with mutex_ held.
@@ -152,6 +167,7 @@ class SimKeyboard final : public hid::sim::Device,
   bool TakeStatus(std::uint8_t* data, std::size_t length);
   void Carry(After action);
   void Replug(Mode mode, std::uint64_t generation);
+  void StartApplicationLater(std::uint64_t generation, std::uint32_t delay);
 
   KeyboardConfig config_;
   const int port_;

@@ -65,8 +65,17 @@ SimKeyboard::After SimKeyboard::LoaderReport(const std::uint8_t* r) {
   }
 }
 
+bool SimKeyboard::Covers(const std::optional<std::uint32_t>& at, std::uint32_t first, std::uint32_t last) {
+  return at && *at >= first && *at <= last;
+}
+
 void SimKeyboard::EraseRange(std::uint32_t first, std::uint32_t last) {
   if (first < config_.userStart || !flash_.Contains(first, last)) {
+    QueueStatus('F');
+    return;
+  }
+  if (Covers(config_.faults.eraseFailAt, first, last)) {
+    trace_.Event("fault erase-failed");
     QueueStatus('F');
     return;
   }
@@ -84,9 +93,13 @@ void SimKeyboard::ProgramOrVerify(const std::uint8_t* r, bool program) {
     return;
   }
   const std::uint32_t n = q - p + 1;
-  if (!program && config_.faults.verifyFailAt && *config_.faults.verifyFailAt >= p &&
-      *config_.faults.verifyFailAt <= q) {
+  if (!program && Covers(config_.faults.verifyFailAt, p, q)) {
     trace_.Event("fault verify-failed");
+    QueueStatus('F');
+    return;
+  }
+  if (program && Covers(config_.faults.programFailAt, p, q)) {
+    trace_.Event("fault program-failed");
     QueueStatus('F');
     return;
   }
@@ -125,7 +138,7 @@ void SimKeyboard::Information() {
   std::array<std::uint8_t, kDataReportBytes> data{};
   const std::uint32_t kindBit = config_.loaderKind == LoaderKind::kIap ? 1u : 0u;
   PutWord(&data[0], config_.chipNumber | (config_.loaderVersion & 0xFFFu) << 16 | kindBit << 28);
-  PutWord(&data[4], (config_.userStart & 0xFFFFu) | config_.pageSize << 16);
+  PutWord(&data[4], (ApplicationStart() & 0xFFFFu) | config_.pageSize << 16);
   PutWord(&data[8], config_.infoByte | (config_.flashSize / config_.pageSize) << 16);
   PutWord(&data[12], config_.versionRecordAddress);
   QueueDataReport(data.data());
@@ -148,7 +161,19 @@ SimKeyboard::After SimKeyboard::StartApplication() {
     trace_.Event("fault stay-in-loader");
     return After::kRestartAsLoader;
   }
-  return HasApplication() ? After::kStartApplication : After::kRestartAsLoader;
+  if (!HasApplication()) return After::kRestartAsLoader;
+  return config_.faults.loaderBeforeApplicationMs != 0 ? After::kLoaderThenApplication
+                                                       : After::kStartApplication;
+}
+
+// The restart command is refused at the write, as a loader that has locked
+// up would do it.
+bool SimKeyboard::RefusedByFault(const std::uint8_t* report) {
+  constexpr std::uint8_t kModeCommand = 0x04, kRestartLoader = 0x01;
+  if (!config_.faults.failReset || mode_ != Mode::kLoader) return false;
+  if (report[1] != kModeCommand || report[2] != kRestartLoader) return false;
+  trace_.Event("fault reset-refused");
+  return true;
 }
 
 }  // namespace vexaro::sim

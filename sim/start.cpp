@@ -12,10 +12,9 @@ std::shared_ptr<SimKeyboard> StartSimulatedKeyboard(KeyboardConfig config,
     return nullptr;
   }
   if (!ApplyEnvironment(config, error)) return nullptr;
-  const std::uint32_t userStart = config.userStart;
   auto keyboard = SimKeyboard::Create(std::move(config), error);
   if (!keyboard) return nullptr;
-  const auto first = keyboard->ReadFlash(userStart, 4);
+  const auto first = keyboard->ReadFlash(keyboard->ApplicationStart(), 4);
   const bool blank = first.size() == 4 && first[0] == 0xFF && first[1] == 0xFF && first[2] == 0xFF &&
                      first[3] == 0xFF;
   if (blank && !image.empty() && !keyboard->InstallFirmware(image, version)) {

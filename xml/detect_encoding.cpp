@@ -1,5 +1,7 @@
 // The encoding a document names for itself: the XML declaration, or in HTML
 // a meta tag with http-equiv Content-Type before the end of the head.
+#include <algorithm>
+
 #include "xml/encodings.h"
 #include "xml/parse_node.h"
 
@@ -30,7 +32,12 @@ std::string CharsetOf(std::string_view content) {
 }  // namespace
 
 std::string DetectDeclaredEncoding(std::string_view text) {
-  const ScanText scan(text);
+  // Nodes are read as the parser reads them: a lead byte of the system code
+  // page takes the byte after it, so markup hidden in a character is not seen.
+  const sys::LeadByteTable table = sys::LeadBytes();
+  const bool multibyte = std::find(table.begin(), table.end(), true) != table.end();
+  const sys::LeadByteTable* lead = multibyte ? &table : nullptr;
+  const ScanText scan(text, lead);
   std::size_t pos = 0;
   NodeDescriptor node;
   bool markupSeen = false;
@@ -41,26 +48,26 @@ std::string DetectDeclaredEncoding(std::string_view text) {
     const std::string_view tag =
         text.substr(static_cast<std::size_t>(node.start), static_cast<std::size_t>(node.length));
     if (type == kNodeProcessingInstruction && !markupSeen) {
-      if (!SameName(TagNameAt(tag, 2), "xml")) return {};
+      if (!SameName(TagNameAt(tag, 2, lead), "xml")) return {};
       std::string_view value;
-      return FindAttribute(tag, 2, "encoding", kFlags, value) ? std::string(value) : std::string();
+      return FindAttribute(tag, 2, "encoding", kFlags, value, lead) ? std::string(value) : std::string();
     }
     if (type == kNodeProcessingInstruction || type == kNodeEndTag || type == kNodeElement) markupSeen = true;
     if (type == kNodeEndTag && SameName(node.Name(text), "head")) return {};
     if (type != kNodeElement) continue;
-    const std::string_view name = TagNameAt(tag, 1);
+    const std::string_view name = TagNameAt(tag, 1, lead);
     if (!htmlSeen) {
       if (!SameName(name, "html")) return {};
       htmlSeen = true;
       continue;
     }
     std::string_view equiv;
-    if (!SameName(name, "meta") || !FindAttribute(tag, 1, "http-equiv", kFlags, equiv) ||
+    if (!SameName(name, "meta") || !FindAttribute(tag, 1, "http-equiv", kFlags, equiv, lead) ||
         !SameName(equiv, "Content-Type")) {
       continue;
     }
     std::string_view content;
-    if (!FindAttribute(tag, 1, "content", kFlags, content)) return {};
+    if (!FindAttribute(tag, 1, "content", kFlags, content, lead)) return {};
     return CharsetOf(content);
   }
 }

@@ -69,19 +69,20 @@ std::string_view TagNameAt(std::string_view text, std::size_t pos, const sys::Le
 }
 
 bool FindAttribute(std::string_view tag, std::size_t from, std::string_view wanted,
-                   std::uint32_t flags, std::string_view& value) {
+                   std::uint32_t flags, std::string_view& value, const sys::LeadByteTable* leadBytes) {
+  const ScanText scan(tag, leadBytes);
   std::size_t pos = from;
-  auto at = [&](std::size_t k) -> unsigned char {
-    return k < tag.size() ? static_cast<unsigned char>(tag[k]) : 0;
-  };
+  auto at = [&](std::size_t k) { return scan.At(k); };
   auto skipSpace = [&] {
     while (IsSpace(at(pos))) ++pos;
   };
+  auto next = [&] { pos = std::min(pos + scan.Step(pos), tag.size()); };
   auto nameToken = [&] {
-    std::size_t start = pos++;
+    std::size_t start = pos;
+    next();
     while (at(pos) != 0 && at(pos) != '=' && !IsSpace(at(pos)) && at(pos) != '>' && at(pos) != '/' &&
            at(pos) != '?') {
-      ++pos;
+      next();
     }
     return tag.substr(start, pos - start);
   };
@@ -97,14 +98,14 @@ bool FindAttribute(std::string_view tag, std::size_t from, std::string_view want
     if (c == 0) break;
     if (c == '"' || c == '\'') {
       std::size_t start = ++pos;
-      while (at(pos) != 0 && at(pos) != c) ++pos;
+      while (at(pos) != 0 && at(pos) != c) next();
       std::string_view quoted = tag.substr(start, pos - start);
       if (at(pos) == c) ++pos;
       if (valueAnnounced && found) return value = quoted, true;
       valueAnnounced = false;
     } else if (valueAnnounced) {
       std::size_t start = pos;
-      while (at(pos) != 0 && !IsSpace(at(pos)) && at(pos) != '>') ++pos;
+      while (at(pos) != 0 && !IsSpace(at(pos)) && at(pos) != '>') next();
       if (found) return value = tag.substr(start, pos - start), true;
       valueAnnounced = false;
     } else if (c == '>' || c == '/' || c == '?') {

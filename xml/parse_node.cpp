@@ -81,11 +81,13 @@ struct Scanner {
   unsigned char last = 0;  // last two characters in a start tag; 0 = none
   unsigned char beforeLast = 0;
 
+  // Each bad state gives the node its own message; a DOCTYPE subset can go
+  // wrong more than once, and the node then reports its latest fault.
   void Bad(const char* what) {
     type = kNodeError;
     marker = ">";
     flags &= ~static_cast<unsigned>(kOpeningStates);
-    if (node.errorWhat == nullptr) node.errorWhat = what;
+    node.errorWhat = what;
   }
   void Start(int nodeType, std::string_view endMarker) {
     type = nodeType;

@@ -96,8 +96,10 @@ std::string_view TagNameAt(std::string_view text, std::size_t pos,
 
 // Attribute lookup in a start tag or processing instruction whose name begins
 // at `from` within `tag` (the whole node). Returns the value, or the name
-// itself when the attribute has no value; false when absent.
+// itself when the attribute has no value; false when absent. With
+// `leadBytes`, multibyte characters are stepped over whole.
 bool FindAttribute(std::string_view tag, std::size_t from, std::string_view wanted,
-                   std::uint32_t flags, std::string_view& value);
+                   std::uint32_t flags, std::string_view& value,
+                   const sys::LeadByteTable* leadBytes = nullptr);
 
 }  // namespace vexaro::xml

@@ -97,7 +97,7 @@ bool OpenTextFile(const std::string& path, TextFile& file) {
     return false;
   }
 
-  file.flags &= ~(kFileUtf16Le | kFileUtf8Bom);
+  file.flags &= ~kFileEncodingBits;
   file.unitSize = 1;
   std::size_t markLength = 0;
   for (const ByteOrderMark& mark : kMarks) {
@@ -196,7 +196,11 @@ bool ReadText(std::string& text, TextFile& file) {
 bool ReadTextFile(const std::string& path, std::string& text, std::string* result, std::uint32_t* flags,
                   std::string_view forcedEncoding) {
   TextFile file;
-  file.flags = (flags != nullptr ? *flags : 0) | kFileReading;
+  // The caller's flags are document flags; a document's last Load left the
+  // previous file's mark bits there, and a UTF-16 bit on a byte file would
+  // make its byte count a unit count. Each file is read for what it is.
+  const std::uint32_t callerFlags = flags != nullptr ? *flags : 0;
+  file.flags = (callerFlags & ~(kFileEncodingBits | kFileModeBits)) | kFileReading;
   const bool opened = OpenTextFile(path, file);
   std::string log = file.log;
   text.clear();

@@ -19,6 +19,11 @@ inline constexpr std::uint32_t kFileWriting = 0x20;
 inline constexpr std::uint32_t kFileAppending = 0x40;
 inline constexpr std::uint32_t kFileUtf16Be = 0x80;
 
+// The bits a file's own content decides (its byte-order mark), and the open
+// modes: neither may come from the caller or from an earlier file.
+inline constexpr std::uint32_t kFileEncodingBits = kFileUtf16Le | kFileUtf8Bom | kFileUtf16Be;
+inline constexpr std::uint32_t kFileModeBits = kFileReading | kFileWriting | kFileAppending;
+
 // Files beyond this size are refused: sizes and offsets are 32-bit.
 inline constexpr long kMaxFileBytes = 0x3FFFFFFF;
 

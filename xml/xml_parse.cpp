@@ -207,10 +207,9 @@ void XmlDocument::ElementParser::CloseNotEnded(const std::string& message) {
     record.nextSibling = first;  // an open element is the last child of its parent
     index_[first].previousSibling = self;
     index_[first].ClearFlag(kRecordFirstChild);
+    // A record's level stays the depth at which its start tag was read.
     for (std::int32_t child = first; child != 0; child = index_[child].nextSibling) {
-      ElementRecord& moved = index_[child];
-      moved.parent = record.parent;
-      moved.flagsAndLevel = moved.Flags() | record.Level();
+      index_[child].parent = record.parent;
     }
     index_[index_[record.parent].firstChild].previousSibling = last;
     record.firstChild = 0;

@@ -104,7 +104,14 @@ void RouteMouseOnRead(const std::shared_ptr<ThreadQueue>& q, MSG& m) {
 
 HWND WindowFromPoint(POINT screen) {
   std::lock_guard lock(GetState().m);
-  return HitTestLocked(screen);
+  HWND hit = HitTestLocked(screen);
+  return hit ? hit : GetDesktopWindow();
+}
+
+HWND GetDesktopWindow() {
+  // Below the first handle the framework gives out, so no window ever has it.
+  constexpr std::uintptr_t kDesktopHandle = 0x10;
+  return reinterpret_cast<HWND>(kDesktopHandle);
 }
 
 HWND ChildWindowFromPoint(HWND parent, POINT client) {
@@ -125,7 +132,9 @@ HWND SetFocus(HWND hwnd) {
   HWND old = nullptr;
   {
     std::lock_guard lock(s.m);
-    if (hwnd && !Find(hwnd)) return nullptr;
+    // A disabled window (or one inside a disabled parent) cannot take the
+    // focus; the focus stays where it was, as under the system.
+    if (hwnd && (!Find(hwnd) || !EnabledChainLocked(Find(hwnd)))) return nullptr;
     old = s.focus;
     if (old == hwnd) return old;
     s.focus = hwnd;
@@ -226,15 +235,24 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* tme) {
 }
 
 // Caption dragging: the window follows the mouse until the left button is up.
+// The drag starts where the button went down: the mouse may have moved on
+// before the window's thread got to the press, and the window catches up.
 void BeginCaptionDrag(HWND hwnd) {
   State& s = GetState();
-  std::lock_guard lock(s.m);
-  WindowRecord* rec = Find(hwnd);
-  while (rec && rec->IsChild()) rec = Find(rec->parent);
-  if (!rec || !s.leftDown) return;
-  s.dragging = rec->handle;
-  s.dragStart = s.cursor;
-  s.dragRect = rec->rect;
+  HWND drag = nullptr;
+  RECT from{}, to{};
+  {
+    std::lock_guard lock(s.m);
+    WindowRecord* rec = Find(hwnd);
+    while (rec && rec->IsChild()) rec = Find(rec->parent);
+    if (!rec || !s.leftDown) return;
+    s.dragging = drag = rec->handle;
+    s.dragStart = s.leftPressAt;
+    s.dragRect = from = to = rec->rect;
+    OffsetRect(&to, s.cursor.x - s.dragStart.x, s.cursor.y - s.dragStart.y);
+  }
+  if (to.left != from.left || to.top != from.top)
+    MoveWindow(drag, to.left, to.top, to.right - to.left, to.bottom - to.top, FALSE);
 }
 
 namespace input {
@@ -269,6 +287,7 @@ void MouseButton(int button, bool down, int x, int y) {
   {
     std::lock_guard lock(s.m);
     s.cursor = {x, y};
+    if (button == kLeft && down) s.leftPressAt = s.cursor;
     if (button == kLeft) s.leftDown = down;
     else s.rightDown = down;
     if (button == kLeft && !down && s.dragging) {
@@ -293,9 +312,13 @@ void Key(UINT vk, bool down, char ch) {
   {
     State& s = GetState();
     std::lock_guard lock(s.m);
-    target = s.focus ? s.focus : s.active;
-    WindowRecord* rec = Find(target);
+    // Keys go to the focus window; with no focus (or none that can take
+    // input) to the active window, so a dialog whose focused control was
+    // disabled still sees Enter and Escape.
+    WindowRecord* rec = Find(s.focus);
+    if (!rec || !EnabledChainLocked(rec)) rec = Find(s.active);
     if (!rec || !EnabledChainLocked(rec)) return;
+    target = rec->handle;
   }
   LPARAM l = 1 | (static_cast<LPARAM>(static_cast<unsigned char>(ch)) << 16);
   if (!down) l |= static_cast<LPARAM>(0xC0000000u);
@@ -303,6 +326,11 @@ void Key(UINT vk, bool down, char ch) {
 }
 
 void CloseRequest(HWND hwnd) { PostMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+bool CaptionDragActive() {
+  std::lock_guard lock(GetState().m);
+  return GetState().dragging != nullptr;
+}
 
 }  // namespace input
 }  // namespace vexaro::gui

@@ -16,5 +16,10 @@ void MouseButton(int button, bool down, int x, int y);
 void Key(UINT vk, bool down, char ch = 0);
 // The user asked to close a top-level window (title-bar close, window manager).
 void CloseRequest(HWND hwnd);
+// True while a window follows the mouse in a caption drag. A display whose
+// pointer reports can miss positions while the window moves under the pointer
+// (SDL drops a move that leaves the pointer where it last was in its window)
+// follows the pointer itself meanwhile.
+bool CaptionDragActive();
 
 }  // namespace vexaro::gui::input

@@ -1,27 +1,54 @@
 // Fonts and text drawing: layout of lines with alignment, word breaks and the
-// end ellipsis, and glyphs blended in the text colour.
+// end ellipsis, and glyphs blended in the text colour. Strings arrive in the
+// system code page and are laid out as Unicode characters.
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "platform/gui/dc_internal.h"
 #include "platform/gui/font_backend.h"
+#include "platform/sys/codepage.h"
 
 namespace vexaro::gui {
 namespace {
 
+using Text = std::u32string;
+
 FontFace* FaceOf(HDC hdc) { return hdc && hdc->font ? hdc->font->face.get() : nullptr; }
 
-int Width(FontFace* face, std::string_view s) {
+bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u < 0xDC00; }
+bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u < 0xE000; }
+
+// The characters of a string in the system code page (UTF-8 on most Linux
+// systems, the ANSI code page on Windows); bytes the code page does not
+// define become U+FFFD, so a bad byte shows as one box, not as garbage.
+Text Decode(std::string_view bytes) {
+  if (bytes.empty()) return {};
+  const int units = sys::MultiByteToWide(sys::kCodePageSystem, bytes, nullptr, 0);
+  std::u16string wide(static_cast<std::size_t>(units), u'\0');
+  if (units > 0) sys::MultiByteToWide(sys::kCodePageSystem, bytes, wide.data(), units);
+  Text out;
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    const char16_t u = wide[i];
+    if (IsHighSurrogate(u) && i + 1 < wide.size() && IsLowSurrogate(wide[i + 1])) {
+      out.push_back(0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (wide[++i] - 0xDC00));
+    } else {
+      out.push_back(u);
+    }
+  }
+  return out;
+}
+
+int Width(FontFace* face, std::u32string_view s) {
   if (!face) return 0;
   int w = 0;
-  for (unsigned char c : s) w += face->Glyph(c).advance;
+  for (char32_t c : s) w += face->Glyph(c).advance;
   return w;
 }
 
 // Removes '&' prefixes ("&&" stands for one '&').
-std::string StripPrefix(std::string_view s) {
-  std::string out;
+Text StripPrefix(std::u32string_view s) {
+  Text out;
   for (std::size_t i = 0; i < s.size(); ++i) {
     if (s[i] == '&' && i + 1 < s.size()) ++i;
     else if (s[i] == '&') continue;
@@ -32,15 +59,15 @@ std::string StripPrefix(std::string_view s) {
 
 // Breaks one paragraph into lines no wider than width, at blanks; a word wider
 // than the line stands on a line of its own.
-void WrapParagraph(FontFace* face, const std::string& para, int width, std::vector<std::string>& out) {
-  std::string line;
+void WrapParagraph(FontFace* face, const Text& para, int width, std::vector<Text>& out) {
+  Text line;
   std::size_t i = 0;
   bool any = false;
   while (i < para.size()) {
     const std::size_t start = i;
     while (i < para.size() && para[i] != ' ') ++i;
-    std::string word = para.substr(start, i - start);
-    std::string candidate = line.empty() ? word : line + " " + word;
+    Text word = para.substr(start, i - start);
+    Text candidate = line.empty() ? word : line + U" " + word;
     if (!line.empty() && Width(face, candidate) > width) {
       out.push_back(line);
       line = word;
@@ -53,30 +80,30 @@ void WrapParagraph(FontFace* face, const std::string& para, int width, std::vect
   if (!line.empty() || !any) out.push_back(line);
 }
 
-std::string Ellipsize(FontFace* face, const std::string& line, int width) {
+Text Ellipsize(FontFace* face, const Text& line, int width) {
   if (Width(face, line) <= width) return line;
-  std::string cut = line;
-  while (!cut.empty() && Width(face, cut + "...") > width) cut.pop_back();
-  return cut + "...";
+  Text cut = line;
+  while (!cut.empty() && Width(face, cut + U"...") > width) cut.pop_back();
+  return cut + U"...";
 }
 
-std::vector<std::string> Layout(FontFace* face, const std::string& text, const RECT& r, UINT fmt) {
-  std::vector<std::string> lines;
+std::vector<Text> Layout(FontFace* face, const Text& text, const RECT& r, UINT fmt) {
+  std::vector<Text> lines;
   const int width = r.right - r.left;
   if (fmt & DT_SINGLELINE) {
-    std::string one;
-    for (char c : text)
+    Text one;
+    for (char32_t c : text)
       if (c != '\r' && c != '\n') one += c;
     lines.push_back(one);
   } else {
     std::size_t start = 0;
     while (true) {
-      std::size_t nl = text.find('\n', start);
-      std::string para = text.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
+      std::size_t nl = text.find(U'\n', start);
+      Text para = text.substr(start, nl == Text::npos ? Text::npos : nl - start);
       if (!para.empty() && para.back() == '\r') para.pop_back();
       if (fmt & DT_WORDBREAK) WrapParagraph(face, para, width, lines);
       else lines.push_back(para);
-      if (nl == std::string::npos) break;
+      if (nl == Text::npos) break;
       start = nl + 1;
     }
   }
@@ -87,9 +114,9 @@ std::vector<std::string> Layout(FontFace* face, const std::string& text, const R
   return lines;
 }
 
-void DrawGlyphs(HDC hdc, FontFace& face, int x, int baseline, std::string_view s, const RECT* clip) {
+void DrawGlyphs(HDC hdc, FontFace& face, int x, int baseline, std::u32string_view s, const RECT* clip) {
   const std::uint32_t color = PixelFromColor(hdc->textColor);
-  for (unsigned char c : s) {
+  for (char32_t c : s) {
     const GlyphImage& g = face.Glyph(c);
     const RECT box{x + g.left + hdc->origin.x, baseline - g.top + hdc->origin.y,
                    x + g.left + g.width + hdc->origin.x, baseline - g.top + g.height + hdc->origin.y};
@@ -146,7 +173,7 @@ HFONT CreateFontIndirect(const LOGFONT* desc) {
 BOOL GetTextExtentPoint32(HDC hdc, std::string_view text, SIZE* size) {
   if (!hdc || !size) return FALSE;
   FontFace* face = FaceOf(hdc);
-  size->cx = Width(face, text);
+  size->cx = Width(face, Decode(text));
   size->cy = face ? face->Ascent() + face->Descent() : 0;
   return TRUE;
 }
@@ -161,9 +188,10 @@ BOOL GetTextMetrics(HDC hdc, TEXTMETRIC* tm) {
   return TRUE;
 }
 
-BOOL TextOut(HDC hdc, int x, int y, std::string_view text) {
+BOOL TextOut(HDC hdc, int x, int y, std::string_view bytes) {
   FontFace* face = FaceOf(hdc);
   if (!hdc || !hdc->target || !face) return FALSE;
+  const Text text = Decode(bytes);
   if (hdc->bkMode == OPAQUE)
     FillBackground(hdc, RECT{x, y, x + Width(face, text), y + face->Ascent() + face->Descent()}, nullptr);
   DrawGlyphs(hdc, *face, x, y + face->Ascent(), text, nullptr);
@@ -174,10 +202,11 @@ int DrawText(HDC hdc, std::string_view raw, RECT* rect, UINT fmt) {
   if (!hdc || !rect) return 0;
   FontFace* face = FaceOf(hdc);
   if (!face) return 0;  // no font on this system: nothing can be drawn or measured
-  const std::string text = (fmt & DT_NOPREFIX) ? std::string(raw) : StripPrefix(raw);
+  const Text decoded = Decode(raw);
+  const Text text = (fmt & DT_NOPREFIX) ? decoded : StripPrefix(decoded);
   const RECT r = *rect;
   const int line_h = face->Ascent() + face->Descent();
-  const std::vector<std::string> lines = Layout(face, text, r, fmt);
+  const std::vector<Text> lines = Layout(face, text, r, fmt);
   const int total = line_h * static_cast<int>(lines.size());
   if (fmt & DT_CALCRECT) {
     int widest = 0;

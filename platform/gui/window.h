@@ -59,7 +59,13 @@ BOOL GetWindowRect(HWND hwnd, RECT* rect);  // screen coordinates
 BOOL GetClientRect(HWND hwnd, RECT* rect);
 BOOL ClientToScreen(HWND hwnd, POINT* p);
 BOOL ScreenToClient(HWND hwnd, POINT* p);
+// The window under a screen point; where none of the program's windows is,
+// the desktop (GetDesktopWindow), never nullptr, as the system answers.
 HWND WindowFromPoint(POINT screen);
+// The desktop behind every window. It stands for the screen in comparisons
+// only: it is no window of the framework (IsWindow says false, messages to it
+// go nowhere).
+HWND GetDesktopWindow();
 HWND ChildWindowFromPoint(HWND parent, POINT client);
 // The window takes the region (window coordinates); nullptr removes it.
 int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw);

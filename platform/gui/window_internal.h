@@ -121,6 +121,7 @@ struct State {
   POINT cursor;
   bool leftDown = false;
   bool rightDown = false;
+  POINT leftPressAt;            // cursor when the left button last went down
   HWND dragging = nullptr;      // caption drag in progress
   POINT dragStart;
   RECT dragRect;

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <string_view>
 #include <thread>
 
 #include "platform/gui/display.h"
@@ -20,6 +21,13 @@
 
 namespace vexaro::gui {
 namespace {
+
+// How long the SDL thread sleeps in SDL when nothing happens before it looks
+// at the framework's commands again; commands also wake it at once.
+constexpr Uint32 kIdleWaitMs = 50;
+// While a caption drag moves a window, the pointer is read this often: one
+// frame of a 100 Hz pointer, so the window keeps up with the hand.
+constexpr Uint32 kDragFollowMs = 10;
 
 struct SdlWindow {
   SDL_Window* window = nullptr;
@@ -159,14 +167,30 @@ class SdlDisplay final : public Display {
   }
   int Presents() const { return presents_.load(); }
 
+  // Moves the real pointer, as the hand does; the desktop then reports it.
+  void MovePointer(int x, int y) {
+    Call([&] { SDL_WarpMouseGlobal(x, y); });
+  }
+
+  // Puts a left button press or release at a client point into SDL's event
+  // queue.
+  bool Press(HWND h, int x, int y, bool down) {
+    const Uint32 id = WindowId(h);
+    if (id == 0) return false;
+    SDL_Event b{};
+    b.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    b.button.windowID = id;
+    b.button.button = SDL_BUTTON_LEFT;
+    b.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    b.button.x = x;
+    b.button.y = y;
+    return SDL_PushEvent(&b) == 1;
+  }
+
   // Puts a left click at a client point into SDL's event queue, as the
   // desktop would.
   bool Click(HWND h, int x, int y) {
-    Uint32 id = 0;
-    Call([&] {
-      auto it = windows_.find(h);
-      if (it != windows_.end()) id = SDL_GetWindowID(it->second.window);
-    });
+    const Uint32 id = WindowId(h);
     if (id == 0) return false;
     SDL_Event e{};
     e.type = SDL_MOUSEMOTION;
@@ -188,6 +212,15 @@ class SdlDisplay final : public Display {
   }
 
  private:
+  Uint32 WindowId(HWND h) {
+    Uint32 id = 0;
+    Call([&] {
+      auto it = windows_.find(h);
+      if (it != windows_.end()) id = SDL_GetWindowID(it->second.window);
+    });
+    return id;
+  }
+
   void Post(std::function<void()> fn) {
     {
       std::lock_guard lock(m_);
@@ -228,7 +261,10 @@ class SdlDisplay final : public Display {
     POINT p;
     switch (e.type) {
       case SDL_MOUSEMOTION:
-        if (ToScreen(e.motion.windowID, e.motion.x, e.motion.y, p)) input::MouseMove(p.x, p.y);
+        if (ToScreen(e.motion.windowID, e.motion.x, e.motion.y, p)) {
+          pointer_ = p;
+          input::MouseMove(p.x, p.y);
+        }
         break;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP:
@@ -250,8 +286,30 @@ class SdlDisplay final : public Display {
         if (e.window.event == SDL_WINDOWEVENT_CLOSE)
           if (HWND h = Owner(e.window.windowID)) input::CloseRequest(h);
         break;
+      case SDL_QUIT: CloseAll(); break;
       default: break;
     }
+  }
+
+  // SDL turns SIGINT and SIGTERM into a quit event: the program is asked to
+  // end as when the user closes its windows, newest (a modal dialog) first.
+  void CloseAll() {
+    for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)
+      if (SDL_GetWindowFlags(it->second.window) & SDL_WINDOW_SHOWN) input::CloseRequest(it->first);
+  }
+
+  // SDL reports pointer positions relative to the window and drops a report
+  // that equals the last one; a window dragged along under a slow pointer
+  // keeps that relative position, so every step after the first would be
+  // lost. During a drag the pointer's screen position is read instead, where
+  // the system can tell it (X11; on Wayland windows are not moved anyway).
+  void FollowPointer() {
+    if (!globalPointer_ || !input::CaptionDragActive()) return;
+    POINT p{};
+    SDL_GetGlobalMouseState(&p.x, &p.y);
+    if (p.x == pointer_.x && p.y == pointer_.y) return;
+    pointer_ = p;
+    input::MouseMove(p.x, p.y);
   }
 
   void Loop() {
@@ -265,6 +323,7 @@ class SdlDisplay final : public Display {
       return;
     }
     wake_event_ = SDL_RegisterEvents(1);
+    globalPointer_ = std::string_view(SDL_GetCurrentVideoDriver()) == "x11";
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) == 0) screen_ = {mode.w, mode.h};
     {
@@ -274,11 +333,13 @@ class SdlDisplay final : public Display {
     }
     while (running_) {
       SDL_Event e;
-      if (SDL_WaitEventTimeout(&e, 50)) {
+      const bool dragging = globalPointer_ && input::CaptionDragActive();
+      if (SDL_WaitEventTimeout(&e, static_cast<int>(dragging ? kDragFollowMs : kIdleWaitMs))) {
         do {
           if (e.type != wake_event_) Handle(e);
         } while (SDL_PollEvent(&e));
       }
+      FollowPointer();
       std::deque<std::function<void()>> run;
       {
         std::lock_guard lock(m_);
@@ -298,6 +359,8 @@ class SdlDisplay final : public Display {
   std::atomic<bool> running_{true};
   std::atomic<int> presents_{0};
   Uint32 wake_event_ = 0;
+  bool globalPointer_ = false;  // SDL can tell the pointer's screen position
+  POINT pointer_{};             // last position given to the framework
   SIZE screen_{1920, 1080};
   std::thread thread_;
 };
@@ -321,6 +384,17 @@ bool Screenshot(HWND top_level, Bitmap& out) {
 bool Click(HWND top_level, int x, int y) {
   auto* d = dynamic_cast<SdlDisplay*>(&CurrentDisplay());
   return d && d->Click(top_level, x, y);
+}
+
+bool Press(HWND top_level, int x, int y, bool down) {
+  auto* d = dynamic_cast<SdlDisplay*>(&CurrentDisplay());
+  return d && d->Press(top_level, x, y, down);
+}
+
+bool MovePointer(int x, int y) {
+  auto* d = dynamic_cast<SdlDisplay*>(&CurrentDisplay());
+  if (d) d->MovePointer(x, y);
+  return d != nullptr;
 }
 
 int PresentCount() {

@@ -1,5 +1,6 @@
 // What the SDL2 display offers beyond the display interface, for the desktop
-// smoke test: a screenshot of what a window shows, and clicks through SDL.
+// smoke test: a screenshot of what a window shows, clicks and presses through
+// SDL, and real pointer moves.
 #pragma once
 
 #include "platform/gui/gdi.h"
@@ -12,6 +13,12 @@ bool Screenshot(HWND top_level, Bitmap& out);
 // A left click at a client point of a top-level window, put into SDL's
 // event queue so that it takes the desktop's way in.
 bool Click(HWND top_level, int x, int y);
+// A left button press (down) or release at a client point, through SDL's
+// event queue.
+bool Press(HWND top_level, int x, int y, bool down);
+// Moves the desktop's pointer to a screen point; the desktop then reports the
+// move to the window under it as the hand's move would be.
+bool MovePointer(int x, int y);
 // How many frames have been presented so far.
 int PresentCount();
 

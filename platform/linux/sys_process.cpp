@@ -10,6 +10,8 @@
 
 namespace vexaro::sys {
 
+bool StandardOutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
+
 bool GetModuleFilePath(std::string& path) {
   std::vector<char> buffer(4096);
   for (;;) {

@@ -34,6 +34,10 @@ double ClockScale();
 // Full path of the running program file; false when the system cannot tell.
 bool GetModuleFilePath(std::string& path);
 
+// Whether the standard output goes to a terminal (and not to a file or a
+// pipe), for front ends that draw on the terminal only when a person watches.
+bool StandardOutputIsTerminal();
+
 // Trace output for developers: the debugger output on Windows; on Linux
 // standard error when VEXARO_DEBUG is set to something other than "0",
 // otherwise nothing.

@@ -2,10 +2,15 @@
 #include "platform/sys/sys.h"
 
 #include <windows.h>
+#include <io.h>
+
+#include <cstdio>
 
 #include <vector>
 
 namespace vexaro::sys {
+
+bool StandardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
 
 bool GetModuleFilePath(std::string& path) {
   std::vector<char> buffer(MAX_PATH);

@@ -2,6 +2,7 @@
 // regions, text with its flags, and decoding of embedded bitmaps and icons.
 #include <gtest/gtest.h>
 
+#include "platform/sys/codepage.h"
 #include "tests/gui/gui_test_util.h"
 
 namespace vexaro::gui {
@@ -190,6 +191,45 @@ TEST_F(Text, OpaqueModeFillsTheBackgroundAndFontsAreStable) {
   CFont again;
   again.CreateFont(15, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, FF_SWISS, "");
   EXPECT_EQ(static_cast<HFONT>(again)->face, static_cast<HFONT>(font)->face);
+}
+
+// Strings are in the system code page: the same text in two code pages draws
+// the same characters, and an ellipsis never cuts a character in half.
+class TextInCodePage : public Text {
+ protected:
+  void TearDown() override {
+    sys::OverrideSystemCodePage(0);
+    Text::TearDown();
+  }
+  std::vector<COLORREF> Draw(unsigned codePage, const std::string& text, UINT fmt) {
+    sys::OverrideSystemCodePage(codePage);
+    RECT all{0, 0, 200, 40};
+    c.dc.FillSolidRect(&all, 0);
+    RECT r{0, 0, 60, 40};
+    c.dc.DrawText(text, &r, fmt);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 200; ++x) pixels.push_back(c.dc.GetPixel(x, y));
+    return pixels;
+  }
+};
+
+TEST_F(TextInCodePage, UtfEightAndLatinOneTextDrawTheSameCharacters) {
+  if (!sys::IsCodePageAvailable(1252)) GTEST_SKIP() << "code page 1252 not available";
+  const UINT fmt = DT_SINGLELINE | DT_NOPREFIX;
+  EXPECT_EQ(Draw(sys::kCodePageUtf8, "Caf\xC3\xA9", fmt), Draw(1252, "Caf\xE9", fmt));
+  SIZE utf8{}, latin{};
+  sys::OverrideSystemCodePage(sys::kCodePageUtf8);
+  GetTextExtentPoint32(c.dc.m_hDC, "\xC3\xA9\xC3\xA9", &utf8);
+  sys::OverrideSystemCodePage(1252);
+  GetTextExtentPoint32(c.dc.m_hDC, "\xE9\xE9", &latin);
+  EXPECT_EQ(utf8.cx, latin.cx);
+  // Cut to fit with an ellipsis: whole characters go, never single bytes.
+  const std::string many(24, '\xE9');
+  std::string manyUtf8;
+  for (int i = 0; i < 24; ++i) manyUtf8 += "\xC3\xA9";
+  const UINT cut = DT_SINGLELINE | DT_END_ELLIPSIS;
+  EXPECT_EQ(Draw(sys::kCodePageUtf8, manyUtf8, cut), Draw(1252, many, cut));
 }
 
 TEST(Resources, EmbeddedBitmapsAreFoundByIdAndDecoded) {

@@ -146,6 +146,36 @@ TEST_F(Input, CaptionDragMovesTheWindowWithTheMouse) {
   EXPECT_EQ(r.right - r.left, 200);
 }
 
+TEST_F(Input, TheDesktopLiesUnderEveryPointWithoutAWindow) {
+  const HWND desktop = GetDesktopWindow();
+  ASSERT_NE(desktop, nullptr);
+  EXPECT_FALSE(IsWindow(desktop));
+  EXPECT_EQ(WindowFromPoint({1500, 900}), desktop);
+  EXPECT_EQ(WindowFromPoint({-5, -5}), desktop);
+  EXPECT_EQ(WindowFromPoint({250, 180}), top.m_hWnd);
+}
+
+TEST_F(Input, CaptionDragCountsFromWhereTheButtonWentDown) {
+  // The mouse moves on before the window's thread handles the press; the
+  // drag still covers the whole way from the press.
+  POINT p{50, 50};
+  ClientToScreen(top, &p);
+  input::MouseMove(p.x, p.y);
+  input::MouseButton(input::kLeft, true, p.x, p.y);
+  input::MouseMove(p.x + 20, p.y);
+  top.PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(50, 50));
+  test::Pump();
+  RECT r;
+  top.GetWindowRect(&r);
+  EXPECT_EQ(r.left, 120);  // caught up with the move made before the drag began
+  input::MouseMove(p.x + 40, p.y);
+  input::MouseButton(input::kLeft, false, p.x + 40, p.y);
+  test::Pump();
+  top.GetWindowRect(&r);
+  EXPECT_EQ(r.left, 140);
+  EXPECT_EQ(r.top, 100);
+}
+
 TEST_F(Input, KeysGoToTheFocusWindow) {
   child.SetFocus();
   headless::PressKey(VK_RETURN);
@@ -156,6 +186,34 @@ TEST_F(Input, KeysGoToTheFocusWindow) {
   button.SetFocus();
   EXPECT_EQ(child.Count(WM_KILLFOCUS), 1);
   EXPECT_EQ(button.Count(WM_SETFOCUS), 1);
+}
+
+// The main window's start disables its OK button and then focuses it: Enter
+// and Escape must still reach the dialog, as they do under the system.
+TEST_F(Input, DisabledWindowTakesNoFocusAndKeysGoToTheActiveWindow) {
+  SetActiveWindow(top);
+  button.EnableWindow(FALSE);
+  button.SetFocus();
+  EXPECT_NE(GetFocus(), button.m_hWnd);
+  EXPECT_EQ(button.Count(WM_SETFOCUS), 0);
+  // Nor does a child of a disabled parent.
+  top.EnableWindow(FALSE);
+  child.SetFocus();
+  EXPECT_NE(GetFocus(), child.m_hWnd);
+  top.EnableWindow(TRUE);
+  headless::PressKey(VK_RETURN);
+  headless::PressKey(VK_ESCAPE);
+  test::Pump();
+  EXPECT_EQ(top.Count(WM_KEYDOWN), 2);
+  EXPECT_EQ(button.Count(WM_KEYDOWN), 0);
+  // A focused window that becomes disabled gives the keys back to the active window.
+  child.SetFocus();
+  ASSERT_EQ(GetFocus(), child.m_hWnd);
+  child.EnableWindow(FALSE);
+  headless::PressKey(VK_RETURN);
+  test::Pump();
+  EXPECT_EQ(top.Count(WM_KEYDOWN), 3);
+  EXPECT_EQ(child.Count(WM_KEYDOWN), 0);
 }
 
 TEST_F(Input, EditFieldTakesTypedCharacters) {

@@ -157,5 +157,22 @@ TEST_F(EngineTest, RangeAtTheTopOfTheAddressSpaceEnds) {
   EXPECT_EQ(device->Commands().size(), 2u);
 }
 
+TEST_F(EngineTest, StopRequestEndsATransferBeforeItsNextReportAndStaysUntilCleared) {
+  auto device = PlugLoader();
+  int n = 0;
+  device->onCommand = [&n](const Report&, ScriptedDevice&) {
+    if (++n == 3) RequestTransferStop(true);
+  };
+  const auto data = Pattern(52 * 10);
+  EXPECT_EQ(ISP_WriteProgramB(0x1000, 0x1000 + 52 * 10 - 1, 1, data.data()), ISP_FAILED);
+  EXPECT_EQ(device->Commands().size(), 3u);
+  EXPECT_TRUE(TransferStopRequested());
+  EXPECT_EQ(ISP_WriteProgramB(0x1000, 0x1000 + 103, 0, data.data()), ISP_FAILED);
+  EXPECT_EQ(device->Commands().size(), 3u);
+  RequestTransferStop(false);
+  device->onCommand = [](const Report&, ScriptedDevice& d) { d.QueueStatus("O"); };
+  EXPECT_EQ(ISP_WriteProgramB(0x1000, 0x1000 + 51, 1, data.data()), ISP_OK);
+}
+
 }  // namespace
 }  // namespace vexaro::isp::testing

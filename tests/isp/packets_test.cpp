@@ -93,6 +93,21 @@ TEST_F(EngineTest, FillerIsNeverZeroAndProbeCommandNeverBelowSix) {
   EXPECT_EQ(probes, 80);
 }
 
+TEST_F(EngineTest, ProbeFillerEndsBeforeTheInputReportLength) {
+  // A device whose input reports are shorter than its output reports: the
+  // probe's filler stops at the input length, the rest of the report stays 0.
+  constexpr std::size_t kInputLength = 33;
+  auto device = ScriptedDevice::Plug(kLoaderVid, kLoaderPid, kInputLength);
+  ASSERT_EQ(ISP_EraseMass(), ISP_OK);
+  const std::vector<Report> writes = device->Writes();
+  ASSERT_EQ(writes.size(), 2u);
+  const Report& probe = writes[0];
+  ASSERT_TRUE(ScriptedDevice::IsProbe(probe));
+  ASSERT_EQ(probe.size(), 65u);
+  for (std::size_t i = 2; i < kInputLength; ++i) EXPECT_NE(probe[i], 0) << "byte " << i;
+  for (std::size_t i = kInputLength; i < probe.size(); ++i) EXPECT_EQ(probe[i], 0) << "byte " << i;
+}
+
 TEST_F(EngineTest, ProbeMustBeAnsweredWithExactlyF) {
   auto device = PlugLoader();
   device->SetProbeAnswer(std::string("\0F\0", 3));

@@ -18,14 +18,15 @@ bool ScriptedDevice::IsProbe(const Report& r) {
   return r[1] >= 6 && stored != ExpectedChecksum(r, true) && stored != ExpectedChecksum(r, false);
 }
 
-std::shared_ptr<ScriptedDevice> ScriptedDevice::Plug(std::uint16_t vid, std::uint16_t pid) {
+std::shared_ptr<ScriptedDevice> ScriptedDevice::Plug(std::uint16_t vid, std::uint16_t pid,
+                                                     std::uint16_t inputLength) {
   auto device = std::make_shared<ScriptedDevice>();
   hid::sim::DeviceDescriptor d;
   d.attributes = {vid, pid, 0x0100};
   hid::Caps caps;
   caps.usagePage = 0xFF00;
   caps.usage = 1;
-  caps.inputReportByteLength = 65;
+  caps.inputReportByteLength = inputLength;
   caps.outputReportByteLength = 65;
   d.collections = {caps};
   device->port = hid::sim::TheBus().NewPort();

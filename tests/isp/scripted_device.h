@@ -27,8 +27,10 @@ class ScriptedDevice final : public hid::sim::Device {
   void SetProbeAnswer(std::string text);
   int failWriteNumber = 0;        // the Nth write (counting from 1) fails
 
-  // Plugs a device with these ids (one 65-byte vendor collection) in a new port.
-  static std::shared_ptr<ScriptedDevice> Plug(std::uint16_t vid, std::uint16_t pid);
+  // Plugs a device with these ids (one vendor collection with 65-byte output
+  // reports and input reports of inputLength bytes) in a new port.
+  static std::shared_ptr<ScriptedDevice> Plug(std::uint16_t vid, std::uint16_t pid,
+                                              std::uint16_t inputLength = 65);
 
   void QueueStatus(const std::string& text) { QueueRaw(Report(text.begin(), text.end())); }
   void QueueRaw(const Report& bytes64);

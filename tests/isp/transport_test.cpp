@@ -69,5 +69,32 @@ TEST_F(EngineTest, VanishedDeviceFailsCommandsWithoutHanging) {
   EXPECT_EQ(ISP_WriteProgramB(0x1000, 0x1007, 1, data), ISP_FAILED);
 }
 
+TEST_F(EngineTest, StatusWindowEndsAtOnceWhenTheDeviceLeaves) {
+  // Each window below lasts at least 30 program seconds while the device is
+  // there; gone, it must end at once with the failure its expiry gives.
+  constexpr std::uint64_t kWellBelowTheWindowMs = 10000;
+  sys::SetClockScale(40);
+  auto device = PlugLoader();
+  device->onCommand = [](const Report&, ScriptedDevice& d) { hid::sim::TheBus().Unplug(d.port); };
+  std::uint64_t start = sys::NowMs();
+  EXPECT_EQ(ISP_ErasePage(0x1000, 0x13FF), ISP_FAILED);  // 10 s window after the command
+  EXPECT_LT(sys::NowMs() - start, kWellBelowTheWindowMs);
+  auto second = PlugLoader();
+  ASSERT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 1);
+  hid::sim::TheBus().Unplug(second->port);
+  start = sys::NowMs();
+  EXPECT_EQ(ISP_GetUserResult(30), 0);
+  EXPECT_LT(sys::NowMs() - start, kWellBelowTheWindowMs);
+}
+
+TEST_F(EngineTest, StatusPollsRepeatWhileTheDeviceIsThere) {
+  // The status comes late; the window keeps polling the device until it does.
+  sys::SetClockScale(40);
+  auto device = PlugLoader();
+  ASSERT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 1);
+  hid::sim::TheBus().After(2000, [device] { device->QueueStatus("O"); });
+  EXPECT_EQ(ISP_GetUserResult(30), 1);
+}
+
 }  // namespace
 }  // namespace vexaro::isp::testing

@@ -13,10 +13,10 @@ class PackageReader : public ::testing::Test {
  protected:
   void TearDown() override { SetPackageFile(""); }
 
-  // A program part of `programSize` bytes followed by the package of spec.
-  std::string Write(const pack::PackageSpec& spec, std::size_t programSize = 1000) {
+  // A program part of `programSize` bytes followed by the package of contents.
+  std::string Write(const pack::PackageContents& contents, std::size_t programSize = 1000) {
     std::vector<std::uint8_t> file(programSize, 0xCC);
-    auto package = pack::BuildPackage(spec);
+    auto package = pack::BuildPackage(contents);
     file.insert(file.end(), package.begin(), package.end());
     std::string path = dir_.File("program.bin");
     WriteBytes(path, file);
@@ -30,64 +30,64 @@ class PackageReader : public ::testing::Test {
 TEST_F(PackageReader, RoundTripsRandomPackagesThroughEverySlot) {
   std::mt19937 random(20261207);
   for (int round = 0; round < 40; ++round) {
-    pack::PackageSpec spec = test::SampleSpec();
-    spec.internalImage = test::RandomBytes(random, 1 + random() % 3000);
-    spec.externalImage = round % 3 == 0 ? std::vector<std::uint8_t>{}
+    pack::PackageContents contents = test::SampleContents();
+    contents.internalImage = test::RandomBytes(random, 1 + random() % 3000);
+    contents.externalImage = round % 3 == 0 ? std::vector<std::uint8_t>{}
                                         : test::RandomBytes(random, 1 + random() % 500);
-    spec.externalStart = static_cast<std::uint32_t>(random() & 0xFFFFF);
-    spec.crcKey = test::RandomBytes(random, random() % 65);
-    for (auto& b : spec.key) b = static_cast<std::uint8_t>(random());
-    spec.slot = round % 2 ? pack::KeySlot::One : pack::KeySlot::Two;
-    spec.fillerSeed = static_cast<std::uint32_t>(random());
-    spec.apInterfaceIndex = static_cast<std::uint32_t>(random() % 0x1000);
-    spec.updateVersion = std::string(random() % 128, 'v');
-    ASSERT_EQ(pack::CheckPackageSpec(spec), "");
-    Write(spec, random() % 5000);
+    contents.externalStart = static_cast<std::uint32_t>(random() & 0xFFFFF);
+    contents.crcKey = test::RandomBytes(random, random() % 65);
+    for (auto& b : contents.key) b = static_cast<std::uint8_t>(random());
+    contents.slot = round % 2 ? pack::KeySlot::One : pack::KeySlot::Two;
+    contents.fillerSeed = static_cast<std::uint32_t>(random());
+    contents.apInterfaceIndex = static_cast<std::uint32_t>(random() % 0x1000);
+    contents.updateVersion = std::string(random() % 128, 'v');
+    ASSERT_EQ(pack::CheckPackageContents(contents), "");
+    Write(contents, random() % 5000);
 
     DescriptorBytes d{};
     ASSERT_TRUE(ReadPackageDescriptor(d)) << "round " << round;
-    EXPECT_EQ(PackageKey(), spec.key);
+    EXPECT_EQ(PackageKey(), contents.key);
     PackageInfo info;
     DecodeDescriptorInto(d, info);
-    EXPECT_EQ(info.ApInterfaceIndex, spec.apInterfaceIndex);
+    EXPECT_EQ(info.ApInterfaceIndex, contents.apInterfaceIndex);
     EXPECT_EQ(info.IapProductId, 0x1A21u);
-    EXPECT_EQ(info.UpdateVersion, spec.updateVersion);
+    EXPECT_EQ(info.UpdateVersion, contents.updateVersion);
 
     ImageBlockBytes ib{}, eb{};
     ASSERT_TRUE(ReadImageBlocks(ib, eb));
     InternalBlockFields in = DecodeInternalBlock(ib);
     ExternalBlockFields ex = DecodeExternalBlock(eb);
-    ASSERT_EQ(in.imageLength, spec.internalImage.size());
-    ASSERT_EQ(ex.externalLength, spec.externalImage.size());
-    EXPECT_EQ(in.crcKeyLength, spec.crcKey.size());
-    EXPECT_TRUE(std::equal(spec.crcKey.begin(), spec.crcKey.end(), in.crcKey.begin()));
-    EXPECT_EQ(in.digestValue, spec.digestValue);
+    ASSERT_EQ(in.imageLength, contents.internalImage.size());
+    ASSERT_EQ(ex.externalLength, contents.externalImage.size());
+    EXPECT_EQ(in.crcKeyLength, contents.crcKey.size());
+    EXPECT_TRUE(std::equal(contents.crcKey.begin(), contents.crcKey.end(), in.crcKey.begin()));
+    EXPECT_EQ(in.digestValue, contents.digestValue);
 
     std::vector<std::uint8_t> internal(RoundUpToWord(in.imageLength));
     std::vector<std::uint8_t> external(RoundUpToWord(ex.externalLength));
     ASSERT_TRUE(ReadImages(in.imageLength, ex.externalLength, internal, external));
-    EXPECT_TRUE(std::equal(spec.internalImage.begin(), spec.internalImage.end(), internal.begin()));
-    EXPECT_TRUE(std::equal(spec.externalImage.begin(), spec.externalImage.end(), external.begin()));
+    EXPECT_TRUE(std::equal(contents.internalImage.begin(), contents.internalImage.end(), internal.begin()));
+    EXPECT_TRUE(std::equal(contents.externalImage.begin(), contents.externalImage.end(), external.begin()));
   }
 }
 
 TEST_F(PackageReader, EachSlotAloneIsFoundAndReported) {
   for (auto slot : {pack::KeySlot::One, pack::KeySlot::Two}) {
-    pack::PackageSpec spec = test::SampleSpec();
-    spec.slot = slot;
-    auto bytes = pack::BuildPackage(spec);
+    pack::PackageContents contents = test::SampleContents();
+    contents.slot = slot;
+    auto bytes = pack::BuildPackage(contents);
     DescriptorBytes stored{};
     std::copy(bytes.end() - kDescriptorSize, bytes.end(), stored.begin());
     KeyChoice choice = ChoosePackageKey(stored);
     EXPECT_EQ(choice.slot, static_cast<int>(slot));
-    EXPECT_EQ(choice.key, spec.key);
+    EXPECT_EQ(choice.key, contents.key);
   }
 }
 
 TEST_F(PackageReader, TagFittingBothSlotsSelectsSlotTwo) {
-  pack::PackageSpec spec = test::SampleSpec();
-  spec.slot = pack::KeySlot::Both;
-  auto bytes = pack::BuildPackage(spec);
+  pack::PackageContents contents = test::SampleContents();
+  contents.slot = pack::KeySlot::Both;
+  auto bytes = pack::BuildPackage(contents);
   DescriptorBytes stored{};
   std::copy(bytes.end() - kDescriptorSize, bytes.end(), stored.begin());
   EXPECT_EQ(ChoosePackageKey(stored).slot, 2);
@@ -95,11 +95,11 @@ TEST_F(PackageReader, TagFittingBothSlotsSelectsSlotTwo) {
   stored[descriptor_field::kKeySlot2] ^= 0xFF;
   KeyChoice choice = ChoosePackageKey(stored);
   EXPECT_EQ(choice.slot, 1);
-  EXPECT_EQ(choice.key, spec.key);
+  EXPECT_EQ(choice.key, contents.key);
 }
 
 TEST_F(PackageReader, TagFittingNeitherSlotLeavesKeyAndOutputUntouched) {
-  pack::PackageSpec good = test::SampleSpec();
+  pack::PackageContents good = test::SampleContents();
   Write(good);
   DescriptorBytes d{};
   ASSERT_TRUE(ReadPackageDescriptor(d));
@@ -119,8 +119,8 @@ TEST_F(PackageReader, TagFittingNeitherSlotLeavesKeyAndOutputUntouched) {
 }
 
 TEST_F(PackageReader, KeepsLastFourDescriptorBytesAsStoredAndUnscramblesTheRest) {
-  pack::PackageSpec spec = test::SampleSpec();
-  std::string path = Write(spec);
+  pack::PackageContents contents = test::SampleContents();
+  std::string path = Write(contents);
   auto file = ReadBytes(path);
   DescriptorBytes d{};
   ASSERT_TRUE(ReadPackageDescriptor(d));
@@ -132,23 +132,23 @@ TEST_F(PackageReader, KeepsLastFourDescriptorBytesAsStoredAndUnscramblesTheRest)
 }
 
 TEST_F(PackageReader, ScramblingIndexRestartsForEveryBlock) {
-  pack::PackageSpec spec = test::SampleSpec();
-  spec.internalImage = std::vector<std::uint8_t>(300, 0x00);
-  spec.externalImage = std::vector<std::uint8_t>(7, 0x00);
-  std::string path = Write(spec, 0);
+  pack::PackageContents contents = test::SampleContents();
+  contents.internalImage = std::vector<std::uint8_t>(300, 0x00);
+  contents.externalImage = std::vector<std::uint8_t>(7, 0x00);
+  std::string path = Write(contents, 0);
   auto file = ReadBytes(path);
   // External image at offset 0, internal right behind it: both start with
   // key byte 0 combined with index 0.
-  EXPECT_EQ(file[0], spec.key[0]);
-  EXPECT_EQ(file[7], spec.key[0]);
-  EXPECT_EQ(file[7 + 1], spec.key[1] ^ 1);
-  EXPECT_EQ(file[7 + 256], spec.key[0]);  // index wraps at 256, key at 4
-  EXPECT_EQ(file[7 + 257], spec.key[1] ^ 1);
+  EXPECT_EQ(file[0], contents.key[0]);
+  EXPECT_EQ(file[7], contents.key[0]);
+  EXPECT_EQ(file[7 + 1], contents.key[1] ^ 1);
+  EXPECT_EQ(file[7 + 256], contents.key[0]);  // index wraps at 256, key at 4
+  EXPECT_EQ(file[7 + 257], contents.key[1] ^ 1);
 }
 
 TEST_F(PackageReader, NoExternalImageReadsNothingForIt) {
-  pack::PackageSpec spec = test::SampleSpec();
-  Write(spec, 0);  // nothing in front of the internal image at all
+  pack::PackageContents contents = test::SampleContents();
+  Write(contents, 0);  // nothing in front of the internal image at all
   DescriptorBytes d{};
   ASSERT_TRUE(ReadPackageDescriptor(d));
   std::vector<std::uint8_t> internal(8), external;  // no external buffer at all
@@ -156,8 +156,8 @@ TEST_F(PackageReader, NoExternalImageReadsNothingForIt) {
 }
 
 TEST_F(PackageReader, OddLengthFillsTheRoundedBufferWithErasedBytes) {
-  pack::PackageSpec spec = test::SampleSpec();  // L = 5
-  Write(spec);
+  pack::PackageContents contents = test::SampleContents();  // L = 5
+  Write(contents);
   DescriptorBytes d{};
   ASSERT_TRUE(ReadPackageDescriptor(d));
   EXPECT_EQ(RoundUpToWord(5), 8u);
@@ -171,9 +171,9 @@ TEST_F(PackageReader, OddLengthFillsTheRoundedBufferWithErasedBytes) {
 }
 
 TEST_F(PackageReader, TruncatedAndCorruptFilesFailWithoutReadingOutOfBounds) {
-  pack::PackageSpec spec = test::SampleSpec();
-  spec.externalImage = {1, 2, 3};
-  auto package = pack::BuildPackage(spec);
+  pack::PackageContents contents = test::SampleContents();
+  contents.externalImage = {1, 2, 3};
+  auto package = pack::BuildPackage(contents);
   DescriptorBytes d{};
   ImageBlockBytes ib{}, eb{};
 
@@ -203,11 +203,11 @@ TEST_F(PackageReader, TruncatedAndCorruptFilesFailWithoutReadingOutOfBounds) {
 }
 
 TEST_F(PackageReader, KeyBlockLengthOver64IsABrokenPackage) {
-  pack::PackageSpec spec = test::SampleSpec();
-  auto package = pack::BuildPackage(spec);
+  pack::PackageContents contents = test::SampleContents();
+  auto package = pack::BuildPackage(contents);
   // Internal block sits 656 bytes before the end; CrcKeyLength at its byte 82.
   std::size_t at = package.size() - 656 + 82;
-  std::uint8_t keyByte = spec.key[82 % 4];
+  std::uint8_t keyByte = contents.key[82 % 4];
   std::uint8_t scramble = static_cast<std::uint8_t>(keyByte ^ 82);
   package[at] = static_cast<std::uint8_t>(65 ^ scramble);
   std::string path = dir_.File("longkey.bin");

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "platform/sys/codepage.h"
 #include "platform/sys/sys.h"
 #include "tests/package/package_fixture.h"
 
@@ -71,27 +72,49 @@ class VexaroPackCli : public ::testing::Test {
 
 TEST_F(VexaroPackCli, BuildThenInspectShowsEveryField) {
   ASSERT_EQ(Run(BuildArgs("--external \"" + dir_.File("external.bin") +
-                          "\" --external-start 7000 --digest A55A --crc-key 0011223344 --slot 1 --exe \"" +
+                          "\" --external-start 7000 --digest A55A --crc-key 0011223344 --slot 1 --ap-index 1F --iap-index A --exe \"" +
                           dir_.File("program.exe") + "\"")), 0) << log_;
   EXPECT_EQ(std::filesystem::file_size(out()), 4096u + 10 + 1001 + 740);
   ASSERT_EQ(Run("inspect \"" + out() + "\""), 0) << log_;
   for (const char* expected :
-       {"program part:       4096 bytes", "slot 1, key 01 02 03 04", "vendor 3C9A  product 0A21",
+       {"program part:       4096 bytes", "slot 1, key 01020304", "vendor 3C9A  product 0A21",
         "product 1A21", "\"2U.1.05\"", "\"T\"", "\"C\"", "\"P\"", "1001 bytes (1004 as whole words)",
-        "digest value:       a5 5a", "5 bytes: 00 11 22 33 44", "10 bytes at 0x00007000..0x0000700B"}) {
+        "digest value:       A55A", "5 bytes: 0011223344", "10 bytes at 0x00007000..0x0000700B",
+        // Indexes as entered (hexadecimal), and digests of the plain images as
+        // zlib's crc32 and sha256sum give them for the input files.
+        "interface 1F ", "interface A ",
+        "internal image:     CRC-32 42C06E4A  SHA-256 2a925556d3ec9e4258624a324cd9300a9a3d9c86dac6bbbb63071bdb7787afd2",
+        "external image:     CRC-32 496C7496  SHA-256 d168633d14b572c5ac2bc2d5f0db61ad3e0331d7c796a50ee5deeaab959b1e9c"}) {
     EXPECT_NE(log_.find(expected), std::string::npos) << "missing \"" << expected << "\" in\n" << log_;
   }
+}
+
+TEST_F(VexaroPackCli, ExternalRangeEndsAtTheLastWholeWordFromItsStart) {
+  const std::string external = "--external \"" + dir_.File("external.bin") + "\"";  // 10 bytes
+  ASSERT_EQ(Run(BuildArgs(external + " --external-start 7000")), 0) << log_;
+  EXPECT_EQ(log_.find("warning"), std::string::npos) << log_;
+  ASSERT_EQ(Run("inspect \"" + out() + "\""), 0) << log_;
+  EXPECT_NE(log_.find("10 bytes at 0x00007000..0x0000700B"), std::string::npos) << log_;
+
+  // Programmed over [S, ((S + N + 3) & ~3) - 1]: 0x7001 + 13 = 0x700E -> 0x700C - 1.
+  ASSERT_EQ(Run(BuildArgs(external + " --external-start 7001")), 0) << log_;
+  EXPECT_NE(log_.find("warning: --external-start 7001 is not a multiple of 4"), std::string::npos) << log_;
+  ASSERT_EQ(Run("inspect \"" + out() + "\""), 0) << log_;
+  EXPECT_NE(log_.find("10 bytes at 0x00007001..0x0000700B"), std::string::npos) << log_;
+  ASSERT_EQ(Run(BuildArgs(external + " --external-start FFFFFFF3")), 0) << log_;
+  ASSERT_EQ(Run("inspect \"" + out() + "\""), 0) << log_;
+  EXPECT_NE(log_.find("10 bytes at 0xFFFFFFF3..0xFFFFFFFF"), std::string::npos) << log_;
 }
 
 TEST_F(VexaroPackCli, RefusesBadInputAndWritesNothing) {
   const std::pair<std::string, std::string> cases[] = {
       {"--internal \"" + dir_.File("nothere.bin") + "\"", "cannot read the internal image"},
-      {"--internal \"" + dir_.File("empty.bin") + "\"", "the internal image is empty"},
-      {"--version " + std::string(128, 'x'), "UpdateVersion is 128 bytes long"},
+      {"--internal \"" + dir_.File("empty.bin") + "\"", "--internal " + dir_.File("empty.bin") + " is empty"},
+      {"--version " + std::string(128, 'x'), "--version is 128 bytes long"},
       {"--ap-vid 3G9A", "--ap-vid \"3G9A\" is not a hexadecimal number"},
       {"--iap-pid 12345", "--iap-pid \"12345\" does not fit its field"},
       {"--ap-index 1000", "--ap-index \"1000\" does not fit its field"},
-      {"--crc-key " + std::string(130, 'a'), "holds at most 64 bytes"},
+      {"--crc-key " + std::string(130, 'a'), "--crc-key is 65 bytes long; the checksum key block holds at most 64"},
       {"--external \"" + dir_.File("external.bin") + "\"", "missing option --external-start"},
       {"--external-start 100", "--external-start given without --external"},
       {"--exe \"" + dir_.File("noprogram.exe") + "\"", "cannot read the program file"},
@@ -102,7 +125,27 @@ TEST_F(VexaroPackCli, RefusesBadInputAndWritesNothing) {
     std::string all = BuildArgs(args);
     EXPECT_EQ(Run(all), 1) << args << "\n" << log_;
     EXPECT_NE(log_.find(message), std::string::npos) << "expected \"" << message << "\" in\n" << log_;
+    EXPECT_EQ(log_.find("Name"), std::string::npos) << log_;  // field names are not what the user typed
     EXPECT_FALSE(OutputExists()) << args;
+  }
+}
+
+TEST_F(VexaroPackCli, InputsThatAreFoldersOrMissingAreRefusedNamingOptionAndFile) {
+  const std::string folder = dir_.File("a-folder");
+  std::filesystem::create_directories(folder);
+  const std::string missing = dir_.File("missing.bin");
+  for (const std::string& path : {folder, missing}) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"--internal", ""},
+        {"--external", " --external-start 7000"},
+        {"--crc-key-file", ""},
+        {"--exe", ""},
+    };
+    for (const auto& [option, more] : cases) {
+      EXPECT_EQ(Run(BuildArgs(option + " \"" + path + "\"" + more)), 1) << option << " " << path << "\n" << log_;
+      EXPECT_NE(log_.find(option + " " + path + ": cannot read"), std::string::npos) << log_;
+      EXPECT_FALSE(OutputExists()) << option;
+    }
   }
 }
 
@@ -143,13 +186,73 @@ TEST_F(VexaroPackCli, OptionsFileSuppliesValuesAndTheCommandLineWins) {
   EXPECT_NE(log_.find("\"9Z.9\""), std::string::npos) << log_;
   EXPECT_NE(log_.find("\"Window title\""), std::string::npos) << log_;
   EXPECT_NE(log_.find("vendor 3333  product 4444"), std::string::npos) << log_;
-  EXPECT_NE(log_.find("ca fe f0 0d"), std::string::npos) << log_;
+  EXPECT_NE(log_.find("key CAFEF00D"), std::string::npos) << log_;
 
   std::ofstream bad(dir_.File("bad.conf"));
   bad << "colour = blue\n";
   bad.close();
   EXPECT_EQ(Run("build --config \"" + dir_.File("bad.conf") + "\""), 2);
   EXPECT_NE(log_.find("bad.conf line 1: unknown option \"colour\""), std::string::npos) << log_;
+}
+
+TEST_F(VexaroPackCli, EachCommandPrintsItsUsageOnHelp) {
+  for (const char* help : {"--help", "-h"}) {
+    EXPECT_EQ(Run(std::string("build ") + help), 0) << log_;
+    EXPECT_EQ(log_.rfind("usage: vexaro-pack build ", 0), 0u) << log_;
+    EXPECT_EQ(Run(std::string("inspect ") + help), 0) << log_;
+    EXPECT_EQ(log_.rfind("usage: vexaro-pack inspect FILE", 0), 0u) << log_;
+  }
+  EXPECT_FALSE(OutputExists());
+}
+
+TEST_F(VexaroPackCli, OptionsFileMustBeReadableAndGiveEachOptionOnce) {
+  const std::string folder = dir_.File("a-folder");
+  std::filesystem::create_directories(folder);
+  for (const std::string& path : {dir_.File("missing.conf"), folder}) {
+    EXPECT_EQ(Run(BuildArgs("--config \"" + path + "\"")), 1) << log_;
+    EXPECT_NE(log_.find("--config " + path + ": cannot read the options file"), std::string::npos) << log_;
+    EXPECT_FALSE(OutputExists());
+  }
+  std::ofstream twice(dir_.File("twice.conf"));
+  twice << "version = 1\n# the same option again\nversion = 2\n";
+  twice.close();
+  EXPECT_EQ(Run(BuildArgs("--config \"" + dir_.File("twice.conf") + "\"")), 2) << log_;
+  EXPECT_NE(log_.find("twice.conf line 3: option \"version\" given twice (first on line 1)"), std::string::npos)
+      << log_;
+  EXPECT_EQ(Run(BuildArgs("--config a.conf --config b.conf")), 2) << log_;
+  EXPECT_NE(log_.find("option --config given twice"), std::string::npos) << log_;
+  EXPECT_EQ(Run(BuildArgs("--title A --title B")), 2) << log_;
+  EXPECT_FALSE(OutputExists());
+}
+
+TEST_F(VexaroPackCli, PrintedKeyBuildsTheSamePackageAgain) {
+  const std::string args = BuildArgs("--key 0");  // replaced below by no key at all
+  ASSERT_EQ(Run(args.substr(0, args.rfind("--key 0"))), 0) << log_;  // a random key
+  const auto first = test::ReadBytes(out());
+  ASSERT_EQ(Run("inspect \"" + out() + "\""), 0) << log_;
+  const std::size_t at = log_.find("slot 2, key ");
+  ASSERT_NE(at, std::string::npos) << log_;
+  const std::string key = log_.substr(at + 12, 8);
+  ASSERT_EQ(Run(BuildArgs("--key " + key)), 0) << log_;
+  EXPECT_EQ(test::ReadBytes(out()), first) << "key " << key;
+}
+
+TEST_F(VexaroPackCli, NonAsciiTextsDrawAWarningNamingTheCodePage) {
+  // Carried in an options file, so that no shell re-encodes the bytes.
+  std::ofstream conf(dir_.File("texts.conf"));
+  conf << "title = Caf\xC3\xA9\n";
+  conf.close();
+  ASSERT_EQ(Run(BuildArgs("--config \"" + dir_.File("texts.conf") + "\" --title ASCII")), 0) << log_;
+  EXPECT_EQ(log_.find("warning"), std::string::npos) << log_;
+  std::string args = BuildArgs("--config \"" + dir_.File("texts.conf") + "\"");
+  args.erase(args.find(" --title T"), 10);
+  ASSERT_EQ(Run(args), 0) << log_;
+  EXPECT_NE(log_.find("warning: --title holds non-ASCII characters; the updater shows its texts in the "
+                      "system code page"),
+            std::string::npos)
+      << log_;
+  EXPECT_NE(log_.find("code page " + std::to_string(sys::SystemCodePage())), std::string::npos) << log_;
+  EXPECT_TRUE(OutputExists());
 }
 
 }  // namespace

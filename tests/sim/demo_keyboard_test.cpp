@@ -54,16 +54,33 @@ TEST(DemoKeyboard, MatchesTheDemoPackageInputs) {
 TEST(DemoKeyboard, DemoImagesFitItsFlashLayout) {
   auto conf = ReadConf(VEXARO_DEMO_CONF);
   auto config = vexaro::sim::DemoKeyboardConfig();
+  const std::uint32_t apStart = config.applicationStart == 0 ? config.userStart : config.applicationStart;
   std::uint32_t externalStart = vexaro::ParseHexText(conf["external-start"]);
-  std::uint64_t internalEnd = config.userStart + vexaro::RoundUpToWord(vexaro::demo::kDemoImageLength);
+  std::uint64_t internalEnd = apStart + vexaro::RoundUpToWord(vexaro::demo::kDemoImageLength);
   std::uint64_t externalEnd = externalStart + vexaro::RoundUpToWord(vexaro::demo::kDemoExternalLength);
-  // The image passes the size check and stays clear of the pages of the
-  // external table and of the version record, which are erased separately.
+  // The update page-erases the version record's 132 bytes and the image
+  // separately: loader, version pages, application and external table each
+  // keep pages of their own, in this order.
   EXPECT_LE(vexaro::demo::kDemoImageLength, config.flashSize - 1024);
   auto page = [&](std::uint64_t address) { return address / config.pageSize; };
+  const std::uint32_t versionBase = config.versionRecordAddress;
+  EXPECT_GE(page(versionBase), page(config.userStart));  // the loader's mass erase clears it too
+  EXPECT_LT(page(versionBase + 131), page(apStart));
   EXPECT_LT(page(internalEnd - 1), page(externalStart));
-  EXPECT_LT(page(externalEnd - 1), page(config.versionRecordAddress));
-  EXPECT_LE(config.versionRecordAddress + 132, config.flashSize);
+  EXPECT_LE(externalEnd, config.flashSize);
+}
+
+TEST(DemoKeyboard, VersionTextLiesWhereTheReportChannelReadsIt) {
+  auto conf = ReadConf(VEXARO_DEMO_CONF);
+  auto config = vexaro::sim::DemoKeyboardConfig();
+  EXPECT_EQ(config.versionRecordAddress + 4, 0x2800u);
+  // Only 'V', 'v', '.' and digits survive the channel's scan; the layout mark
+  // (second character) of the starting version is the package's.
+  const std::string version = conf["version"];
+  ASSERT_GE(version.size(), 2u);
+  EXPECT_EQ(version.find_first_not_of("Vv.0123456789"), std::string::npos) << version;
+  EXPECT_EQ(std::string(vexaro::sim::kDemoStartVersion).at(1), version.at(1));
+  EXPECT_LT(std::string(vexaro::sim::kDemoStartVersion), version);
 }
 
 }  // namespace

@@ -158,6 +158,18 @@ TEST_F(Button, HoverTakesTheCaptureAndLeavingReleasesIt) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_F(Button, LeavingForAPointWithNoWindowEndsHover) {
+  // The desktop lies there: the button sees the mouse leave as it does for
+  // any other window.
+  Hover();
+  ASSERT_EQ(GetCapture(), button.m_hWnd);
+  input::MouseMove(1900, 1070);
+  test::Pump();
+  EXPECT_FALSE(button.IsHovering());
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(Shown(), kNormal);
+}
+
 TEST_F(Button, MouseMovesAreForwardedInScreenCoordinates) {
   Hover();
   ASSERT_FALSE(host.moves.empty());

@@ -109,6 +109,17 @@ TEST_F(ParseTest, MissingEndTagInsideClosedParentBecomesEmptyWithChildrenAsSibli
   EXPECT_EQ(R(1).EndTagLength(), 4);
 }
 
+TEST_F(ParseTest, ChildrenMovedUpKeepTheLevelTheyWereCreatedAt) {
+  // x has no end tag: </r> closes it, and y moves up to follow it under r.
+  EXPECT_FALSE(doc.SetText("<r><x><y><z/></y></r>"));
+  ASSERT_EQ(doc.RecordCount(), 5);
+  EXPECT_EQ(R(3).parent, 1);     // y now under r
+  EXPECT_EQ(R(2).Level(), 1u);   // x
+  EXPECT_EQ(R(3).Level(), 2u);   // y, as when its start tag was read
+  EXPECT_EQ(R(4).Level(), 3u);   // z
+  EXPECT_EQ(R(4).parent, 3);
+}
+
 TEST_F(ParseTest, ErrorMarkMovesToParentOfNotEndedElement) {
   doc.SetText("<r><p><1></r>");
   EXPECT_EQ(doc.ResultText(), "Incorrect tag name character at offset 6");
@@ -159,6 +170,12 @@ TEST_F(ParseTest, NodeErrorMessagesWithOffsets) {
 
 TEST_F(ParseTest, OnlyTheFirstNodeErrorIsKept) {
   EXPECT_EQ(ErrorOf("<r><!x>< y></r>"), "Incorrect ! tag at offset 3");
+}
+
+TEST_F(ParseTest, ALaterFaultInsideTheSameNodeGivesItsMessage) {
+  // One DOCTYPE node: its subset holds "<1>" and then "<!x", which ends it.
+  EXPECT_EQ(ErrorOf("<!DOCTYPE r [<1><!x <r/>"), "Incorrect ! tag at offset 0");
+  EXPECT_EQ(ErrorOf("<!DOCTYPE r [<!x><1 <r/>"), "Incorrect tag name character at offset 0");
 }
 
 TEST_F(ParseTest, MarkupThatIsNotElementsIsSkipped) {

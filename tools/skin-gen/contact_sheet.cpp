@@ -94,7 +94,7 @@ class Sheet {
 // Returns the top of the next row.
 int PlaceMainWindows(Sheet& sheet, const SkinPictures& p, const Fonts& fonts, int y) {
   const int column = kWindowWidth + 24;
-  sheet.Heading(kMargin, y - 16, "Main window (131) as shown, with sample texts painted by the program");
+  sheet.Heading(kMargin, y - 16, "Main window (131) composed by skin-gen, sample texts in its own type");
   sheet.Place(MockMainWindow(p, fonts, {}), kMargin, y, "Idle: close and update normal");
   sheet.Place(MockMainWindow(p, fonts, {kHover, kHover, -1}), kMargin + column, y, "Mouse over close and over update");
   sheet.Place(MockMainWindow(p, fonts, {kDisabled, kDisabled, 62}), kMargin + 2 * column, y,

@@ -1,6 +1,7 @@
-// Preview of the skin for people: the main window and the result dialogs
-// composed as the program shows them (buttons cut by their masks, sample texts
-// painted), and every file's picture, magnified where it is small.
+// Preview of the skin for people: the main window and the result dialogs as
+// this tool composes them (buttons cut by their masks at their places, sample
+// texts in the tool's own FreeType renderer, not the window framework's), and
+// every file's picture, magnified where it is small.
 #pragma once
 
 #include <string>

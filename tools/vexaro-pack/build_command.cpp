@@ -1,13 +1,14 @@
-// vexaro-pack build: options → PackageSpec → package file, written whole or
+// vexaro-pack build: options → PackageContents → package file, written whole or
 // not at all (a temporary file renamed into place).
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <optional>
 #include <random>
 
+#include "platform/sys/codepage.h"
 #include "tools/vexaro-pack/commands.h"
+#include "tools/vexaro-pack/option_values.h"
 #include "tools/vexaro-pack/options.h"
 #include "tools/vexaro-pack/packer.h"
 
@@ -20,70 +21,6 @@ const std::vector<std::string> kKnown = {
     "crc-key", "crc-key-file", "key", "slot", "exe", "out"};
 const std::vector<std::string> kPaths = {"internal", "external", "crc-key-file", "exe", "out"};
 
-struct Refusal {
-  std::string message;
-};
-
-class Reader {
- public:
-  explicit Reader(const Options& o) : options_(o) {}
-
-  std::optional<std::string> Get(const std::string& name) const {
-    auto it = options_.values.find(name);
-    if (it == options_.values.end()) return std::nullopt;
-    return it->second;
-  }
-  std::string Required(const std::string& name) const {
-    auto v = Get(name);
-    if (!v) throw Refusal{"missing option --" + name};
-    return *v;
-  }
-  // Whole-string hexadecimal, optional 0x, at most maxDigits digits.
-  std::uint32_t Hex(const std::string& name, const std::string& text, std::size_t maxDigits) const {
-    std::string digits = text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0 ? text.substr(2) : text;
-    bool hex = !digits.empty() &&
-               digits.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
-    if (!hex) throw Refusal{"--" + name + " \"" + text + "\" is not a hexadecimal number"};
-    auto first = digits.find_first_not_of('0');
-    std::size_t significant = first == std::string::npos ? 0 : digits.size() - first;
-    if (significant > maxDigits) {
-      throw Refusal{"--" + name + " \"" + text + "\" does not fit its field (" +
-                    std::to_string(maxDigits) + " hexadecimal digits at most)"};
-    }
-    return ParseHexText(digits);
-  }
-  std::uint32_t HexOption(const std::string& name, std::size_t maxDigits, std::optional<std::uint32_t> fallback = {}) const {
-    auto v = Get(name);
-    if (!v) {
-      if (fallback) return *fallback;
-      throw Refusal{"missing option --" + name};
-    }
-    return Hex(name, *v, maxDigits);
-  }
-  std::vector<std::uint8_t> HexBytes(const std::string& name, const std::string& text) const {
-    if (text.size() % 2 != 0 ||
-        text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
-      throw Refusal{"--" + name + " must be an even number of hexadecimal digits"};
-    }
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-      bytes.push_back(static_cast<std::uint8_t>(std::stoul(text.substr(i, 2), nullptr, 16)));
-    }
-    return bytes;
-  }
-
- private:
-  const Options& options_;
-};
-
-std::vector<std::uint8_t> ReadFile(const std::string& what, const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw Refusal{"cannot read the " + what + " " + path};
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw Refusal{"reading the " + what + " " + path + " failed"};
-  return bytes;
-}
-
 PackageKeyBytes RandomKey() {
   std::random_device device;
   PackageKeyBytes key;
@@ -91,12 +28,27 @@ PackageKeyBytes RandomKey() {
   return key;
 }
 
-PackageSpec SpecFromOptions(const Reader& r) {
-  PackageSpec s;
-  s.internalImage = ReadFile("internal image", r.Required("internal"));
+// The options named in CheckPackageContents' sentences, with the files given.
+struct OptionNames {
+  explicit OptionNames(const Reader& r)
+      : internal("--internal " + r.Get("internal").value_or("")),
+        external("--external " + r.Get("external").value_or("")),
+        crcKey(r.Get("crc-key-file") ? "--crc-key-file " + *r.Get("crc-key-file") : std::string("--crc-key")) {
+    names = {"--version", "--title", "--company", "--product", "--ap-vid", "--ap-pid", "--ap-index",
+             "--iap-vid", "--iap-pid", "--iap-index", crcKey.c_str(), internal.c_str(), external.c_str()};
+  }
+  OptionNames(const OptionNames&) = delete;
+  OptionNames& operator=(const OptionNames&) = delete;
+  std::string internal, external, crcKey;
+  ContentsNames names;
+};
+
+PackageContents ContentsFromOptions(const Reader& r) {
+  PackageContents s;
+  s.internalImage = ReadInput("internal", "internal image", r.Required("internal"));
   if (auto external = r.Get("external")) {
-    s.externalImage = ReadFile("external image", *external);
-    if (s.externalImage.empty()) throw Refusal{"the external image " + *external + " is empty"};
+    s.externalImage = ReadInput("external", "external image", *external);
+    if (s.externalImage.empty()) throw Refusal{"--external " + *external + " is empty"};
     s.externalStart = r.HexOption("external-start", 8);
   } else if (r.Get("external-start")) {
     throw Refusal{"--external-start given without --external"};
@@ -115,7 +67,7 @@ PackageSpec SpecFromOptions(const Reader& r) {
   s.digestValue = {static_cast<std::uint8_t>(digest >> 8), static_cast<std::uint8_t>(digest)};
   if (r.Get("crc-key") && r.Get("crc-key-file")) throw Refusal{"give --crc-key or --crc-key-file, not both"};
   if (auto hex = r.Get("crc-key")) s.crcKey = r.HexBytes("crc-key", *hex);
-  if (auto file = r.Get("crc-key-file")) s.crcKey = ReadFile("checksum key block", *file);
+  if (auto file = r.Get("crc-key-file")) s.crcKey = ReadInput("crc-key-file", "checksum key block", *file);
   if (auto key = r.Get("key")) {
     std::uint32_t k = r.Hex("key", *key, 8);
     s.key = {static_cast<std::uint8_t>(k >> 24), static_cast<std::uint8_t>(k >> 16),
@@ -127,8 +79,39 @@ PackageSpec SpecFromOptions(const Reader& r) {
   if (slot != "1" && slot != "2") throw Refusal{"--slot must be 1 or 2, not \"" + slot + "\""};
   s.slot = slot == "1" ? KeySlot::One : KeySlot::Two;
   s.fillerSeed = static_cast<std::uint32_t>(s.key[0] | s.key[1] << 8 | s.key[2] << 16) ^ 0x5EEDu;
-  if (auto problem = CheckPackageSpec(s); !problem.empty()) throw Refusal{problem};
+  if (auto problem = CheckPackageContents(s, OptionNames(r).names); !problem.empty()) throw Refusal{problem};
   return s;
+}
+
+// Texts are stored as bytes and shown by the updater in the system code page
+// of the computer it runs on; only ASCII looks the same everywhere.
+void WarnAboutNonAsciiTexts(const PackageContents& contents) {
+  const std::pair<const char*, const std::string*> texts[] = {
+      {"--version", &contents.updateVersion}, {"--title", &contents.windowTitle},
+      {"--company", &contents.companyName}, {"--product", &contents.productName}};
+  for (auto [option, text] : texts) {
+    if (std::none_of(text->begin(), text->end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+      continue;
+    }
+    std::fprintf(stderr,
+                 "vexaro-pack build: warning: %s holds non-ASCII characters; the updater shows its texts in "
+                 "the system code page of the computer it runs on (on Windows its ANSI code page, such as "
+                 "1252; on Linux UTF-8, code page 65001; here code page %u), and they appear as written "
+                 "only where that is the code page they were written in\n",
+                 option, sys::SystemCodePage());
+  }
+}
+
+// The loader programs whole 4-byte words; an external image that starts
+// between words is programmed from there, which a producer rarely means.
+void WarnAboutUnalignedStart(const Reader& r, const PackageContents& contents) {
+  if (contents.externalImage.empty() || contents.externalStart % 4 == 0) return;
+  const std::uint64_t end =
+      ((std::uint64_t{contents.externalStart} + contents.externalImage.size() + 3) & ~std::uint64_t{3}) - 1;
+  std::fprintf(stderr,
+               "vexaro-pack build: warning: --external-start %s is not a multiple of 4; the keyboard is "
+               "programmed in whole 4-byte words over 0x%08X..0x%08jX\n",
+               r.Get("external-start")->c_str(), contents.externalStart, static_cast<std::uintmax_t>(end));
 }
 
 void WriteWhole(const std::string& path, const std::vector<std::uint8_t>& program,
@@ -138,14 +121,14 @@ void WriteWhole(const std::string& path, const std::vector<std::uint8_t>& progra
   temp += ".partial";
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw Refusal{"cannot write " + temp.string()};
+    if (!out) throw Refusal{"--out " + path + ": cannot write " + temp.string()};
     out.write(reinterpret_cast<const char*>(program.data()), static_cast<std::streamsize>(program.size()));
     out.write(reinterpret_cast<const char*>(package.data()), static_cast<std::streamsize>(package.size()));
     out.close();
     if (!out) {
       std::error_code ignored;
       fs::remove(temp, ignored);
-      throw Refusal{"writing " + temp.string() + " failed"};
+      throw Refusal{"--out " + path + ": writing " + temp.string() + " failed"};
     }
   }
   std::error_code error;
@@ -156,17 +139,35 @@ void WriteWhole(const std::string& path, const std::vector<std::uint8_t>& progra
   fs::rename(temp, target, error);
   if (error) {
     fs::remove(temp, error);
-    throw Refusal{"cannot move the package into place at " + path};
+    throw Refusal{"--out " + path + ": cannot move the package into place"};
   }
 }
 
 }  // namespace
 
+void PrintBuildUsage(std::FILE* to) {
+  std::fputs(
+      "usage: vexaro-pack build [--config FILE] --internal FILE [--external FILE --external-start HEX]\n"
+      "                         --ap-vid HEX --ap-pid HEX [--ap-index HEX]\n"
+      "                         --iap-vid HEX --iap-pid HEX [--iap-index HEX]\n"
+      "                         --version TEXT --title TEXT --company TEXT --product TEXT\n"
+      "                         [--digest HEX4] [--crc-key HEX | --crc-key-file FILE]\n"
+      "                         [--key HEX8] [--slot 1|2] [--exe FILE] --out FILE\n"
+      "  Each option once; an options file (--config) holds \"name = value\" lines, and the\n"
+      "  command line wins over it. Exit 0 written, 1 refused (nothing written), 2 wrong usage.\n",
+      to);
+}
+
 int BuildCommand(const std::vector<std::string>& args) {
   Options options;
-  if (auto problem = ParseOptions(args, kKnown, kPaths, options); !problem.empty()) {
-    std::fprintf(stderr, "vexaro-pack build: %s\n", problem.c_str());
-    return 2;
+  const OptionsFault fault = ParseOptions(args, kKnown, kPaths, options);
+  if (options.help) {
+    PrintBuildUsage(stdout);
+    return 0;
+  }
+  if (!fault.message.empty()) {
+    std::fprintf(stderr, "vexaro-pack build: %s%s\n", fault.message.c_str(), fault.usage ? "" : "; no package written");
+    return fault.usage ? 2 : 1;
   }
   if (!options.positional.empty()) {
     std::fprintf(stderr, "vexaro-pack build: unexpected argument \"%s\"\n", options.positional[0].c_str());
@@ -174,14 +175,16 @@ int BuildCommand(const std::vector<std::string>& args) {
   }
   try {
     Reader reader(options);
-    PackageSpec spec = SpecFromOptions(reader);
+    PackageContents contents = ContentsFromOptions(reader);
+    WarnAboutUnalignedStart(reader, contents);
+    WarnAboutNonAsciiTexts(contents);
     std::string out = reader.Required("out");
     std::vector<std::uint8_t> program;
-    if (auto exe = reader.Get("exe")) program = ReadFile("program file", *exe);
-    auto package = BuildPackage(spec);
+    if (auto exe = reader.Get("exe")) program = ReadInput("exe", "program file", *exe);
+    auto package = BuildPackage(contents);
     WriteWhole(out, program, package, reader.Get("exe").has_value());
     std::printf("wrote %s: %zu program bytes and a %zu-byte package (key slot %d)\n", out.c_str(),
-                program.size(), package.size(), static_cast<int>(spec.slot));
+                program.size(), package.size(), static_cast<int>(contents.slot));
     return 0;
   } catch (const Refusal& refusal) {
     std::fprintf(stderr, "vexaro-pack build: %s; no package written\n", refusal.message.c_str());

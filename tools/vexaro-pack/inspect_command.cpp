@@ -3,19 +3,24 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "tools/vexaro-pack/commands.h"
 #include "tools/vexaro-pack/options.h"
 #include "package/package.h"
+#include "tools/vexaro-pack/image_digests.h"
 
 namespace vexaro::pack {
 namespace {
 
-std::string Hex(std::span<const std::uint8_t> bytes) {
+// Bytes in order as hexadecimal digits, with a space between bytes or, for
+// values the build options take back (--key, --digest, --crc-key), as one
+// run of upper-case digits in the form those options accept.
+std::string Hex(std::span<const std::uint8_t> bytes, bool optionForm = false) {
   std::string text;
   char two[4];
   for (std::size_t i = 0; i < bytes.size(); ++i) {
-    std::snprintf(two, sizeof two, i ? " %02x" : "%02x", bytes[i]);
+    std::snprintf(two, sizeof two, optionForm ? "%02X" : i ? " %02x" : "%02x", bytes[i]);
     text += two;
   }
   return text;
@@ -23,6 +28,14 @@ std::string Hex(std::span<const std::uint8_t> bytes) {
 
 std::string Field(const DescriptorBytes& d, std::size_t offset, std::size_t width) {
   return DescriptorText(d, offset, width);
+}
+
+// Last address the loader programs for an image of `length` bytes from
+// `start`: whole 4-byte words counted from the start address, the end taken
+// down to a word boundary (for an unaligned start this is not start +
+// rounded length - 1).
+std::uint64_t ProgrammedEnd(std::uint32_t start, std::uint32_t length) {
+  return ((std::uint64_t{start} + length + 3) & ~std::uint64_t{3}) - 1;
 }
 
 int Fail(const std::string& path, const std::string& why) {
@@ -41,11 +54,11 @@ void PrintIdentity(const DescriptorBytes& d) {
   namespace f = descriptor_field;
   PackageInfo info;
   DecodeDescriptorInto(d, info);
-  std::printf("AP identity:        vendor %04X  product %04X  interface %u   (texts \"%s\" \"%s\" \"%s\")\n",
+  std::printf("AP identity:        vendor %04X  product %04X  interface %X   (texts \"%s\" \"%s\" \"%s\")\n",
               info.ApVendorId, info.ApProductId, info.ApInterfaceIndex,
               Field(d, f::kApVendorId, f::kIdWidth).c_str(), Field(d, f::kApProductId, f::kIdWidth).c_str(),
               Field(d, f::kApInterfaceIndex, f::kIndexWidth).c_str());
-  std::printf("IAP identity:       vendor %04X  product %04X  interface %u   (texts \"%s\" \"%s\" \"%s\")\n",
+  std::printf("IAP identity:       vendor %04X  product %04X  interface %X   (texts \"%s\" \"%s\" \"%s\")\n",
               info.IapVendorId, info.IapProductId, info.IapInterfaceIndex,
               Field(d, f::kIapVendorId, f::kIdWidth).c_str(), Field(d, f::kIapProductId, f::kIdWidth).c_str(),
               Field(d, f::kIapInterfaceIndex, f::kIndexWidth).c_str());
@@ -55,11 +68,38 @@ void PrintIdentity(const DescriptorBytes& d) {
   std::printf("ProductName:        \"%s\"\n", info.ProductName.c_str());
 }
 
+// The digests of the plain image bytes (without the pad to whole words), the
+// same a producer gets from the image files with crc32 or sha256sum.
+int PrintImageDigests(const std::string& path, std::uint32_t internalLength, std::uint32_t externalLength) {
+  std::vector<std::uint8_t> internal(RoundUpToWord(internalLength)), external(RoundUpToWord(externalLength));
+  if (!ReadImages(internalLength, externalLength, internal, external)) {
+    return Fail(path, "cannot read the images");
+  }
+  auto print = [](const char* which, std::span<const std::uint8_t> image) {
+    std::printf("%s CRC-32 %08X  SHA-256 %s\n", which, static_cast<unsigned>(Crc32(image)), Sha256Hex(image).c_str());
+  };
+  print("internal image:    ", std::span(internal).first(internalLength));
+  if (externalLength != 0) print("external image:    ", std::span(external).first(externalLength));
+  return 0;
+}
+
 }  // namespace
 
+void PrintInspectUsage(std::FILE* to) {
+  std::fputs(
+      "usage: vexaro-pack inspect FILE\n"
+      "  Decodes the package at the end of FILE and prints every field and each image's CRC-32\n"
+      "  and SHA-256. Exit 0 valid package, 1 no valid package, 2 wrong usage.\n",
+      to);
+}
+
 int InspectCommand(const std::vector<std::string>& args) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    PrintInspectUsage(stdout);
+    return 0;
+  }
   if (args.size() != 1) {
-    std::fprintf(stderr, "usage: vexaro-pack inspect FILE\n");
+    PrintInspectUsage(stderr);
     return 2;
   }
   const std::string& path = args[0];
@@ -90,21 +130,21 @@ int InspectCommand(const std::vector<std::string>& args) {
   std::printf("file:               %s (%ju bytes)\n", path.c_str(), size);
   std::printf("program part:       %ju bytes; package: %ju bytes from offset %ju\n",
               size - packageSize, static_cast<std::uintmax_t>(packageSize), size - packageSize);
-  std::printf("key:                slot %d, key %s, tag %s\n", choice.slot, Hex(choice.key).c_str(),
+  std::printf("key:                slot %d, key %s, tag %s\n", choice.slot, Hex(choice.key, true).c_str(),
               Hex(std::span(stored).subspan(descriptor_field::kKeyTag, 4)).c_str());
   PrintIdentity(descriptor);
   std::printf("internal image:     %u bytes (%ju as whole words)\n", in.imageLength,
               static_cast<std::uintmax_t>(RoundUpToWord(in.imageLength)));
-  std::printf("digest value:       %s\n", Hex(in.digestValue).c_str());
+  std::printf("digest value:       %s\n", Hex(in.digestValue, true).c_str());
   std::printf("checksum key block: %u bytes: %s\n", in.crcKeyLength,
-              Hex(std::span(in.crcKey).first(in.crcKeyLength)).c_str());
+              Hex(std::span(in.crcKey).first(in.crcKeyLength), true).c_str());
   if (ex.externalLength == 0) {
     std::printf("external image:     none\n");
   } else {
     std::printf("external image:     %u bytes at 0x%08X..0x%08jX\n", ex.externalLength, ex.externalStart,
-                static_cast<std::uintmax_t>(ex.externalStart + RoundUpToWord(ex.externalLength) - 1));
+                static_cast<std::uintmax_t>(ProgrammedEnd(ex.externalStart, ex.externalLength)));
   }
-  return 0;
+  return PrintImageDigests(path, in.imageLength, ex.externalLength);
 }
 
 }  // namespace vexaro::pack

@@ -9,16 +9,9 @@
 namespace {
 
 void Usage(std::FILE* to) {
-  std::fputs(
-      "usage: vexaro-pack build [--config FILE] --internal FILE [--external FILE --external-start HEX]\n"
-      "                         --ap-vid HEX --ap-pid HEX [--ap-index HEX]\n"
-      "                         --iap-vid HEX --iap-pid HEX [--iap-index HEX]\n"
-      "                         --version TEXT --title TEXT --company TEXT --product TEXT\n"
-      "                         [--digest HEX4] [--crc-key HEX | --crc-key-file FILE]\n"
-      "                         [--key HEX8] [--slot 1|2] [--exe FILE] --out FILE\n"
-      "       vexaro-pack inspect FILE\n"
-      "exit codes: 0 done, 1 refused or invalid package, 2 wrong usage\n",
-      to);
+  vexaro::pack::PrintBuildUsage(to);
+  vexaro::pack::PrintInspectUsage(to);
+  std::fputs("Each command takes --help. Exit codes: 0 done, 1 refused or invalid package, 2 wrong usage.\n", to);
 }
 
 }  // namespace

@@ -12,12 +12,20 @@ namespace vexaro::pack {
 struct Options {
   std::map<std::string, std::string> values;
   std::vector<std::string> positional;
+  bool help = false;  // --help or -h: print the command's usage and do nothing else
+};
+
+// What went wrong with the options: wrong usage (exit 2), or an options file
+// that cannot be read (exit 1, like any input that cannot be read).
+struct OptionsFault {
+  std::string message;  // empty: no fault
+  bool usage = true;
 };
 
 // Parses argv (after the command word); `pathOptions` names the options whose
-// values are file paths. Returns an error sentence or empty.
-std::string ParseOptions(const std::vector<std::string>& args,
-                         const std::vector<std::string>& known,
-                         const std::vector<std::string>& pathOptions, Options& out);
+// values are file paths. Every option may be given once, on the command line
+// or in the options file; the command line wins over the file.
+OptionsFault ParseOptions(const std::vector<std::string>& args, const std::vector<std::string>& known,
+                          const std::vector<std::string>& pathOptions, Options& out);
 
 }  // namespace vexaro::pack

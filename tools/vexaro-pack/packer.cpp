@@ -60,7 +60,7 @@ PackageKeyBytes Filler(const PackageKeyBytes& key, std::uint32_t seed) {
   return slot;
 }
 
-std::vector<std::uint8_t> Descriptor(const PackageSpec& s) {
+std::vector<std::uint8_t> Descriptor(const PackageContents& s) {
   std::vector<std::uint8_t> d(kDescriptorSize, 0);
   PutHex(d, f::kApVendorId, s.apVendorId, 4);
   PutHex(d, f::kApProductId, s.apProductId, 4);
@@ -84,7 +84,7 @@ std::vector<std::uint8_t> Descriptor(const PackageSpec& s) {
   return d;
 }
 
-std::vector<std::uint8_t> InternalBlock(const PackageSpec& s) {
+std::vector<std::uint8_t> InternalBlock(const PackageContents& s) {
   std::vector<std::uint8_t> b(kImageBlockSize, 0);
   PutLe32(b, 4, static_cast<std::uint32_t>(s.internalImage.size()));
   b[16] = s.digestValue[0];
@@ -95,7 +95,7 @@ std::vector<std::uint8_t> InternalBlock(const PackageSpec& s) {
   return b;
 }
 
-std::vector<std::uint8_t> ExternalBlock(const PackageSpec& s) {
+std::vector<std::uint8_t> ExternalBlock(const PackageContents& s) {
   std::vector<std::uint8_t> b(kImageBlockSize, 0);
   PutLe32(b, 0, s.externalImage.empty() ? 0 : s.externalStart);
   PutLe32(b, 4, static_cast<std::uint32_t>(s.externalImage.size()));
@@ -110,36 +110,37 @@ void AppendScrambled(std::vector<std::uint8_t>& out, std::vector<std::uint8_t> b
 
 }  // namespace
 
-std::string CheckPackageSpec(const PackageSpec& s) {
+std::string CheckPackageContents(const PackageContents& s, const ContentsNames& names) {
   const std::pair<const char*, const std::string*> texts[] = {
-      {"UpdateVersion", &s.updateVersion}, {"WindowTitle", &s.windowTitle},
-      {"CompanyName", &s.companyName}, {"ProductName", &s.productName}};
+      {names.updateVersion, &s.updateVersion}, {names.windowTitle, &s.windowTitle},
+      {names.companyName, &s.companyName}, {names.productName, &s.productName}};
   for (auto [name, text] : texts) {
     if (auto e = CheckText(name, *text); !e.empty()) return e;
   }
   const std::tuple<const char*, std::uint32_t, std::uint32_t> ids[] = {
-      {"ApVendorId", s.apVendorId, 0xFFFF},        {"ApProductId", s.apProductId, 0xFFFF},
-      {"ApInterfaceIndex", s.apInterfaceIndex, 0xFFF}, {"IapVendorId", s.iapVendorId, 0xFFFF},
-      {"IapProductId", s.iapProductId, 0xFFFF},    {"IapInterfaceIndex", s.iapInterfaceIndex, 0xFFF}};
+      {names.apVendorId, s.apVendorId, 0xFFFF},        {names.apProductId, s.apProductId, 0xFFFF},
+      {names.apInterfaceIndex, s.apInterfaceIndex, 0xFFF}, {names.iapVendorId, s.iapVendorId, 0xFFFF},
+      {names.iapProductId, s.iapProductId, 0xFFFF},    {names.iapInterfaceIndex, s.iapInterfaceIndex, 0xFFF}};
   for (auto [name, value, max] : ids) {
     if (auto e = CheckId(name, value, max); !e.empty()) return e;
   }
   if (s.crcKey.size() > kCrcKeyCapacity) {
-    return "the checksum key block is " + std::to_string(s.crcKey.size()) +
-           " bytes long; it holds at most 64 bytes";
+    return std::string(names.crcKey) + " is " + std::to_string(s.crcKey.size()) +
+           " bytes long; the checksum key block holds at most 64 bytes";
   }
-  if (s.internalImage.empty()) return "the internal image is empty";
+  if (s.internalImage.empty()) return std::string(names.internalImage) + " is empty";
   if (s.internalImage.size() > 0xFFFFFFFFu || s.externalImage.size() > 0xFFFFFFFFu) {
-    return "an image is larger than 4 GiB";
+    return std::string(s.internalImage.size() > 0xFFFFFFFFu ? names.internalImage : names.externalImage) +
+           " is larger than 4 GiB";
   }
   if (!s.externalImage.empty() &&
       std::uint64_t{s.externalStart} + s.externalImage.size() > 0x100000000u) {
-    return "the external image runs past the end of the 32-bit address space";
+    return std::string(names.externalImage) + " runs past the end of the 32-bit address space";
   }
   return {};
 }
 
-std::vector<std::uint8_t> BuildPackage(const PackageSpec& s) {
+std::vector<std::uint8_t> BuildPackage(const PackageContents& s) {
   std::vector<std::uint8_t> out;
   out.reserve(s.externalImage.size() + s.internalImage.size() + kPackageTrailerSize);
   if (!s.externalImage.empty()) AppendScrambled(out, s.externalImage, s.key);

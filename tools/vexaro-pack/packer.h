@@ -13,7 +13,7 @@ namespace vexaro::pack {
 
 enum class KeySlot { One = 1, Two = 2, Both = 3 };  // Both only for tests of the reader
 
-struct PackageSpec {
+struct PackageContents {
   std::vector<std::uint8_t> internalImage;
   std::vector<std::uint8_t> externalImage;  // empty: no external image
   std::uint32_t externalStart = 0;
@@ -27,13 +27,31 @@ struct PackageSpec {
   std::uint32_t fillerSeed = 0;  // for the unused key slot; fixed for reproducible output
 };
 
-// Empty when the PackageSpec can be packed; otherwise a sentence naming the field and
-// what is wrong with it.
-std::string CheckPackageSpec(const PackageSpec& spec);
+// What CheckPackageContents calls each value in its sentences: the package's
+// field names by default; a tool names the options its user typed instead.
+struct ContentsNames {
+  const char* updateVersion = "UpdateVersion";
+  const char* windowTitle = "WindowTitle";
+  const char* companyName = "CompanyName";
+  const char* productName = "ProductName";
+  const char* apVendorId = "ApVendorId";
+  const char* apProductId = "ApProductId";
+  const char* apInterfaceIndex = "ApInterfaceIndex";
+  const char* iapVendorId = "IapVendorId";
+  const char* iapProductId = "IapProductId";
+  const char* iapInterfaceIndex = "IapInterfaceIndex";
+  const char* crcKey = "the checksum key block";
+  const char* internalImage = "the internal image";
+  const char* externalImage = "the external image";
+};
+
+// Empty when the PackageContents can be packed; otherwise a sentence naming
+// the value (as `names` calls it) and what is wrong with it.
+std::string CheckPackageContents(const PackageContents& contents, const ContentsNames& names = {});
 
 // The package bytes, to be appended behind a program file: external image,
-// internal image, external block, internal block, descriptor. The PackageSpec must
-// have passed CheckPackageSpec.
-std::vector<std::uint8_t> BuildPackage(const PackageSpec& spec);
+// internal image, external block, internal block, descriptor. The PackageContents must
+// have passed CheckPackageContents.
+std::vector<std::uint8_t> BuildPackage(const PackageContents& contents);
 
 }  // namespace vexaro::pack

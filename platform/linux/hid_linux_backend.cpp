@@ -1,0 +1,332 @@
+// The native HID backend of Linux: hidraw nodes found and watched with
+// libudev. Each open handle owns its node descriptor and an eventfd that
+// wakes its readers; handles are shared with running reads so that a Close on
+// another thread never closes a descriptor that a read is still waiting on.
+#include <libudev.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "platform/hid/backend.h"
+#include "platform/linux/hid_monitor.h"
+#include "platform/linux/hid_node.h"
+#include "platform/linux/hid_paths.h"
+#include "platform/linux/hid_report_descriptor.h"
+#include "platform/linux/hid_subscribers.h"
+#include "platform/sys/sys.h"
+
+namespace vexaro::hid {
+namespace {
+
+using namespace hidraw;
+
+// How often WaitNoPendingInstall looks at the udev queue: udev handles a
+// keyboard's nodes in tens of milliseconds; a look every 10 ms sees the queue
+// empty promptly without spinning.
+constexpr std::uint32_t kPendingInstallPollMs = 10;
+
+struct UdevContext {
+  udev* context = udev_new();
+  ~UdevContext() { udev_unref(context); }
+};
+
+struct OpenInterface {
+  int fd = -1;
+  int cancelFd = -1;
+  std::string syspath;
+  std::string path;  // the one it was opened with
+  Attributes attributes;
+  Caps caps;
+  bool numbered = false;
+  // Input report ids of this handle's collection when its node carries
+  // several; empty: every report of the node is this handle's.
+  std::vector<std::uint8_t> ownInputIds;
+  std::mutex mutex;  // guards readers
+  int readers = 0;
+  ~OpenInterface() {
+    if (fd >= 0) ::close(fd);
+    if (cancelFd >= 0) ::close(cancelFd);
+  }
+  void Wake() {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] ssize_t n = ::write(cancelFd, &one, sizeof one);
+  }
+};
+
+bool SameDevice(const InterfacePathParts& parts, const NodeInfo& node) {
+  return parts.vendorId == node.attributes.vendorId &&
+         parts.productId == node.attributes.productId &&
+         parts.interfaceNumber == node.interfaceNumber && parts.collection < node.collectionCount;
+}
+
+// The node's identity, its descriptor and the collection the path names.
+bool Describe(const InterfacePathParts& parts, const NodeInfo& node, OpenInterface& open) {
+  std::vector<std::uint8_t> bytes;
+  ReportDescriptor parsed;
+  if (!ReadNodeDescriptor(open.fd, bytes)) {
+    sys::DebugOutput("hid: cannot read the report descriptor of " + parts.devnode);
+    return false;
+  }
+  if (ParseReportDescriptor(bytes.data(), bytes.size(), parsed) != DescriptorStatus::kOk ||
+      parts.collection >= parsed.collections.size()) {
+    sys::DebugOutput("hid: the report descriptor of " + parts.devnode + " is malformed");
+    return false;
+  }
+  open.syspath = node.syspath;
+  open.path = FormatInterfacePath(parts, node.collectionCount);
+  open.attributes = node.attributes;
+  open.caps = parsed.collections[parts.collection];
+  open.numbered = parsed.numberedInput;
+  if (parsed.numberedInput && parsed.collections.size() > 1) {
+    for (const ItemCaps& item : open.caps.items) {
+      if (item.kind == ReportKind::kInput) open.ownInputIds.push_back(item.reportId);
+    }
+  }
+  return true;
+}
+
+bool IsOwnReport(const OpenInterface& open, std::uint8_t reportId) {
+  return open.ownInputIds.empty() || std::find(open.ownInputIds.begin(), open.ownInputIds.end(),
+                                               reportId) != open.ownInputIds.end();
+}
+
+std::uint32_t Remaining(std::uint32_t timeoutMs, std::uint64_t deadline) {
+  if (timeoutMs == kNoTimeLimit) return kNoTimeLimit;
+  const std::uint64_t now = sys::NowMs();
+  return now >= deadline ? 0 : static_cast<std::uint32_t>(deadline - now);
+}
+
+// The node gives the reports of all its collections; a handle reads those of
+// its own collection only, as Windows keeps collections apart. The others are
+// skipped within the same time limit.
+ReadResult ReadOwnReport(OpenInterface& open, std::uint8_t* data, std::size_t length,
+                         std::uint32_t timeoutMs, std::size_t* bytesRead) {
+  const std::uint64_t deadline = sys::NowMs() + (timeoutMs == kNoTimeLimit ? 0 : timeoutMs);
+  for (;;) {
+    const ReadResult result = ReadNodeReport(open.fd, open.cancelFd, open.numbered, data, length,
+                                             Remaining(timeoutMs, deadline), bytesRead);
+    if (result != ReadResult::kOk || IsOwnReport(open, data[0])) return result;
+  }
+}
+
+class LinuxBackend final : public Backend {
+ public:
+  std::vector<std::string> EnumerateInterfaces() override {
+    UdevContext u;
+    std::vector<std::string> paths;
+    for (const NodeInfo& node : ListNodes(u.context)) {
+      for (std::string& path : PathsOf(node)) paths.push_back(std::move(path));
+    }
+    return paths;
+  }
+
+  Handle Open(const std::string& path, Access access) override {
+    InterfacePathParts parts;
+    NodeInfo node;
+    UdevContext u;
+    if (!ParseInterfacePath(path, parts) || !FindNode(u.context, parts.devnode, node))
+      return kInvalidHandle;
+    if (!SameDevice(parts, node)) {
+      sys::DebugOutput("hid: " + parts.devnode + " is no longer the device of " + path);
+      return kInvalidHandle;
+    }
+    auto open = std::make_shared<OpenInterface>();
+    std::string error;
+    open->fd = OpenNode(parts.devnode, access, error);
+    if (open->fd < 0) {
+      sys::DebugOutput(error);
+      return kInvalidHandle;
+    }
+    open->cancelFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (open->cancelFd < 0 || !Describe(parts, node, *open)) return kInvalidHandle;
+    std::lock_guard lock(mutex_);
+    handles_.emplace(++lastHandle_, std::move(open));
+    return lastHandle_;
+  }
+
+  bool Close(Handle handle) override {
+    std::shared_ptr<OpenInterface> open;
+    {
+      std::lock_guard lock(mutex_);
+      auto it = handles_.find(handle);
+      if (it == handles_.end()) return false;
+      open = std::move(it->second);
+      handles_.erase(it);
+    }
+    open->Wake();  // a read still waiting ends; the descriptor closes after it
+    return true;
+  }
+
+  bool GetAttributes(Handle handle, Attributes& attributes) override {
+    auto open = Find(handle);
+    if (open) attributes = open->attributes;
+    return open != nullptr;
+  }
+
+  bool GetCaps(Handle handle, Caps& caps) override {
+    auto open = Find(handle);
+    if (open) caps = open->caps;
+    return open != nullptr;
+  }
+
+  bool WriteReport(Handle handle, const std::uint8_t* data, std::size_t length) override {
+    auto open = Find(handle);
+    return open && WriteNodeReport(open->fd, data, length);
+  }
+
+  bool GetInputReport(Handle handle, std::uint8_t* data, std::size_t length) override {
+    auto open = Find(handle);
+    return open && GetNodeInputReport(open->fd, data, length);
+  }
+
+  ReadResult ReadInputReport(Handle handle, std::uint8_t* data, std::size_t length,
+                             std::uint32_t timeoutMs, std::size_t* bytesRead) override {
+    auto open = Find(handle);
+    if (!open) {
+      if (bytesRead != nullptr) *bytesRead = 0;
+      return ReadResult::kFailed;
+    }
+    {
+      std::lock_guard lock(open->mutex);
+      ++open->readers;
+    }
+    const ReadResult result = ReadOwnReport(*open, data, length, timeoutMs, bytesRead);
+    EndRead(*open);
+    return result;
+  }
+
+  // A cancel reaches the reads in progress only, like CancelIo: the eventfd
+  // is set while one waits and cleared by the last reader to leave.
+  bool CancelIo(Handle handle) override {
+    auto open = Find(handle);
+    if (!open) return false;
+    std::lock_guard lock(open->mutex);
+    if (open->readers > 0) open->Wake();
+    return true;
+  }
+
+  bool IsInstallPending() override {
+    UdevContext u;
+    udev_queue* queue = udev_queue_new(u.context);
+    const bool pending = queue != nullptr && udev_queue_get_queue_is_empty(queue) == 0;
+    udev_queue_unref(queue);
+    return pending;
+  }
+
+  bool WaitNoPendingInstall(std::uint32_t timeoutMs) override {
+    const std::uint64_t deadline = sys::NowMs() + timeoutMs;
+    while (IsInstallPending()) {
+      if (sys::NowMs() >= deadline) return false;
+      sys::SleepMs(kPendingInstallPollMs);
+    }
+    return true;
+  }
+
+  SubscriptionId Subscribe(DeviceEventCallback callback) override {
+    bool first = false;
+    const SubscriptionId id = subscribers_.Add(std::move(callback), first);
+    if (first) StartMonitor();
+    return id;
+  }
+
+  void Unsubscribe(SubscriptionId id) override { subscribers_.Remove(id); }
+
+ private:
+  std::shared_ptr<OpenInterface> Find(Handle handle) {
+    std::lock_guard lock(mutex_);
+    auto it = handles_.find(handle);
+    return it == handles_.end() ? nullptr : it->second;
+  }
+
+  static void EndRead(OpenInterface& open) {
+    std::lock_guard lock(open.mutex);
+    if (--open.readers > 0) return;
+    std::uint64_t count = 0;
+    [[maybe_unused]] ssize_t n = ::read(open.cancelFd, &count, sizeof count);
+  }
+
+  // ---- device events --------------------------------------------------------
+  void StartMonitor() {
+    std::lock_guard lock(monitorMutex_);
+    if (monitorStarted_) return;
+    monitorStarted_ = true;
+    {
+      UdevContext u;
+      std::lock_guard pathsLock(mutex_);
+      for (const NodeInfo& node : ListNodes(u.context)) knownPaths_[node.syspath] = PathsOf(node);
+    }
+    if (!monitor_.Start([this](const NodeEvent& event) { OnNodeEvent(event); })) {
+      sys::DebugOutput("hid: cannot watch udev; device arrival and removal will not be reported");
+    }
+  }
+
+  void OnNodeEvent(const NodeEvent& event) {
+    switch (event.kind) {
+      case NodeEvent::Kind::kAdded: return OnAdded(event.node);
+      case NodeEvent::Kind::kRemoved: return OnRemoved(event.node);
+      case NodeEvent::Kind::kSuspend: return Dispatch(DeviceEventKind::kSuspend, {});
+      case NodeEvent::Kind::kResume: return Dispatch(DeviceEventKind::kResume, {});
+    }
+  }
+
+  void Dispatch(DeviceEventKind kind, const std::string& path, Handle handle = kInvalidHandle) {
+    subscribers_.Dispatch({kind, path, handle});
+  }
+
+  void OnAdded(const NodeInfo& node) {
+    std::vector<std::string> paths = PathsOf(node);
+    {
+      std::lock_guard lock(mutex_);
+      knownPaths_[node.syspath] = paths;
+    }
+    for (const std::string& path : paths) {
+      Dispatch(DeviceEventKind::kInterfaceArrival, path);
+    }
+  }
+
+  // Open handles first, as their owners close them before the interface is
+  // forgotten; then each interface of the node.
+  void OnRemoved(const NodeInfo& node) {
+    std::vector<std::string> paths;
+    std::vector<std::pair<Handle, std::string>> gone;
+    {
+      std::lock_guard lock(mutex_);
+      auto known = knownPaths_.find(node.syspath);
+      if (known != knownPaths_.end()) {
+        paths = std::move(known->second);
+        knownPaths_.erase(known);
+      }
+      for (const auto& [handle, open] : handles_) {
+        if (open->syspath == node.syspath) gone.emplace_back(handle, open->path);
+      }
+    }
+    for (const auto& [handle, path] : gone) {
+      Dispatch(DeviceEventKind::kHandleRemoval, path, handle);
+    }
+    for (const std::string& path : paths) {
+      Dispatch(DeviceEventKind::kInterfaceRemoval, path);
+    }
+  }
+
+  std::mutex mutex_;  // guards handles_, lastHandle_, knownPaths_
+  std::map<Handle, std::shared_ptr<OpenInterface>> handles_;
+  Handle lastHandle_ = 0;
+  std::map<std::string, std::vector<std::string>> knownPaths_;  // by node syspath
+  Subscribers subscribers_;
+  std::mutex monitorMutex_;
+  bool monitorStarted_ = false;
+  NodeMonitor monitor_;  // last: its thread stops before the rest goes
+};
+
+}  // namespace
+
+Backend& NativeBackend() {
+  static LinuxBackend backend;
+  return backend;
+}
+
+}  // namespace vexaro::hid

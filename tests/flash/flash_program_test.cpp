@@ -1,0 +1,142 @@
+// vexaro-flash as a program: each exit code, the JSON events, and the plain
+// output it writes when standard output is not a terminal (here a pipe),
+// against the simulated demo keyboard on the scaled clock.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "sim/demo_keyboard.h"
+#include "tools/demo-firmware/demo_firmware.h"
+#include "tools/vexaro-pack/packer.h"
+
+namespace {
+
+struct Outcome {
+  int code = -1;
+  std::string out;
+};
+
+// Runs the program with the arguments and environment settings given,
+// through a pipe, and returns its exit code and standard output.
+Outcome Flash(const std::string& arguments, const std::string& environment = "VEXARO_SIM=1") {
+  const std::string command = "env VEXARO_CLOCK_SCALE=50 " + environment + " " + VEXARO_FLASH + " " + arguments +
+                              " 2>/dev/null";
+  Outcome run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
+  const int status = pclose(pipe);
+  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// A package for the demo keyboard with another version text.
+std::string DemoPackageWithVersion(const std::string& version) {
+  const vexaro::sim::KeyboardConfig keyboard = vexaro::sim::DemoKeyboardConfig();
+  vexaro::pack::PackageSpec spec;
+  spec.internalImage = vexaro::demo::DemoInternalImage(version);
+  spec.apVendorId = keyboard.apVendorId;
+  spec.apProductId = keyboard.apProductId;
+  spec.apInterfaceIndex = 1;
+  spec.iapVendorId = keyboard.iapVendorId;
+  spec.iapProductId = keyboard.iapProductId;
+  spec.updateVersion = version;
+  spec.windowTitle = spec.companyName = spec.productName = "Test";
+  spec.crcKey = keyboard.crcKey;
+  spec.key = {1, 2, 3, 4};
+  const auto bytes = vexaro::pack::BuildPackage(spec);
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("vexaro-flash-test-" + version + ".bin")).string();
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+  return path;
+}
+
+TEST(FlashProgram, InstallsTheDemoPackageWithPlainLinesOnAPipe) {
+  const Outcome run = Flash(VEXARO_DEMO_PACKAGE);
+  EXPECT_EQ(run.code, 0) << run.out;
+  EXPECT_TRUE(Has(run.out, "Keyboard version: V2.05\n"));
+  EXPECT_TRUE(Has(run.out, "Programming internal....\n"));
+  EXPECT_TRUE(Has(run.out, "Progress: 35%\n"));
+  EXPECT_TRUE(Has(run.out, "Progress: 100%\n"));
+  EXPECT_FALSE(Has(run.out, "\r"));  // no bar drawn into a pipe
+  EXPECT_EQ(Lines(run.out).back(), "Success: Firmware Update Success! The keyboard carries version V2.07");
+}
+
+TEST(FlashProgram, JsonGivesOneObjectPerEventWithTheResultLast) {
+  const Outcome run = Flash("--json " + std::string(VEXARO_DEMO_PACKAGE));
+  EXPECT_EQ(run.code, 0);
+  const auto lines = Lines(run.out);
+  ASSERT_FALSE(lines.empty());
+  for (const std::string& line : lines) {
+    EXPECT_EQ(line.front(), '{') << line;
+    EXPECT_EQ(line.back(), '}') << line;
+  }
+  EXPECT_TRUE(Has(run.out, "{\"event\":\"stage\",\"text\":\"Verifing....\"}\n"));
+  EXPECT_TRUE(Has(run.out, "{\"event\":\"progress\",\"position\":105}\n"));
+  EXPECT_TRUE(Has(run.out, "{\"event\":\"version\",\"text\":\"V2.07\"}\n"));
+  EXPECT_TRUE(Has(lines.back(), "\"event\":\"result\",\"success\":true,\"exit\":0,"));
+}
+
+TEST(FlashProgram, FailedUpdateNamesItsStageAndNeverReportsSuccess) {
+  const Outcome run = Flash(std::string("--json ") + VEXARO_DEMO_PACKAGE, "VEXARO_SIM=1 VEXARO_SIM_FAULTS=verify-fail-at=0x3000");
+  EXPECT_EQ(run.code, 1);
+  EXPECT_FALSE(Has(run.out, "Operation successful."));
+  EXPECT_FALSE(Has(run.out, "\"success\":true"));
+  EXPECT_TRUE(Has(Lines(run.out).back(), "\"success\":false,\"exit\":1,\"text\":\"AP Verify Failed!\""));
+}
+
+TEST(FlashProgram, RefusesAnOlderPackageOrAnotherLayoutUnlessAllowed) {
+  const std::string older = DemoPackageWithVersion("V2.03");
+  Outcome run = Flash(older);
+  EXPECT_EQ(run.code, 2);
+  EXPECT_TRUE(Has(run.out, "newer than the package's V2.03")) << run.out;
+  run = Flash("--allow-any-version " + older);
+  EXPECT_EQ(run.code, 0) << run.out;
+
+  const std::string otherLayout = DemoPackageWithVersion("V3.07");
+  run = Flash("--allow-any-version " + otherLayout);
+  EXPECT_EQ(run.code, 2);
+  EXPECT_TRUE(Has(run.out, "Firmware Update Layout Error!"));
+  std::filesystem::remove(older);
+  std::filesystem::remove(otherLayout);
+}
+
+TEST(FlashProgram, ExitCodesForBadPackageNoKeyboardAndBadUsage) {
+  // The bare program carries no package.
+  Outcome run = Flash("");
+  EXPECT_EQ(run.code, 4);
+  EXPECT_TRUE(Has(run.out, "Image format invalid!"));
+  // The system's HID devices, where no such keyboard is plugged in.
+  run = Flash(VEXARO_DEMO_PACKAGE, "VEXARO_SIM=0");
+  EXPECT_EQ(run.code, 3) << run.out;
+  EXPECT_EQ(Flash("--frobnicate").code, 5);
+  EXPECT_EQ(Flash("a.bin b.bin").code, 5);
+  run = Flash("--help");
+  EXPECT_EQ(run.code, 0);
+  EXPECT_TRUE(Has(run.out, "EXIT STATUS"));
+}
+
+TEST(FlashProgram, ListShowsTheKeyboardWithItsVersion) {
+  const Outcome run = Flash("--list " + std::string(VEXARO_DEMO_PACKAGE));
+  EXPECT_EQ(run.code, 0);
+  EXPECT_TRUE(Has(run.out, "application mode  3c9a:0a21  version V2.05\n")) << run.out;
+  EXPECT_FALSE(Has(run.out, "Programming"));
+}
+
+}  // namespace

@@ -1,0 +1,126 @@
+// Connecting to the loader and waiting for the keyboard: no keyboard at
+// all, a package without application identifiers, the keyboard showing its
+// loader after the start command, pending installations, and a stage that
+// takes too long.
+#include "isp/isp_api.h"
+#include "platform/sim/sim_bus.h"
+#include "platform/sys/sys.h"
+#include "sim/demo_keyboard.h"
+#include "tests/updater/update_fixture.h"
+#include "updater/count_down.h"
+
+namespace vexaro::updater::testing {
+namespace {
+
+using ConnectionTest = UpdateFixture;
+
+TEST_F(ConnectionTest, NoKeyboardFailsAfterBothCountDownsAndReturnsToIdle) {
+  sys::SetClockScale(1000);  // nothing answers: only count-downs run
+  KeyboardPlan keyboard;
+  keyboard.plugged = false;
+  Start({}, keyboard);
+  EXPECT_EQ(view_.Connections().back(), "Not Connected");
+  EXPECT_EQ(view_.UpdateEnabled(), false);
+  const std::uint64_t start = sys::NowMs();
+  Controller().ConnectAndStart();
+  EXPECT_GE(sys::NowMs() - start, 240u * 1000);
+  const std::vector<std::string> statuses = {"NA", "Starting IAP mode....", "Connecting....", "Connect Fail!!!",
+                                             "Cannot connect to chip!"};
+  EXPECT_EQ(view_.Statuses(), statuses);
+  EXPECT_EQ(Controller().State(), UpdateState::Idle);
+  EXPECT_EQ(view_.UpdateEnabled(), true);  // the user may try again
+  EXPECT_EQ(view_.CloseEnabled(), true);
+  EXPECT_EQ(view_.Focus().back(), "update");
+  EXPECT_TRUE(view_.Timers().empty());  // no result dialog for a failed connection
+}
+
+TEST_F(ConnectionTest, PackageWithoutApplicationIdsUpdatesTheLoaderAndDoesNotWaitForTheApplication) {
+  PackagePlan package;
+  package.applicationIds = false;
+  KeyboardPlan keyboard;
+  keyboard.startInLoader = true;
+  Start(package, keyboard);
+  RunUpdate();
+  EXPECT_FALSE(view_.HasStatus("Starting IAP mode...."));
+  EXPECT_FALSE(view_.HasStatus("Operation Success"));
+  EXPECT_TRUE(view_.HasStatus("Reset to AP..."));
+  ASSERT_TRUE(view_.Outcome().has_value());
+  EXPECT_TRUE(view_.Outcome()->success);
+  EXPECT_TRUE(view_.HasTimer(kSuccessTimer));
+}
+
+// The keyboard may show its loader for a while after the start command; the
+// worker accepts that for 20 counted seconds.
+TEST_F(ConnectionTest, LoaderAfterTheStartIsAcceptedUntilThe20thCountedSecond) {
+  KeyboardPlan keyboard;
+  keyboard.faults = "loader-before-app=12000";
+  Start({}, keyboard);
+  RunUpdate();
+  EXPECT_TRUE(view_.HasStatus("Operation Success"));
+  EXPECT_TRUE(view_.HasTimer(kSuccessTimer));
+
+  Restart();
+  keyboard.faults = "loader-before-app=40000";
+  Start({}, keyboard);
+  RunUpdate();
+  EXPECT_EQ(view_.Outcome()->failureText, "[ERROR] Can't Reset to AP...");
+  EXPECT_TRUE(view_.HasTimer(kFailureTimer));
+  EXPECT_EQ(keyboard_->CurrentMode(), sim::Mode::kLoader);
+}
+
+TEST_F(ConnectionTest, CountDownDoesNotCountWhileInstallationsArePending) {
+  hid::sim::TheBus().SetInstallTimeAfterPlug(5000);
+  KeyboardPlan keyboard;
+  keyboard.plugged = true;
+  Start({}, keyboard);  // the plug starts 5 s of pending installation
+  keyboard_->Unplug();
+  ASSERT_TRUE(keyboard_->PlugIn());
+  const std::uint64_t start = sys::NowMs();
+  CountDown count(3);
+  while (count.Running()) count.Tick();
+  EXPECT_GE(sys::NowMs() - start, 3000u + 4000u);
+}
+
+// Without the pause the application phase would give up at 120 s, before
+// the keyboard arrives at 150 s, and the loader phase would never see it.
+TEST_F(ConnectionTest, PendingInstallationKeepsTheApplicationPhaseWaiting) {
+  sys::SetClockScale(400);
+  KeyboardPlan keyboard;
+  keyboard.plugged = false;
+  Start({}, keyboard);
+  hid::sim::TheBus().SetInstallTimeAfterPlug(200000);
+  sim::KeyboardConfig other = sim::DemoKeyboardConfig();
+  other.apVendorId = 0x1234;
+  other.iapVendorId = 0x1234;
+  other.timing = sim::Timing::Zero();
+  std::string error;
+  auto stranger = sim::SimKeyboard::Create(other, error);
+  ASSERT_NE(stranger, nullptr) << error;
+  ASSERT_TRUE(stranger->PlugIn());
+  hid::sim::TheBus().SetInstallTimeAfterPlug(10000);
+  std::weak_ptr<sim::SimKeyboard> ours = keyboard_;
+  hid::sim::TheBus().After(150000, [ours] {
+    if (auto k = ours.lock()) k->PlugIn();
+  });
+  EXPECT_TRUE(Controller().ConnectLoader());
+  EXPECT_FALSE(view_.HasStatus("Connect Fail!!!"));
+  EXPECT_TRUE(view_.HasStatus("Connected"));
+  ISP_CloseSerialPortConnect();
+}
+
+// A stage that outlasts the 1000 polls allowed while the channel is closed
+// is stopped and joined before the worker goes on; the rest of the image
+// is never sent.
+TEST_F(ConnectionTest, StageOutlastingItsPollsIsStoppedBeforeTheWorkerGoesOn) {
+  KeyboardPlan keyboard;
+  keyboard.frameMs = 400;  // 178 program reports: far beyond 10 s
+  Start({}, keyboard);
+  RunUpdate();
+  EXPECT_EQ(view_.Outcome()->failureText, "Program Failed!");
+  const auto tail = Flash(kApStart + 0x2000, 0x400);
+  EXPECT_EQ(tail, std::vector<std::uint8_t>(0x400, 0xFF));
+  EXPECT_TRUE(view_.HasTimer(kFailureTimer));
+}
+
+}  // namespace
+}  // namespace vexaro::updater::testing

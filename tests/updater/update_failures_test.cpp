@@ -1,0 +1,103 @@
+// Each failure of the update sequence, provoked by the simulated keyboard:
+// its text, the failure result, the closing status text, the loader left
+// running, and the size check at its boundary.
+#include <algorithm>
+
+#include "tests/updater/update_fixture.h"
+
+namespace vexaro::updater::testing {
+namespace {
+
+struct FailureCase {
+  const char* name;
+  const char* faults;
+  sim::LoaderKind loader;
+  bool external;
+  const char* text;
+};
+
+// The start keyboard's version record holds "1.2": 0x27FC up to 0x2802.
+// The image is 0x2401 bytes from 0x2C00: the application area up to 0x5000.
+// The external image lies at 0x9000.
+const FailureCase kFailures[] = {
+    {"EraseExternal", "erase-fail-at=0x9100", sim::LoaderKind::kIap, true, "Erase external failed! 00009000-00009405"},
+    {"ProgramExternal", "program-fail-at=0x9100", sim::LoaderKind::kIap, true, "Program External Failed!"},
+    {"VerifyExternal", "verify-fail-at=0x9100", sim::LoaderKind::kIap, true, "External Verify Failed!"},
+    {"EraseVersion", "erase-fail-at=0x27FC", sim::LoaderKind::kIap, false, "Erase Ver failed! 0x000027FC-0x00002802"},
+    {"EraseApplication", "erase-fail-at=0x3000", sim::LoaderKind::kIap, false, "Erase AP failed! 00002C00-00005000"},
+    {"MassErase", "erase-fail-at=0x3000", sim::LoaderKind::kIsp, false, "Mass Erase failed!"},
+    {"Reset", "fail-reset", sim::LoaderKind::kIsp, false, "Reset Failed!"},
+    {"Program", "program-fail-at=0x3000", sim::LoaderKind::kIap, false, "Program Failed!"},
+    {"Verify", "verify-fail-at=0x3000", sim::LoaderKind::kIap, false, "AP Verify Failed!"},
+    {"ProgramVersion", "program-fail-at=0x27FC", sim::LoaderKind::kIap, false, "Program Version Failed!"},
+    {"VerifyVersion", "verify-fail-at=0x27FC", sim::LoaderKind::kIap, false, "Version Verify Failed!"},
+    {"ApplicationDoesNotStart", "stay-in-loader", sim::LoaderKind::kIap, false, "[ERROR] Can't Reset to AP..."},
+};
+
+class UpdateFailureTest : public UpdateFixture, public ::testing::WithParamInterface<FailureCase> {
+ protected:
+  void ExpectFailure(const std::string& text) {
+    ASSERT_TRUE(view_.Outcome().has_value());
+    EXPECT_FALSE(view_.Outcome()->success);
+    EXPECT_EQ(view_.Outcome()->failureText, text);
+    EXPECT_TRUE(view_.HasStatus(text));
+    EXPECT_TRUE(view_.HasTimer(kFailureTimer));
+    EXPECT_FALSE(view_.HasTimer(kSuccessTimer));
+    // The hidden status field closes with this text on every run.
+    EXPECT_EQ(view_.Statuses().back(), "Operation successful.");
+    EXPECT_FALSE(view_.HasStatus("Operation Success"));
+    EXPECT_EQ(view_.Progress().back(), 0);
+  }
+};
+
+TEST_P(UpdateFailureTest, EndsWithItsTextTheFailureResultAndTheLoaderRunning) {
+  const FailureCase& c = GetParam();
+  PackagePlan package;
+  package.external = c.external;
+  KeyboardPlan keyboard;
+  keyboard.loader = c.loader;
+  keyboard.faults = c.faults;
+  Start(package, keyboard);
+  RunUpdate();
+  ExpectFailure(c.text);
+  EXPECT_EQ(keyboard_->CurrentMode(), sim::Mode::kLoader);
+  EXPECT_TRUE(keyboard_->IsPlugged());
+  EXPECT_EQ(Controller().State(), UpdateState::Idle);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStage, UpdateFailureTest, ::testing::ValuesIn(kFailures),
+                         [](const ::testing::TestParamInfo<FailureCase>& p) { return std::string(p.param.name); });
+
+using SizeCheckTest = UpdateFixture;
+
+// The check keeps 1024 bytes of the 64 KiB flash for the loader.
+TEST_F(SizeCheckTest, ImageOfFlashSizeLess1024PassesAndOneByteMoreFails) {
+  PackagePlan package;
+  package.imageLength = kFlashSize - 1024;
+  Start(package, {});
+  RunUpdate();
+  EXPECT_TRUE(view_.MessageBoxes().empty());
+  EXPECT_TRUE(view_.HasStatus("Eraseing internal...."));
+  // The image passes the check but reaches past the flash from 0x2C00, which the loader refuses.
+  EXPECT_EQ(view_.Outcome()->failureText, "Erase AP failed! 00002C00-000127FF");
+
+  Restart();
+  package.imageLength += 1;
+  Start(package, {});
+  RunUpdate();
+  const std::vector<std::string> boxes = {"Image size is large the chip size! / Image Size Error"};
+  EXPECT_EQ(view_.MessageBoxes(), boxes);
+  EXPECT_FALSE(view_.HasStatus("Eraseing internal...."));
+  EXPECT_EQ(view_.Connections().back(), "Not Connected");
+  const auto statuses = view_.Statuses();
+  EXPECT_EQ(statuses[statuses.size() - 2], "NA");
+  ASSERT_TRUE(view_.Outcome().has_value());
+  EXPECT_FALSE(view_.Outcome()->success);
+  EXPECT_TRUE(view_.Outcome()->imageTooLarge);
+  EXPECT_TRUE(view_.HasTimer(kFailureTimer));
+  // Nothing was erased: the old firmware is still there.
+  EXPECT_EQ(Flash(kApStart, 4), ApplicationImage(4, 9));
+}
+
+}  // namespace
+}  // namespace vexaro::updater::testing

@@ -1,0 +1,34 @@
+// vexaro-flash's command line: what to install from, how to report, and
+// its exit codes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vexaro::flash {
+
+enum ExitCode : int {
+  kExitSuccess = 0,
+  kExitUpdateFailed = 1,
+  kExitRefused = 2,      // the layout or version check refused the package
+  kExitNoKeyboard = 3,   // no keyboard in either mode (or its loader never answered)
+  kExitBadPackage = 4,   // no valid package in the file
+  kExitUsage = 5,        // the command line was wrong
+};
+
+struct FlashOptions {
+  std::string packageFile;  // empty: the program's own file
+  bool json = false;
+  bool list = false;
+  bool simulated = false;
+  bool allowAnyVersion = false;
+  bool help = false;
+};
+
+// False with error naming the argument that was wrong.
+bool ParseFlashOptions(const std::vector<std::string>& arguments, FlashOptions& options, std::string& error);
+
+// The manual page printed by --help.
+const char* FlashManual();
+
+}  // namespace vexaro::flash

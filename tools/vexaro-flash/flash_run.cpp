@@ -1,0 +1,158 @@
+#include "tools/vexaro-flash/flash_run.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+
+#include "hid/usb_driver.h"
+#include "isp/isp_api.h"
+#include "package/package.h"
+#include "platform/gui/window.h"
+#include "platform/sys/sys.h"
+#include "updater/controller.h"
+#include "updater/package_loader.h"
+#include "updater/update_host.h"
+
+namespace vexaro::flash {
+namespace {
+
+using updater::UpdateController;
+using updater::UpdateHost;
+using updater::UpdateState;
+
+// The channel reads the version (up to 3 s) and waits for the keyboard to
+// report ready (up to 15 half seconds) before the check can run.
+constexpr std::uint64_t kPresenceWaitMs = 12000;
+// After the update the keyboard re-enumerates, installation settles and the
+// channel reads the new version.
+constexpr std::uint64_t kReadBackWaitMs = 15000;
+// The message loop idles this long between rounds of pending messages.
+constexpr std::uint32_t kPumpIdleMs = 5;
+constexpr std::uint32_t kVersionWordEnd = 3;
+constexpr std::uint32_t kVersionNeverWritten = 0xFFFFFFFF;
+constexpr std::uint32_t kVersionTextMax = 128;
+constexpr std::uint32_t kInfoChip = 0, kInfoKind = 4, kInfoVersionBase = 8;
+
+// Handles the thread's messages until done() or, with a limit, until that
+// much program time has passed.
+template <typename Done>
+bool PumpUntil(Done done, std::uint64_t limitMs = 0) {
+  const std::uint64_t end = sys::NowMs() + limitMs;
+  while (!done()) {
+    if (limitMs != 0 && sys::NowMs() >= end) return false;
+    gui::PumpPendingMessages();
+    sys::SleepMs(kPumpIdleMs);
+  }
+  return true;
+}
+
+std::string Information(std::uint32_t item) {
+  std::array<char, 64> text{};
+  std::int32_t length = 0;
+  if (ISP_GetInformation(item, text.data(), &length) != ISP_OK) return {};
+  return std::string(text.data(), strnlen(text.data(), text.size()));
+}
+
+// The version record of a keyboard in loader mode, as the connection reads it.
+std::string LoaderVersion(std::string& detail) {
+  ISP_SendAuthentication();
+  detail = Information(kInfoChip) + ", " + Information(kInfoKind);
+  const std::uint32_t base = static_cast<std::uint32_t>(std::strtoul(Information(kInfoVersionBase).c_str(), nullptr, 10));
+  std::array<std::uint8_t, kVersionTextMax + 2> bytes{};
+  if (ISP_ReadData(base, base + kVersionWordEnd, bytes.data()) != ISP_OK) return {};
+  const std::uint32_t length = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+  if (length == kVersionNeverWritten) return "NA";
+  const std::uint32_t n = std::min(length, kVersionTextMax);
+  const std::uint32_t first = base + kVersionWordEnd + 1;
+  if (n == 0 || ISP_ReadData(first, first + std::max(n, 2u) - 1, bytes.data()) != ISP_OK) return {};
+  return std::string(reinterpret_cast<const char*>(bytes.data()), n);
+}
+
+int ListKeyboards(UpdateHost& host, FlashView& view) {
+  const PackageInfo& p = ThePackageInfo();
+  int found = 0;
+  if (ISP_IsConnectedToDevice(static_cast<int32_t>(p.ApVendorId), static_cast<int32_t>(p.ApProductId),
+                              static_cast<int32_t>(p.ApInterfaceIndex)) != 0) {
+    ISP_CloseSerialPortConnect();
+    view.Keyboard("application", p.ApVendorId, p.ApProductId, "", host.Channel().m_strVersion);
+    ++found;
+  }
+  if (ISP_IsConnectedToDevice(static_cast<int32_t>(p.IapVendorId), static_cast<int32_t>(p.IapProductId),
+                              static_cast<int32_t>(p.IapInterfaceIndex)) != 0) {
+    std::string detail;
+    const std::string version = LoaderVersion(detail);
+    ISP_CloseSerialPortConnect();
+    view.Keyboard("loader", p.IapVendorId, p.IapProductId, detail, version);
+    ++found;
+  }
+  if (found == 0) {
+    view.Result(false, kExitNoKeyboard, "No keyboard found");
+    return kExitNoKeyboard;
+  }
+  view.Result(true, kExitSuccess, std::to_string(found) + (found == 1 ? " keyboard" : " keyboards") + " found");
+  return kExitSuccess;
+}
+
+// Why the check refused the package, for the result line.
+std::string RefusalText(UpdateHost& host, FlashView& view) {
+  if (view.LayoutErrorArmed()) return "Firmware Update Layout Error!";
+  if (!host.Channel().IsOpen()) return "The keyboard's firmware version could not be read";
+  return "The keyboard carries version " + view.Version() + ", newer than the package's " +
+         ThePackageInfo().UpdateVersion + " (see --allow-any-version)";
+}
+
+int Update(UpdateHost& host, FlashView& view) {
+  UpdateController& controller = host.Controller();
+  controller.ConnectAndStart();
+  if (controller.State() == UpdateState::Idle && !view.ResultArmed()) {
+    const bool absent = view.SawStatus("Connect Fail!!!");
+    view.Result(false, absent ? kExitNoKeyboard : kExitUpdateFailed, "Cannot connect to chip!");
+    return absent ? kExitNoKeyboard : kExitUpdateFailed;
+  }
+  PumpUntil([&view] { return view.ResultArmed(); });
+  controller.JoinWorker();
+  const auto outcome = view.Outcome();
+  if (!outcome || !outcome->success) {
+    std::string text = outcome && !outcome->failureText.empty() ? outcome->failureText
+                       : outcome && outcome->packageUnreadable ? std::string("Image format invalid!")
+                       : "Firmware Update Failed! (at \"" + (outcome ? outcome->lastStatusText : "") + "\")";
+    view.Result(false, kExitUpdateFailed, text);
+    return kExitUpdateFailed;
+  }
+  if (!PumpUntil([&] { return !view.Version().empty(); }, kReadBackWaitMs)) {
+    view.Note("The keyboard's new version could not be read back");
+  }
+  view.Result(true, kExitSuccess, "Firmware Update Success! The keyboard carries version " +
+                                      (view.Version().empty() ? std::string("(unknown)") : view.Version()));
+  return kExitSuccess;
+}
+
+}  // namespace
+
+int RunFlash(const FlashOptions& options, FlashView& view) {
+  if (!updater::LoadPackage(options.packageFile)) {
+    view.Result(false, kExitBadPackage, "Image format invalid!");
+    return kExitBadPackage;
+  }
+  const PackageInfo& package = ThePackageInfo();
+  view.Note(package.ProductName + ": firmware " + package.UpdateVersion);
+  UpdateHost host(view);
+  host.Controller().SetDebugMode(options.allowAnyVersion);
+  if (host.Channel().IsOpen()) {
+    PumpUntil([&host] { return host.PresenceMessages() > 0; }, kPresenceWaitMs);
+  }
+  host.Controller().RefreshDeviceState();
+  if (options.list) return ListKeyboards(host, view);
+  if (view.Connection() == "Not Connected") {
+    view.Result(false, kExitNoKeyboard, "No keyboard found");
+    return kExitNoKeyboard;
+  }
+  if (!view.UpdateEnabled()) {
+    view.Result(false, kExitRefused, RefusalText(host, view));
+    return kExitRefused;
+  }
+  return Update(host, view);
+}
+
+}  // namespace vexaro::flash

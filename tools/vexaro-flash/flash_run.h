@@ -1,0 +1,15 @@
+// vexaro-flash's work: load the package, find the keyboard, check it, run
+// the update through the controller and read the new version back.
+#pragma once
+
+#include "tools/vexaro-flash/flash_options.h"
+#include "tools/vexaro-flash/flash_view.h"
+
+namespace vexaro::flash {
+
+// Runs on the calling thread, which becomes the user-interface thread (it
+// pumps the messages of the report channel). The HID backend must be chosen
+// before. Returns the exit code; the last thing written is the result.
+int RunFlash(const FlashOptions& options, FlashView& view);
+
+}  // namespace vexaro::flash

@@ -1,0 +1,193 @@
+// Terminal output of vexaro-flash.
+#include "tools/vexaro-flash/flash_view.h"
+
+#include <algorithm>
+
+namespace vexaro::flash {
+namespace {
+
+constexpr int kBarWidth = 40;
+constexpr int kFullBar = 100;  // the last step passes 100; the bar stops there
+
+}  // namespace
+
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (u < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+void FlashView::Line(const std::string& text) {
+  EndBar();
+  std::fprintf(out_, "%s\n", text.c_str());
+  std::fflush(out_);
+  if (style_ == OutputStyle::kTerminal && progress_ >= 0 && !outcome_) DrawBar();
+}
+
+void FlashView::Event(const std::string& json) {
+  std::fprintf(out_, "{%s}\n", json.c_str());
+  std::fflush(out_);
+}
+
+void FlashView::DrawBar() {
+  const int shown = std::clamp(progress_, 0, kFullBar);
+  const int filled = shown * kBarWidth / kFullBar;
+  std::fprintf(out_, "\r[%s%s] %3d%%", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+               std::string(static_cast<std::size_t>(kBarWidth - filled), '.').c_str(), shown);
+  std::fflush(out_);
+  barShown_ = true;
+}
+
+void FlashView::EndBar() {
+  if (!barShown_) return;
+  std::fprintf(out_, "\r%*s\r", kBarWidth + 8, "");
+  barShown_ = false;
+}
+
+void FlashView::SetConnectionText(const std::string& text) {
+  std::lock_guard lock(mutex_);
+  if (text == connection_) return;
+  connection_ = text;
+  if (style_ == OutputStyle::kJson) Event("\"event\":\"connection\",\"text\":" + JsonString(text));
+  else Line("Keyboard: " + text);
+}
+
+void FlashView::SetStatusText(const std::string& text) {
+  std::lock_guard lock(mutex_);
+  status_ = text;
+  seen_ += text + "\n";
+  // After the outcome the worker closes the window's hidden status field
+  // with a fixed text; the result line below says what really happened.
+  if (outcome_) return;
+  if (style_ == OutputStyle::kJson) Event("\"event\":\"stage\",\"text\":" + JsonString(text));
+  else Line(text);
+}
+
+void FlashView::SetCurrentVersionText(const std::string& text) {
+  std::lock_guard lock(mutex_);
+  if (text == version_) return;
+  version_ = text;
+  if (text.empty()) return;
+  if (style_ == OutputStyle::kJson) Event("\"event\":\"version\",\"text\":" + JsonString(text));
+  else Line("Keyboard version: " + text);
+}
+
+void FlashView::EnableUpdateButtons(bool enable) {
+  std::lock_guard lock(mutex_);
+  updateEnabled_ = enable;
+}
+
+void FlashView::SetProgress(int position) {
+  std::lock_guard lock(mutex_);
+  if (position == progress_) return;
+  progress_ = position;
+  if (outcome_) return;
+  switch (style_) {
+    case OutputStyle::kJson: Event("\"event\":\"progress\",\"position\":" + std::to_string(position)); break;
+    case OutputStyle::kPlain: Line("Progress: " + std::to_string(std::min(position, kFullBar)) + "%"); break;
+    case OutputStyle::kTerminal: DrawBar(); break;
+  }
+}
+
+void FlashView::SetResultTimer(unsigned id, unsigned) {
+  std::lock_guard lock(mutex_);
+  if (id == updater::kLayoutErrorTimer) layoutError_ = true;
+  else resultArmed_ = true;
+}
+
+void FlashView::KillResultTimer(unsigned id) {
+  std::lock_guard lock(mutex_);
+  if (id == updater::kLayoutErrorTimer) layoutError_ = false;
+}
+
+void FlashView::ShowMessageBox(const std::string& text, const std::string& caption) {
+  std::lock_guard lock(mutex_);
+  if (style_ == OutputStyle::kJson) {
+    Event("\"event\":\"message\",\"text\":" + JsonString(text) + ",\"caption\":" + JsonString(caption));
+  } else {
+    Line(caption + ": " + text);
+  }
+}
+
+void FlashView::ReportOutcome(const updater::UpdateOutcome& outcome) {
+  std::lock_guard lock(mutex_);
+  EndBar();
+  outcome_ = outcome;
+}
+
+void FlashView::Note(const std::string& text) {
+  std::lock_guard lock(mutex_);
+  if (style_ == OutputStyle::kJson) Event("\"event\":\"note\",\"text\":" + JsonString(text));
+  else Line(text);
+}
+
+void FlashView::Keyboard(const std::string& mode, unsigned vendor, unsigned product, const std::string& detail,
+                         const std::string& version) {
+  std::lock_guard lock(mutex_);
+  char ids[32];
+  std::snprintf(ids, sizeof ids, "%04x:%04x", vendor & 0xFFFFu, product & 0xFFFFu);
+  if (style_ == OutputStyle::kJson) {
+    Event("\"event\":\"keyboard\",\"mode\":" + JsonString(mode) + ",\"id\":" + JsonString(ids) +
+          ",\"detail\":" + JsonString(detail) + ",\"version\":" + JsonString(version));
+  } else {
+    Line(mode + " mode  " + ids + (detail.empty() ? "" : "  " + detail) + "  version " +
+         (version.empty() ? "(unknown)" : version));
+  }
+}
+
+void FlashView::Result(bool success, int exitCode, const std::string& text) {
+  std::lock_guard lock(mutex_);
+  if (style_ == OutputStyle::kJson) {
+    Event(std::string("\"event\":\"result\",\"success\":") + (success ? "true" : "false") +
+          ",\"exit\":" + std::to_string(exitCode) + ",\"text\":" + JsonString(text));
+  } else {
+    Line((success ? "Success: " : "Failed: ") + text);
+  }
+}
+
+std::string FlashView::Connection() const {
+  std::lock_guard lock(mutex_);
+  return connection_;
+}
+std::string FlashView::Status() const {
+  std::lock_guard lock(mutex_);
+  return status_;
+}
+std::string FlashView::Version() const {
+  std::lock_guard lock(mutex_);
+  return version_;
+}
+bool FlashView::UpdateEnabled() const {
+  std::lock_guard lock(mutex_);
+  return updateEnabled_;
+}
+bool FlashView::LayoutErrorArmed() const {
+  std::lock_guard lock(mutex_);
+  return layoutError_;
+}
+bool FlashView::ResultArmed() const {
+  std::lock_guard lock(mutex_);
+  return resultArmed_;
+}
+std::optional<updater::UpdateOutcome> FlashView::Outcome() const {
+  std::lock_guard lock(mutex_);
+  return outcome_;
+}
+bool FlashView::SawStatus(const std::string& text) const {
+  std::lock_guard lock(mutex_);
+  return seen_.find("\n" + text + "\n") != std::string::npos;
+}
+
+}  // namespace vexaro::flash

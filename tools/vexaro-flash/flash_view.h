@@ -1,0 +1,77 @@
+// vexaro-flash's view of the controller: stage texts as lines, a progress
+// bar on a terminal (plain progress lines otherwise), or one JSON object per
+// event. Called from the main thread and the update worker.
+#pragma once
+
+#include <cstdio>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "updater/update_view.h"
+
+namespace vexaro::flash {
+
+enum class OutputStyle { kTerminal, kPlain, kJson };
+
+class FlashView : public updater::UpdateView {
+ public:
+  FlashView(std::FILE* out, OutputStyle style) : out_(out), style_(style) {}
+
+  void SetConnectionText(const std::string& text) override;
+  void SetStatusText(const std::string& text) override;
+  void SetCurrentVersionText(const std::string& text) override;
+  void EnableUpdateButtons(bool enable) override;
+  void EnableCloseControls(bool) override {}
+  void ShowProgramButton(bool) override {}
+  void EnableProgramButton(bool) override {}
+  void FocusUpdateButton() override {}
+  void FocusProgramButton() override {}
+  void SetProgress(int position) override;
+  void InvalidateProgressArea() override {}
+  void InvalidateWindow() override {}
+  void SetResultTimer(unsigned id, unsigned periodMs) override;
+  void KillResultTimer(unsigned id) override;
+  void ShowMessageBox(const std::string& text, const std::string& caption) override;
+  void ReportOutcome(const updater::UpdateOutcome& outcome) override;
+
+  // Lines of the front end itself.
+  void Note(const std::string& text);
+  void Keyboard(const std::string& mode, unsigned vendor, unsigned product, const std::string& detail,
+                const std::string& version);
+  void Result(bool success, int exitCode, const std::string& text);
+
+  // What the controller has shown so far.
+  std::string Connection() const;
+  std::string Status() const;
+  std::string Version() const;
+  bool UpdateEnabled() const;
+  bool LayoutErrorArmed() const;
+  bool ResultArmed() const;
+  std::optional<updater::UpdateOutcome> Outcome() const;
+  bool SawStatus(const std::string& text) const;
+
+ private:
+  void Line(const std::string& text);  // with mutex_ held
+  void Event(const std::string& json);  // with mutex_ held
+  void DrawBar();                       // with mutex_ held
+  void EndBar();                        // with mutex_ held
+
+  std::FILE* out_;
+  OutputStyle style_;
+  mutable std::mutex mutex_;
+  std::string connection_, status_, version_;
+  std::string seen_ = "\n";  // every status text, one per line
+  bool updateEnabled_ = false;
+  bool layoutError_ = false;
+  bool resultArmed_ = false;
+  bool barShown_ = false;
+  int progress_ = -1;
+  std::optional<updater::UpdateOutcome> outcome_;
+};
+
+// A JSON string literal for text (quotes, backslashes and control
+// characters escaped; other bytes as they are).
+std::string JsonString(const std::string& text);
+
+}  // namespace vexaro::flash

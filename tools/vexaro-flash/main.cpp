@@ -1,0 +1,77 @@
+// vexaro-flash: installs the keyboard firmware package from a terminal,
+// through the same connection and update code as the updater window.
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/hid/hid.h"
+#include "platform/sys/sys.h"
+#include "sim/demo_keyboard.h"
+#include "sim/start.h"
+#include "tools/demo-firmware/demo_firmware.h"
+#include "tools/vexaro-flash/flash_options.h"
+#include "tools/vexaro-flash/flash_run.h"
+
+namespace {
+
+using namespace vexaro;
+
+
+// The program shows no window: its report channel's hidden windows live on
+// the off-screen display, whatever desktop there is.
+void UseOffScreenDisplay() {
+#ifdef _WIN32
+  _putenv_s("VEXARO_DISPLAY", "headless");
+#else
+  setenv("VEXARO_DISPLAY", "headless", 1);
+#endif
+}
+
+bool EnvironmentAsksSimulation() {
+  const char* value = std::getenv("VEXARO_SIM");
+  return value != nullptr && std::string(value) == "1";
+}
+
+std::shared_ptr<sim::SimKeyboard> StartSimulation(std::string& error) {
+  // A fresh keyboard carries firmware one step older than the demo package.
+  const auto image = demo::DemoInternalImage(sim::kDemoStartVersion);
+  return sim::StartSimulatedKeyboard(sim::DemoKeyboardConfig(), image, sim::kDemoStartVersion, error);
+}
+
+flash::OutputStyle StyleFor(const flash::FlashOptions& options) {
+  if (options.json) return flash::OutputStyle::kJson;
+  return sys::StandardOutputIsTerminal() ? flash::OutputStyle::kTerminal : flash::OutputStyle::kPlain;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  flash::FlashOptions options;
+  std::string error;
+  if (!flash::ParseFlashOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+    std::fprintf(stderr, "vexaro-flash: %s\n", error.c_str());
+    return flash::kExitUsage;
+  }
+  if (options.help) {
+    std::fputs(flash::FlashManual(), stdout);
+    return flash::kExitSuccess;
+  }
+  UseOffScreenDisplay();
+  std::shared_ptr<sim::SimKeyboard> keyboard;
+  if (options.simulated || EnvironmentAsksSimulation()) {
+    keyboard = StartSimulation(error);
+    if (!keyboard) {
+      std::fprintf(stderr, "vexaro-flash: simulated keyboard: %s\n", error.c_str());
+      return flash::kExitUsage;
+    }
+  } else if (!hid::SelectBackend(hid::BackendKind::kNative)) {
+    std::fprintf(stderr, "vexaro-flash: the system's HID service is not available\n");
+    return flash::kExitNoKeyboard;
+  }
+  flash::FlashView view(stdout, StyleFor(options));
+  const int code = flash::RunFlash(options, view);
+  if (keyboard) keyboard->Unplug();
+  return code;
+}

@@ -1,0 +1,147 @@
+// The controller's state machine on the user-interface thread: the mode of
+// the keyboard, the layout and version check, and the start of an update.
+#include "updater/controller.h"
+
+#include "isp/isp_api.h"
+#include "package/package.h"
+#include "platform/sys/sys.h"
+#include "updater/package_ids.h"
+#include "updater/update_worker.h"
+
+namespace vexaro::updater {
+namespace {
+
+// The channel may see the keyboard before its firmware answers reports.
+constexpr int kPresenceAttempts = 15;
+// After a failed version read the channel retries by itself on its next
+// presence message; this short pause keeps it from spinning.
+constexpr std::uint32_t kVersionReadRetryMs = 100;
+// The application needs a moment after enumeration before its status reads ready.
+constexpr std::uint32_t kStatusRetryMs = 500;
+// The layout error waits a little so the window has painted the new version.
+constexpr unsigned kLayoutErrorDelayMs = 200;
+
+}  // namespace
+
+UpdateController::UpdateController(UpdateView& view, ReportChannel& channel)
+    : view_(view), channel_(channel) {}
+
+UpdateController::~UpdateController() { JoinWorker(); }
+
+void UpdateController::RefreshDeviceState() {
+  const bool updating = State() == UpdateState::Updating;
+  view_.EnableCloseControls(!updating);
+  if (!updating) {
+    const bool ap = ApplicationFound();
+    const bool iap = LoaderFound();
+    view_.EnableUpdateButtons(ap || iap);
+    if (ap) CheckVersion();
+    view_.SetConnectionText(ap ? "AP Connected" : iap ? "IAP Connected" : "Not Connected");
+    view_.ShowProgramButton(false);
+    view_.EnableCloseControls(true);
+  }
+  view_.InvalidateProgressArea();
+}
+
+long UpdateController::OnDevicePresence(std::uintptr_t, std::intptr_t lParam) {
+  if (lParam != 0) {
+    for (int attempt = 0; attempt < kPresenceAttempts; ++attempt) {
+      if (!channel_.ReadVersion()) {
+        sys::SleepMs(kVersionReadRetryMs);
+        return 1;
+      }
+      if (channel_.QueryStatus() == 1) break;
+      sys::SleepMs(kStatusRetryMs);
+    }
+    CheckVersion();
+  } else {
+    lastResult_ = ResultKind::None;
+    channel_.ClearVersion();
+    view_.SetCurrentVersionText("");
+    if (State() == UpdateState::Idle && !LoaderFound()) view_.EnableUpdateButtons(false);
+  }
+  view_.InvalidateWindow();
+  return 1;
+}
+
+void UpdateController::CheckVersion() {
+  const std::string current = channel_.Version();
+  view_.SetCurrentVersionText(current);
+  const bool open = channel_.IsOpen();
+  if (open && LayoutMark(current) == LayoutMark(ThePackageInfo().UpdateVersion)) {
+    EnableUpdateButtonsByVersion(current);
+    return;
+  }
+  view_.EnableUpdateButtons(false);
+  if (open && LastResultKind() != ResultKind::LayoutError) {
+    view_.SetResultTimer(kLayoutErrorTimer, kLayoutErrorDelayMs);
+  }
+}
+
+void UpdateController::EnableUpdateButtonsByVersion(const std::string& current) {
+  const bool allow = VersionAllowsUpdate(current, ThePackageInfo().UpdateVersion) || DebugMode();
+  view_.EnableUpdateButtons(allow);
+  view_.KillResultTimer(kLayoutErrorTimer);
+}
+
+void UpdateController::ConnectAndStart() {
+  view_.EnableUpdateButtons(false);
+  view_.SetConnectionText("Not Connected");
+  view_.SetStatusText("NA");
+  view_.EnableCloseControls(false);
+  const bool ok = ConnectLoader();
+  view_.EnableCloseControls(true);
+  if (ok) {
+    view_.EnableProgramButton(true);
+    state_ = UpdateState::Ready;
+    view_.FocusProgramButton();
+    StartProgramming();
+    return;
+  }
+  view_.SetStatusText("Cannot connect to chip!");
+  view_.EnableUpdateButtons(true);
+  state_ = UpdateState::Idle;
+  view_.FocusUpdateButton();
+}
+
+void UpdateController::StartProgramming() {
+  JoinWorker();  // the last update's worker has ended (the state was Idle)
+  state_ = UpdateState::Updating;
+  view_.EnableCloseControls(false);
+  worker_ = std::thread([this] { UpdateWorker(*this).Run(); });
+}
+
+void UpdateController::JoinWorker() {
+  if (worker_.joinable()) worker_.join();
+}
+
+void UpdateController::OnEnterKey() {
+  switch (State()) {
+    case UpdateState::Idle: ConnectAndStart(); break;
+    case UpdateState::Ready: StartProgramming(); break;
+    case UpdateState::Updating: break;
+  }
+}
+
+void UpdateController::OnResultShown(unsigned timerId) {
+  if (timerId == kLayoutErrorTimer) lastResult_ = ResultKind::LayoutError;
+  if (timerId == kSuccessTimer) lastResult_ = ResultKind::Success;
+  if (timerId == kFailureTimer) lastResult_ = ResultKind::Failure;
+}
+
+LoaderInfo UpdateController::Loader() const {
+  std::lock_guard lock(mutex_);
+  return loader_;
+}
+
+void UpdateController::SetVersionEnd(std::uint32_t last) {
+  std::lock_guard lock(mutex_);
+  loader_.VersionEnd = last;
+}
+
+std::string UpdateController::DeviceText() const {
+  std::lock_guard lock(mutex_);
+  return deviceText_;
+}
+
+}  // namespace vexaro::updater

@@ -1,0 +1,117 @@
+// The update controller: decides which mode the keyboard is in and whether
+// the package may be installed, brings the keyboard into its loader, and
+// runs the update worker. It talks to its front end only through UpdateView.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "updater/update_view.h"
+
+namespace vexaro::usb {
+class CUSBDriver;
+}
+
+namespace vexaro::updater {
+
+enum class UpdateState : int { Idle = 0, Ready = 1, Updating = 2 };
+
+// Which result dialog was shown last; the layout error is shown once per
+// attachment of the keyboard and once more after each update result.
+enum class ResultKind : int { None = -1, LayoutError = 0, Success = 1, Failure = 2 };
+
+// What the connection step learns from the loader.
+struct LoaderInfo {
+  std::string LoaderKind;  // "IAP" or "ISP"
+  std::uint32_t FlashSize = 0;
+  std::uint32_t InfoItem2 = 0;  // kept, not used further
+  std::uint32_t ApStart = 0;
+  std::uint32_t VersionBase = 0;
+  std::uint32_t VersionLength = 0;
+  std::uint32_t VersionEnd = 0;
+};
+
+// The application-mode report channel as the controller uses it. The
+// product's implementation wraps usb::CUSBDriver (updater/usb_report_channel.h).
+class ReportChannel {
+ public:
+  virtual ~ReportChannel() = default;
+  virtual bool IsOpen() const = 0;
+  virtual bool ReadVersion() = 0;  // true when the version text was read
+  virtual int QueryStatus() = 0;   // 1 means the keyboard is ready
+  virtual std::string Version() const = 0;
+  virtual void ClearVersion() = 0;
+};
+
+class UpdateWorker;
+
+class UpdateController {
+ public:
+  // The window owns the channel and the view; both outlive the controller.
+  UpdateController(UpdateView& view, usb::CUSBDriver& channel);
+  UpdateController(UpdateView& view, ReportChannel& channel);
+  ~UpdateController();  // joins a running worker
+  UpdateController(const UpdateController&) = delete;
+  UpdateController& operator=(const UpdateController&) = delete;
+
+  // ---- Called on the user-interface thread ------------------------------
+  void RefreshDeviceState();  // window start and every device arrival/removal
+  // Handler of WM_USB_PRESENCE; lParam non-zero: present. Returns 1.
+  long OnDevicePresence(std::uintptr_t wParam, std::intptr_t lParam);
+  void CheckVersion();
+  bool ConnectLoader();
+  void ConnectAndStart();   // OK button, skinned update button, Enter while Idle
+  void StartProgramming();  // Program button, Enter while Ready
+  // The Enter key: by state.
+  void OnEnterKey();
+  // The window's timer handler calls this when a result timer fires (it
+  // kills the timer and shows the dialog itself).
+  void OnResultShown(unsigned timerId);
+
+  // Waits for the worker of the last update to end.
+  void JoinWorker();
+
+  // ---- State, readable from any thread ----------------------------------
+  UpdateState State() const { return state_.load(); }
+  ResultKind LastResultKind() const { return lastResult_.load(); }
+  void SetDebugMode(bool on) { debugMode_ = on; }
+  bool DebugMode() const { return debugMode_; }
+  LoaderInfo Loader() const;
+  std::string DeviceText() const;
+  int ProgressPosition() const { return progress_.load(); }
+
+ private:
+  friend class UpdateWorker;
+
+  void ApplicationPhase();
+  void LoaderPhase();
+  bool ReadLoaderInformation(LoaderInfo& info, std::string& deviceText);
+  bool ReadVersionRecord(LoaderInfo& info);
+  void EnableUpdateButtonsByVersion(const std::string& current);
+  void SetVersionEnd(std::uint32_t last);  // the worker's record, as written
+
+  UpdateView& view_;
+  std::unique_ptr<ReportChannel> ownedChannel_;
+  ReportChannel& channel_;
+  std::atomic<UpdateState> state_{UpdateState::Idle};
+  std::atomic<ResultKind> lastResult_{ResultKind::None};
+  std::atomic<bool> debugMode_{false};
+  std::atomic<int> progress_{0};
+  mutable std::mutex mutex_;  // loader_ and deviceText_
+  LoaderInfo loader_;
+  std::string deviceText_;
+  std::thread worker_;
+};
+
+// The part-by-part decimal comparison: true when the current version may be
+// replaced by the update version (the same or a newer one).
+bool VersionAllowsUpdate(std::string current, std::string update);
+
+// The second character of a version text, or empty when it is shorter.
+std::string LayoutMark(const std::string& version);
+
+}  // namespace vexaro::updater

@@ -1,0 +1,329 @@
+// The update sequence, stage by stage, as the worker thread runs it.
+#include "updater/update_worker.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "isp/isp_api.h"
+#include "platform/sys/sys.h"
+#include "updater/count_down.h"
+#include "updater/package_ids.h"
+#include "updater/stage_thread.h"
+
+namespace vexaro::updater {
+namespace {
+
+constexpr int kProgressStep = 7;
+// Where the internal part of the bar starts, with or without an external stage.
+constexpr int kInternalProgressStart = 5 * kProgressStep;
+// A stage thread is looked at this often; short enough for a lively bar.
+constexpr std::uint32_t kStagePollMs = 10;
+// 90000 polls: about 15 minutes, far beyond the longest transfer of a 64 KiB chip.
+constexpr int kStagePolls = 90000;
+// While the report channel is not open (the keyboard is in its loader, which
+// the channel does not watch) a stage may take about 10 s.
+constexpr int kClosedChannelPolls = 1000;
+// Bytes the loader keeps for itself at the top of the flash.
+constexpr std::uint32_t kLoaderReservedBytes = 1024;
+// The result code the size check leaves for Finish (restarts the loader).
+constexpr int kSizeCheckCode = 7;
+// The chip restarts into its loader and re-enumerates after a reset.
+constexpr std::uint32_t kChipResetMs = 2000;
+// The loader settles after being found again, before the first transfer.
+constexpr std::uint32_t kBeforeProgramMs = 1000;
+// The loader leaves the bus and the application (or loader) re-enumerates.
+constexpr std::uint32_t kAfterCloseMs = 3000;
+// Leaves the error readable before the result dialog.
+constexpr std::uint32_t kAfterApErrorMs = 1000;
+// The keyboard may come back in its loader for a moment after the start
+// command (a first run checks the application); only from this counter value
+// down is a loader there an error (after 20 counted seconds).
+constexpr int kLoaderToleratedUntil = 100;
+constexpr unsigned kResultTimerMs = 10;
+constexpr std::size_t kDigestPayloadBytes = 52;
+constexpr std::uint16_t kDigestCommandWords = 32;
+constexpr std::size_t kVersionRecordBytes = 132;
+constexpr std::size_t kVersionTextMax = 128;
+constexpr std::uint8_t kErasedByte = 0xFF;
+// A package image longer than this is damaged: no chip of the keyboard's
+// family has a flash near that size, and nothing is allocated for it.
+constexpr std::uint32_t kMaxImageBytes = 64u << 20;
+constexpr std::uint8_t kModeProgram = 1, kModeVerify = 0;
+constexpr int32_t kResetToLoaderKeyed = 1;
+
+__attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...) {
+  char text[64];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> VersionRecord(const std::string& version, std::uint32_t base,
+                                        std::uint32_t& last) {
+  const std::size_t n = std::min(std::strlen(version.c_str()), kVersionTextMax);
+  last = ((base + static_cast<std::uint32_t>(n) + 7u) & ~std::uint32_t{3}) - 1u;
+  // A base that is not a multiple of 4 makes the range up to 3 bytes longer
+  // than the 132-byte record; the record grows so the engine never reads past it.
+  const std::size_t span = last >= base ? static_cast<std::size_t>(last - base) + 1 : 0;
+  std::vector<std::uint8_t> record(std::max(kVersionRecordBytes, span), kErasedByte);
+  for (int i = 0; i < 4; ++i) record[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(n >> (8 * i));
+  std::memcpy(record.data() + 4, version.data(), n);
+  return record;
+}
+
+UpdateWorker::UpdateWorker(UpdateController& controller)
+    : controller_(controller), view_(controller.view_), loader_(controller.Loader()) {}
+
+void UpdateWorker::Run() {
+  view_.EnableProgramButton(false);
+  const bool done = ReadPackageImages() && ExternalStage() && SizeCheck() && EraseStage() &&
+                    ResetStage() && ReconnectStage() && InternalStages();
+  if (done) {
+    DigestStage();
+    VersionStage();
+  }
+  Finish();
+}
+
+bool UpdateWorker::ReadPackageImages() {
+  const PackageInfo& package = ThePackageInfo();
+  internal_ = DecodeInternalBlock(package.InternalImageBlock);
+  external_ = DecodeExternalBlock(package.ExternalImageBlock);
+  const bool sane = internal_.imageLength <= kMaxImageBytes && external_.externalLength <= kMaxImageBytes;
+  try {
+    if (sane) {
+      internalImage_.assign(RoundUpToWord(internal_.imageLength), kErasedByte);
+      externalImage_.assign(RoundUpToWord(external_.externalLength), kErasedByte);
+    }
+  } catch (const std::bad_alloc&) {
+    internalImage_.clear();
+  }
+  if (sane && internalImage_.size() == RoundUpToWord(internal_.imageLength) &&
+      ReadImages(internal_.imageLength, external_.externalLength, internalImage_, externalImage_)) {
+    return true;
+  }
+  outcome_.packageUnreadable = true;
+  failed_ = true;
+  return false;
+}
+
+bool UpdateWorker::ExternalStage() {
+  const std::uint32_t start = external_.externalStart, n = external_.externalLength;
+  if (n == 0) return true;
+  SetStatus("Erasing external....");
+  AdvanceProgress();
+  code_ = ISP_ErasePage(static_cast<int32_t>(start), static_cast<int32_t>(start + n - 1));
+  AdvanceProgress();
+  if (code_ != 0) {
+    Fail(Format("Erase external failed! %08X-%08X", start, start + n - 1));
+    return false;
+  }
+  const std::uint32_t last = StageEnd(start, n);
+  SetStatus("Programming external....");
+  {
+    StageThread program(start, last, kModeProgram, externalImage_.data());
+    code_ = WaitForStageThread(program, kStagePolls);
+  }
+  if (code_ != 0) {
+    Fail("Program External Failed!");
+    return false;
+  }
+  SetStatus("Verifing external....");
+  StageThread verify(start, last, kModeVerify, externalImage_.data());
+  code_ = WaitForStageThread(verify, kStagePolls);
+  if (code_ != 0) Fail("External Verify Failed!");
+  return code_ == 0;
+}
+
+bool UpdateWorker::SizeCheck() {
+  if (loader_.FlashSize - kLoaderReservedBytes >= internal_.imageLength) return true;
+  view_.ShowMessageBox("Image size is large the chip size!", "Image Size Error");
+  view_.SetConnectionText("Not Connected");
+  SetStatus("NA");
+  code_ = kSizeCheckCode;
+  failed_ = true;
+  outcome_.imageTooLarge = true;
+  return false;
+}
+
+bool UpdateWorker::EraseStage() {
+  if (controller_.ProgressPosition() < kInternalProgressStart) SetProgress(kInternalProgressStart);
+  AdvanceProgress();
+  SetStatus("Eraseing internal....");
+  std::string failure;
+  if (loader_.LoaderKind == "IAP") {
+    code_ = ISP_ErasePage(static_cast<int32_t>(loader_.VersionBase), static_cast<int32_t>(loader_.VersionEnd));
+    failure = Format("Erase Ver failed! 0x%08X-0x%08X", loader_.VersionBase, loader_.VersionEnd);
+    if (code_ == 0) {
+      const std::uint32_t last = loader_.ApStart + internal_.imageLength - 1;
+      code_ = ISP_ErasePage(static_cast<int32_t>(loader_.ApStart), static_cast<int32_t>(last));
+      failure = Format("Erase AP failed! %08X-%08X", loader_.ApStart, last);
+    }
+  } else {
+    code_ = ISP_EraseMass();
+    failure = "Mass Erase failed!";
+  }
+  AdvanceProgress();
+  if (code_ != 0) Fail(failure);
+  return code_ == 0;
+}
+
+bool UpdateWorker::ResetStage() {
+  AdvanceProgress();
+  code_ = 0;
+  if (loader_.LoaderKind == "ISP") {
+    SetStatus("Reset....");
+    code_ = ISP_Reset();
+    sys::SleepMs(kChipResetMs);
+  }
+  AdvanceProgress();
+  if (code_ != 0) Fail("Reset Failed!");
+  return code_ == 0;
+}
+
+bool UpdateWorker::ReconnectStage() {
+  AdvanceProgress();
+  CountDown count(kKeyboardWaitSeconds);
+  if (loader_.LoaderKind == "ISP") {
+    SetStatus("Connecting....");
+    for (; count.Running(); count.Tick()) {
+      if (LoaderFound()) {
+        ISP_SendAuthentication();
+        break;
+      }
+    }
+  }
+  AdvanceProgress();
+  if (!count.Running()) failed_ = true;
+  return count.Running();
+}
+
+bool UpdateWorker::InternalStages() {
+  sys::SleepMs(kBeforeProgramMs);
+  const std::uint32_t last = StageEnd(loader_.ApStart, internal_.imageLength);
+  SetStatus("Programming internal....");
+  {
+    StageThread program(loader_.ApStart, last, kModeProgram, internalImage_.data());
+    code_ = WaitForStageThread(program, kStagePolls);
+  }
+  if (code_ != 0) {
+    Fail("Program Failed!");
+    return false;
+  }
+  SetStatus("Verifing....");
+  StageThread verify(loader_.ApStart, last, kModeVerify, internalImage_.data());
+  code_ = WaitForStageThread(verify, kStagePolls);
+  if (code_ != 0) Fail("AP Verify Failed!");
+  return code_ == 0;
+}
+
+void UpdateWorker::DigestStage() {
+  AdvanceProgress();
+  SetStatus("Digest Check....");
+  std::array<std::uint8_t, kDigestPayloadBytes> payload{};
+  payload[0] = internal_.digestValue[0];
+  payload[1] = internal_.digestValue[1];
+  std::uint16_t reply = 0;
+  // The loader's reply does not decide anything: the verify has already
+  // compared every byte.
+  ISP_CRCCheck(0, kDigestCommandWords, &reply, payload.data());
+}
+
+void UpdateWorker::VersionStage() {
+  std::uint32_t last = 0;
+  const auto record = VersionRecord(ThePackageInfo().UpdateVersion, loader_.VersionBase, last);
+  controller_.SetVersionEnd(last);
+  code_ = ISP_WriteProgramB(loader_.VersionBase, last, kModeProgram, record.data());
+  if (code_ != 0) {
+    Fail("Program Version Failed!");
+    return;
+  }
+  code_ = ISP_WriteProgramB(loader_.VersionBase, last, kModeVerify, record.data());
+  if (code_ != 0) {
+    Fail("Version Verify Failed!");
+  } else {
+    SetStatus("Reset to AP...");
+    ISP_Execute();
+    resetToApConfirmed_ = true;
+  }
+  AdvanceProgress();
+}
+
+void UpdateWorker::Finish() {
+  if (code_ != 0) ISP_ResetToIAP(kResetToLoaderKeyed);
+  ISP_CloseSerialPortConnect();
+  sys::SleepMs(kAfterCloseMs);
+  if (resetToApConfirmed_ && HasApplicationIds()) WaitForApplication();
+  if (controller_.channel_.IsOpen()) view_.EnableUpdateButtons(true);
+  outcome_.success = !failed_;
+  view_.ReportOutcome(outcome_);
+  // The status field is hidden in the skinned window and closes with this
+  // text on every run; the result dialog (and ReportOutcome) carry the outcome.
+  view_.SetStatusText("Operation successful.");
+  controller_.state_ = UpdateState::Idle;
+  view_.FocusUpdateButton();
+  SetProgress(0);
+  view_.InvalidateProgressArea();
+  view_.SetResultTimer(failed_ ? kFailureTimer : kSuccessTimer, kResultTimerMs);
+}
+
+void UpdateWorker::WaitForApplication() {
+  for (CountDown count(kKeyboardWaitSeconds); count.Running(); count.Tick()) {
+    if (ApplicationFound()) {
+      ISP_CloseSerialPortConnect();
+      SetStatus("Operation Success");
+      return;
+    }
+    if (count.Left() < kLoaderToleratedUntil && LoaderFound()) {
+      ISP_ResetToIAP(kResetToLoaderKeyed);
+      ISP_CloseSerialPortConnect();
+      Fail("[ERROR] Can't Reset to AP...");
+      sys::SleepMs(kAfterApErrorMs);
+      return;
+    }
+  }
+  Fail("[ERROR] Can't Reset to AP...");
+}
+
+// Polls the stage until it ends or the polls run out. A stage that ends
+// with an error is reported at once. A stage still running when the polls
+// run out is stopped and joined, so the engine is never entered by two
+// threads.
+int UpdateWorker::WaitForStageThread(StageThread& stage, int polls) {
+  AdvanceProgress();
+  for (int done = 1; done <= polls; ++done) {
+    sys::SleepMs(kStagePollMs);
+    if (stage.Finished()) break;
+    if (!controller_.channel_.IsOpen() && done > kClosedChannelPolls) break;
+    view_.SetProgress(controller_.ProgressPosition());
+  }
+  return stage.StopAndJoin();
+}
+
+void UpdateWorker::AdvanceProgress() { SetProgress(controller_.ProgressPosition() + kProgressStep); }
+
+void UpdateWorker::SetProgress(int position) {
+  controller_.progress_ = position;
+  view_.SetProgress(position);
+}
+
+void UpdateWorker::SetStatus(const std::string& text) {
+  outcome_.lastStatusText = text;
+  view_.SetStatusText(text);
+}
+
+void UpdateWorker::Fail(const std::string& text) {
+  SetStatus(text);
+  outcome_.failureText = text;
+  failed_ = true;
+}
+
+}  // namespace vexaro::updater
