@@ -34,27 +34,27 @@ bool ForceHeadless() {
 }
 const bool kHeadless = ForceHeadless();
 
-pack::PackageSpec PackageFor(const PackagePlan& plan, const sim::KeyboardConfig& keyboard,
+pack::PackageContents PackageFor(const PackagePlan& plan, const sim::KeyboardConfig& keyboard,
                             const std::vector<std::uint8_t>& image, const std::vector<std::uint8_t>& external) {
-  pack::PackageSpec spec;
-  spec.internalImage = image;
-  spec.externalImage = external;
-  spec.externalStart = plan.externalStart;
+  pack::PackageContents contents;
+  contents.internalImage = image;
+  contents.externalImage = external;
+  contents.externalStart = plan.externalStart;
   if (plan.applicationIds) {
-    spec.apVendorId = keyboard.apVendorId;
-    spec.apProductId = keyboard.apProductId;
-    spec.apInterfaceIndex = 1;
+    contents.apVendorId = keyboard.apVendorId;
+    contents.apProductId = keyboard.apProductId;
+    contents.apInterfaceIndex = 1;
   }
-  spec.iapVendorId = keyboard.iapVendorId;
-  spec.iapProductId = keyboard.iapProductId;
-  spec.updateVersion = plan.version;
-  spec.windowTitle = "Test Update";
-  spec.companyName = "Vexaro Peripherals";
-  spec.productName = "Test Keyboard";
-  spec.digestValue = {0x12, 0x34};
-  spec.crcKey = keyboard.crcKey;
-  spec.key = {0x11, 0x22, 0x33, 0x44};
-  return spec;
+  contents.iapVendorId = keyboard.iapVendorId;
+  contents.iapProductId = keyboard.iapProductId;
+  contents.updateVersion = plan.version;
+  contents.windowTitle = "Test Update";
+  contents.companyName = "Vexaro Peripherals";
+  contents.productName = "Test Keyboard";
+  contents.digestValue = {0x12, 0x34};
+  contents.crcKey = keyboard.crcKey;
+  contents.key = {0x11, 0x22, 0x33, 0x44};
+  return contents;
 }
 
 }  // namespace
@@ -103,9 +103,9 @@ void UpdateFixture::Start(const PackagePlan& package, const KeyboardPlan& plan) 
   image_ = ApplicationImage(package.imageLength, 3);
   if (package.external) externalImage_.assign(package.externalLength, 0);
   for (std::size_t i = 0; i < externalImage_.size(); ++i) externalImage_[i] = static_cast<std::uint8_t>(i ^ 0x5A);
-  const pack::PackageSpec spec = PackageFor(package, config, image_, externalImage_);
-  ASSERT_EQ(pack::CheckPackageSpec(spec), "");
-  const auto bytes = pack::BuildPackage(spec);
+  const pack::PackageContents contents = PackageFor(package, config, image_, externalImage_);
+  ASSERT_EQ(pack::CheckPackageContents(contents), "");
+  const auto bytes = pack::BuildPackage(contents);
   std::ofstream(packageFile_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                      static_cast<std::streamsize>(bytes.size()));
   ASSERT_TRUE(LoadPackage(packageFile_));
