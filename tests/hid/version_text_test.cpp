@@ -19,13 +19,16 @@ class VersionTextTest : public BusTest {
     if (keyboard == nullptr) return "(no keyboard)";
     EXPECT_TRUE(keyboard->InstallFirmware(std::vector<std::uint8_t>(64, 0x21), version));
     EXPECT_TRUE(keyboard->PlugIn());
-    Owner owner;
-    CUSBDriver channel;
-    channel.SetActive();
-    channel.SetOwner(owner.hwnd, 0);
-    EXPECT_TRUE(channel.Open(config.apVendorId, config.apProductId));
-    EXPECT_EQ(channel.ReadVersion(), 0);
-    const std::string text = channel.m_strVersion;
+    std::string text;
+    {  // the channel stops its monitor slot before the keyboard leaves
+      Owner owner;
+      CUSBDriver channel;
+      channel.SetActive();
+      channel.SetOwner(owner.hwnd, 0);
+      EXPECT_TRUE(channel.Open(config.apVendorId, config.apProductId));
+      EXPECT_EQ(channel.ReadVersion(), 0);
+      text = channel.m_strVersion;
+    }
     keyboard->Unplug();
     return text;
   }
