@@ -21,9 +21,10 @@
 namespace vexaro::app::test {
 
 // Program milliseconds per real millisecond: a two-minute count-down takes
-// about a second, while 1000 ms protocol windows still outlast a loaded CI
-// machine's scheduling hiccups.
-inline constexpr double kClockScale = 100;
+// about five seconds, while the channel's 3000 ms version read (120 ms real)
+// and the 1000 ms protocol windows still outlast a loaded CI machine's
+// scheduling hiccups (at 100 they did not, with two test programs per core).
+inline constexpr double kClockScale = 25;
 // Program time a whole update may take: connection, erase, program and
 // verify, two re-enumerations and the wait for the application.
 inline constexpr std::uint64_t kUpdateLimitMs = 240000;
