@@ -1,6 +1,23 @@
 # What the packages hold besides the programs and the library: menu entry,
 # AppStream metainfo, icons, manuals and the Debian documentation files.
 
+# vexaro-updater-demo as installed: the package appended to a stripped copy
+# of vexaro-updater. Stripping the program app/ builds would cut the package
+# off its end, and the installed programs are stripped (CPACK_STRIP_FILES,
+# cmake --install --strip) as Debian wants.
+set(demo_dir ${CMAKE_BINARY_DIR}/demo)
+set(stripped_updater ${gen}/stripped/vexaro-updater)
+add_custom_command(OUTPUT ${gen}/vexaro-updater-demo
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${gen}/stripped
+  COMMAND ${CMAKE_STRIP} --strip-unneeded -o ${stripped_updater} $<TARGET_FILE:vexaro-updater>
+  COMMAND vexaro-pack build --config ${PROJECT_SOURCE_DIR}/res/demo/demo-package.conf
+          --internal ${demo_dir}/demo-internal.bin --external ${demo_dir}/demo-external.bin
+          --exe ${stripped_updater} --out ${gen}/vexaro-updater-demo
+  DEPENDS vexaro-updater vexaro-pack demo_package ${PROJECT_SOURCE_DIR}/res/demo/demo-package.conf
+  COMMENT "Appending the demo package to a stripped vexaro-updater"
+  VERBATIM)
+install(PROGRAMS ${gen}/vexaro-updater-demo DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
+
 install(FILES vexaro-updater.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT programs)
 install(FILES com.vexaro.Updater.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT programs)
 
@@ -64,4 +81,4 @@ foreach(pair programs:vexaro-updater library:libvexaro-isp1 development:libvexar
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${component})
 endforeach()
 
-add_custom_target(vexaro_package_files ALL DEPENDS ${gen}/hicolor.stamp ${man_outputs} ${gen}/changelog.Debian.gz)
+add_custom_target(vexaro_package_files ALL DEPENDS ${gen}/vexaro-updater-demo ${gen}/hicolor.stamp ${man_outputs} ${gen}/changelog.Debian.gz)

@@ -18,6 +18,7 @@ for package in vexaro-updater libvexaro-isp1 libvexaro-isp-dev; do
   [ -n "$deb" ] || fail "no $package package"
   dpkg-deb -x "$deb" "$root"
   [ -f "$root/usr/share/doc/$package/copyright" ] || fail "$package has no copyright file"
+  [ -f "$root/usr/share/doc/$package/changelog.Debian.gz" ] || fail "$package has no changelog.Debian.gz"
 done
 
 # Dependencies are what dpkg-shlibdeps found: the C and C++ runtime at least.

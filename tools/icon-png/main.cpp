@@ -77,8 +77,12 @@ bool WriteImage(const Bytes& ico, std::size_t index, const std::filesystem::path
 bool Convert(const std::string& icoPath, const std::filesystem::path& outDir, const std::string& name,
              std::string& error) {
   std::ifstream in(icoPath, std::ios::binary);
+  if (!in) {
+    error = icoPath + ": cannot be read";
+    return false;
+  }
   const Bytes ico((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (!in.eof() || ico.size() < kIcoHeaderSize || Le(ico.data(), 2) != 0 || Le(ico.data() + 2, 2) != 1) {
+  if (ico.size() < kIcoHeaderSize || Le(ico.data(), 2) != 0 || Le(ico.data() + 2, 2) != 1) {
     error = icoPath + ": not an .ico file";
     return false;
   }
