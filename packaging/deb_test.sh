@@ -45,6 +45,11 @@ export VEXARO_SIM_STATE="$work/keyboard-state.bin" VEXARO_CLOCK_SCALE=50
 "$bin/vexaro-flash" --sim --list "$bin/vexaro-updater-demo" >"$work/list.log" 2>&1 ||
   { cat "$work/list.log"; fail "vexaro-flash --sim --list failed after the update"; }
 grep -q "2.07" "$work/list.log" || { cat "$work/list.log"; fail "the keyboard does not carry the new version"; }
+# The installed demo updater is a stripped copy with the package appended:
+# the window, off screen, updates a fresh keyboard too.
+rm -f "$VEXARO_SIM_STATE"
+VEXARO_DISPLAY=headless "$bin/vexaro-updater-demo" --sim --auto-update >"$work/window.log" 2>&1 ||
+  { cat "$work/window.log"; fail "the unpacked vexaro-updater-demo did not update the keyboard"; }
 
 # The library: its SONAME, and a program built from the unpacked header and
 # pkg-config file links it and runs against the library's own simulation.
