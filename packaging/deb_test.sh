@@ -33,6 +33,13 @@ for program in vexaro-updater vexaro-updater-demo vexaro-flash vexaro-pack; do
   [ -f "$root/usr/share/man/man1/$program.1.gz" ] || fail "no manual page for $program"
 done
 [ -f "$root/usr/lib/udev/rules.d/70-vexaro-keyboard.rules" ] || fail "udev rule not in /usr/lib/udev/rules.d"
+grep -q '^Icon=vexaro-updater$' "$root/usr/share/applications/vexaro-updater.desktop" || fail "menu entry without the icon"
+metainfo=$root/usr/share/metainfo/com.vexaro.Updater.metainfo.xml
+[ -f "$metainfo" ] || fail "no AppStream metainfo"
+if command -v appstreamcli >/dev/null 2>&1; then
+  appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 ||
+    { cat "$work/appstream.log"; fail "AppStream metainfo invalid"; }
+fi
 for size in 16 32 48 256; do
   [ -f "$root/usr/share/icons/hicolor/${size}x${size}/apps/vexaro-updater.png" ] || fail "no ${size}px icon"
 done
