@@ -16,7 +16,8 @@ build() {  # build DIR [cmake args...]
 }
 
 echo "== build (release, warnings as errors)"
-build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The /usr prefix puts the library in /usr/lib/<multiarch>, as the packages want.
+build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr
 ctest --test-dir build/release -j "$JOBS" --output-on-failure --timeout 300
 
 echo "== Debian packages, checked by lintian (its errors fail the run)"
