@@ -55,8 +55,9 @@ function(vexaro_help_manual program summary)
     COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VEXARO_SOURCE_DATE_EPOCH}
             ${VEXARO_HELP2MAN} --no-info --no-discard-stderr --section=1
             --version-string=${VEXARO_PACKAGE_VERSION} --name=${summary}
+            --include=${CMAKE_CURRENT_SOURCE_DIR}/${program}.h2m
             --output=${gen}/${program}.1 $<TARGET_FILE:${program}>
-    DEPENDS ${program}
+    DEPENDS ${program} ${CMAKE_CURRENT_SOURCE_DIR}/${program}.h2m
     COMMENT "Writing the manual page of ${program}"
     VERBATIM)
   vexaro_gzip(${gen}/${program}.1 ${gen}/${program}.1.gz)
