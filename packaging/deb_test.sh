@@ -27,6 +27,27 @@ echo "vexaro-updater depends on: $depends"
 echo "$depends" | grep -q 'libc6' || fail "no libc6 in the dependencies"
 echo "$depends" | grep -q 'libstdc++6' || fail "no libstdc++6 in the dependencies"
 
+# postinst: udev reloads and re-applies rules only where there is a udevadm
+# and no chroot. Stand-in udevadm and ischroot record and answer.
+dpkg-deb -e "$work"/out/vexaro-updater_*.deb "$work/control"
+fake=$work/fake-bin
+mkdir -p "$fake"
+printf '#!/bin/sh\necho "udevadm $*" >>"%s"\n' "$work/udevadm.log" >"$fake/udevadm"
+chmod +x "$fake/udevadm"
+run_postinst() {  # run_postinst <ischroot exit status>
+  printf '#!/bin/sh\nexit %s\n' "$1" >"$fake/ischroot"
+  chmod +x "$fake/ischroot"
+  rm -f "$work/udevadm.log"
+  PATH="$fake" /bin/sh "$work/control/postinst" configure || fail "postinst failed"
+}
+run_postinst 1
+grep -q "udevadm control --reload-rules" "$work/udevadm.log" || fail "postinst did not reload the udev rules"
+grep -q "udevadm trigger" "$work/udevadm.log" || fail "postinst did not trigger udev"
+run_postinst 0
+[ ! -e "$work/udevadm.log" ] || fail "postinst ran udevadm inside a chroot"
+rm "$fake/udevadm"
+run_postinst 1
+
 bin=$root/usr/bin
 for program in vexaro-updater vexaro-updater-demo vexaro-flash vexaro-pack; do
   [ -x "$bin/$program" ] || fail "$program not installed"
