@@ -53,6 +53,10 @@ for program in vexaro-updater vexaro-updater-demo vexaro-flash vexaro-pack; do
   [ -x "$bin/$program" ] || fail "$program not installed"
   [ -f "$root/usr/share/man/man1/$program.1.gz" ] || fail "no manual page for $program"
 done
+# Stripping keeps the engine's functions the updater exports by name.
+for program in vexaro-updater vexaro-updater-demo; do
+  nm -D --defined-only "$bin/$program" | grep -q ' ISP_WriteProgramB$' || fail "$program lost its ISP_* exports"
+done
 [ -f "$root/usr/lib/udev/rules.d/70-vexaro-keyboard.rules" ] || fail "udev rule not in /usr/lib/udev/rules.d"
 grep -q '^Icon=vexaro-updater$' "$root/usr/share/applications/vexaro-updater.desktop" || fail "menu entry without the icon"
 metainfo=$root/usr/share/metainfo/com.vexaro.Updater.metainfo.xml
