@@ -1,8 +1,9 @@
 #!/bin/sh
-# Sets up a fresh Debian 12 machine and runs every test: the normal build, the
-# address+undefined-behaviour sanitizer build, the thread sanitizer build of the
-# threaded tests, a bounded run of every fuzz target, and the MinGW-w64 cross
-# build of every subsystem with its tests run under wine.
+# Sets up a fresh Debian 12 machine and runs every test: the normal build, its
+# Debian packages under lintian, the address+undefined-behaviour sanitizer
+# build, the thread sanitizer build of the threaded tests, a bounded run of
+# every fuzz target, and the MinGW-w64 cross build of every subsystem with its
+# tests run under wine.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
@@ -15,8 +16,14 @@ build() {  # build DIR [cmake args...]
 }
 
 echo "== build (release, warnings as errors)"
-build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The /usr prefix puts the library in /usr/lib/<multiarch>, as the packages want.
+build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr
 ctest --test-dir build/release -j "$JOBS" --output-on-failure --timeout 300
+
+echo "== Debian packages, checked by lintian (its errors fail the run)"
+rm -rf build/release/packages
+(cd build/release && cpack --config CPackConfig.cmake -B "$PWD/packages" >/dev/null)
+lintian --fail-on error --info build/release/packages/*.deb
 
 echo "== address + undefined-behaviour sanitizers"
 build build/asan -DCMAKE_BUILD_TYPE=Debug -DVEXARO_SANITIZE=address

@@ -1,0 +1,105 @@
+#!/bin/sh
+# The packages as a user gets them: cpack builds them from the build folder
+# given, dpkg-deb unpacks them into a fresh folder (no installation on this
+# machine), and the unpacked programs update the simulated keyboard and find
+# the library through its pkg-config file.
+#   deb_test.sh <build dir>
+set -eu
+build=$(cd "$1" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+(cd "$build" && cpack --config CPackConfig.cmake -B "$work/out" >"$work/cpack.log" 2>&1) ||
+  { cat "$work/cpack.log"; fail "cpack did not build the packages"; }
+root=$work/root
+for package in vexaro-updater libvexaro-isp1 libvexaro-isp-dev; do
+  deb=$(ls "$work"/out/${package}_*.deb 2>/dev/null | head -n 1)
+  [ -n "$deb" ] || fail "no $package package"
+  dpkg-deb -x "$deb" "$root"
+  [ -f "$root/usr/share/doc/$package/copyright" ] || fail "$package has no copyright file"
+  [ -f "$root/usr/share/doc/$package/changelog.Debian.gz" ] || fail "$package has no changelog.Debian.gz"
+done
+
+# Dependencies are what dpkg-shlibdeps found: the C and C++ runtime at least.
+depends=$(dpkg-deb -f "$work"/out/vexaro-updater_*.deb Depends)
+echo "vexaro-updater depends on: $depends"
+echo "$depends" | grep -q 'libc6' || fail "no libc6 in the dependencies"
+echo "$depends" | grep -q 'libstdc++6' || fail "no libstdc++6 in the dependencies"
+
+# postinst: udev reloads and re-applies rules only where there is a udevadm
+# and no chroot. Stand-in udevadm and ischroot record and answer.
+dpkg-deb -e "$work"/out/vexaro-updater_*.deb "$work/control"
+fake=$work/fake-bin
+mkdir -p "$fake"
+printf '#!/bin/sh\necho "udevadm $*" >>"%s"\n' "$work/udevadm.log" >"$fake/udevadm"
+chmod +x "$fake/udevadm"
+run_postinst() {  # run_postinst <ischroot exit status>
+  printf '#!/bin/sh\nexit %s\n' "$1" >"$fake/ischroot"
+  chmod +x "$fake/ischroot"
+  rm -f "$work/udevadm.log"
+  PATH="$fake" /bin/sh "$work/control/postinst" configure || fail "postinst failed"
+}
+run_postinst 1
+grep -q "udevadm control --reload-rules" "$work/udevadm.log" || fail "postinst did not reload the udev rules"
+grep -q "udevadm trigger" "$work/udevadm.log" || fail "postinst did not trigger udev"
+run_postinst 0
+[ ! -e "$work/udevadm.log" ] || fail "postinst ran udevadm inside a chroot"
+rm "$fake/udevadm"
+run_postinst 1
+
+bin=$root/usr/bin
+for program in vexaro-updater vexaro-updater-demo vexaro-flash vexaro-pack; do
+  [ -x "$bin/$program" ] || fail "$program not installed"
+  [ -f "$root/usr/share/man/man1/$program.1.gz" ] || fail "no manual page for $program"
+done
+# Stripping keeps the engine's functions the updater exports by name.
+for program in vexaro-updater vexaro-updater-demo; do
+  nm -D --defined-only "$bin/$program" | grep -q ' ISP_WriteProgramB$' || fail "$program lost its ISP_* exports"
+done
+[ -f "$root/usr/lib/udev/rules.d/70-vexaro-keyboard.rules" ] || fail "udev rule not in /usr/lib/udev/rules.d"
+grep -q '^Icon=vexaro-updater$' "$root/usr/share/applications/vexaro-updater.desktop" || fail "menu entry without the icon"
+metainfo=$root/usr/share/metainfo/com.vexaro.Updater.metainfo.xml
+[ -f "$metainfo" ] || fail "no AppStream metainfo"
+if command -v appstreamcli >/dev/null 2>&1; then
+  appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 ||
+    { cat "$work/appstream.log"; fail "AppStream metainfo invalid"; }
+fi
+for size in 16 32 48 256; do
+  [ -f "$root/usr/share/icons/hicolor/${size}x${size}/apps/vexaro-updater.png" ] || fail "no ${size}px icon"
+done
+
+# The unpacked terminal tool installs the package the unpacked demo updater
+# carries on a fresh simulated keyboard; the clock runs fast.
+export VEXARO_SIM_STATE="$work/keyboard-state.bin" VEXARO_CLOCK_SCALE=50
+"$bin/vexaro-flash" --sim "$bin/vexaro-updater-demo" >"$work/flash.log" 2>&1 ||
+  { cat "$work/flash.log"; fail "vexaro-flash --sim did not update the keyboard"; }
+"$bin/vexaro-flash" --sim --list "$bin/vexaro-updater-demo" >"$work/list.log" 2>&1 ||
+  { cat "$work/list.log"; fail "vexaro-flash --sim --list failed after the update"; }
+grep -q "2.07" "$work/list.log" || { cat "$work/list.log"; fail "the keyboard does not carry the new version"; }
+# The installed demo updater is a stripped copy with the package appended:
+# the window, off screen, updates a fresh keyboard too.
+rm -f "$VEXARO_SIM_STATE"
+VEXARO_DISPLAY=headless "$bin/vexaro-updater-demo" --sim --auto-update >"$work/window.log" 2>&1 ||
+  { cat "$work/window.log"; fail "the unpacked vexaro-updater-demo did not update the keyboard"; }
+
+# The library: its SONAME, and a program built from the unpacked header and
+# pkg-config file links it and runs against the library's own simulation.
+lib=$(ls "$root"/usr/lib/*/libvexaro-isp.so.1 "$root"/usr/lib/libvexaro-isp.so.1 2>/dev/null | head -n 1)
+[ -n "$lib" ] || fail "libvexaro-isp.so.1 not installed"
+objdump -p "$lib" | grep -q 'SONAME *libvexaro-isp.so.1$' || fail "wrong SONAME"
+pc_dir=$(dirname "$(find "$root" -name vexaro-isp.pc)")
+flags=$(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs vexaro-isp) || fail "pkg-config cannot read vexaro-isp.pc"
+cat >"$work/use.c" <<'C'
+#include <isp_api.h>
+#include <stdio.h>
+int main(void) {
+  /* A call that needs no keyboard and has one right answer. */
+  int32_t result = ISP_SetCrcKey(NULL, 0);
+  printf("ISP_SetCrcKey(NULL, 0) = %d\n", (int)result);
+  return result == ISP_INVALID_ARGUMENTS ? 0 : 1;
+}
+C
+cc -o "$work/use" "$work/use.c" $flags || fail "a program cannot be built with vexaro-isp.pc"
+LD_LIBRARY_PATH=$(dirname "$lib") "$work/use" || fail "the program does not run with libvexaro-isp.so.1"
+echo "packages install and update the simulated keyboard"
