@@ -99,6 +99,7 @@ void UpdateFixture::Start(const PackagePlan& package, const KeyboardPlan& plan) 
   config.timing = sim::Timing::Zero();
   config.timing.reEnumerationMs = plan.reEnumerationMs;
   config.timing.frameMs = plan.frameMs;
+  config.traceFile = plan.traceFile;
   std::string error;
   ASSERT_TRUE(sim::ParseFaults(plan.faults, config.faults, error)) << error;
   image_ = ApplicationImage(package.imageLength, 3);

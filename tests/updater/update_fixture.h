@@ -40,6 +40,7 @@ struct KeyboardPlan {
   bool plugged = true;
   std::uint32_t reEnumerationMs = 0;
   std::uint32_t frameMs = 0;  // time of one report each way
+  std::string traceFile;      // empty: no trace
 };
 
 // An application image with a recognisable pattern.
