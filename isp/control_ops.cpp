@@ -1,12 +1,13 @@
-// Device control operations of the exported interface: the loader's
-// information, the checksum command, the mode changes, and the pass-through
-// of caller-made commands.
+// Device control operations of a session: the loader's information, the
+// checksum command, the mode changes, and the pass-through of caller-made
+// commands.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "isp/engine.h"
-#include "isp/isp_api.h"
+#include "isp/protocol.h"
+#include "isp/session.h"
 #include "platform/sys/sys.h"
 
 namespace vexaro::isp {
@@ -15,17 +16,19 @@ namespace {
 constexpr std::int64_t kInfoStatusWindowSeconds = 2;
 constexpr std::int64_t kChecksumWindowSeconds = 2;
 constexpr std::uint32_t kChecksumPauseMs = 10;
-constexpr std::uint8_t kFirstUserCommand = 0x50;
 
-bool ReadyToSend() {
-  return ProbeDevice() && Engine().writeHandle != hid::kInvalidHandle;
-}
-
-std::uint32_t WordAt(std::size_t offset) {
-  const auto& in = Engine().inputReport;
-  return static_cast<std::uint32_t>(in[offset]) | static_cast<std::uint32_t>(in[offset + 1]) << 8 |
-         static_cast<std::uint32_t>(in[offset + 2]) << 16 | static_cast<std::uint32_t>(in[offset + 3]) << 24;
-}
+// The information types a caller asks for (ISP_GetInformation); 5, 7 and
+// any other number have no field of their own.
+enum InformationType : std::uint32_t {
+  kChipName = 0,       // "HT32F" and the chip number in hexadecimal
+  kFlashSize = 1,      // the two size factors multiplied
+  kFlashPages = 2,     // the first size factor
+  kByteValue = 3,
+  kLoaderVersion = 4,  // "ISP V" or "IAP V" and the version in hexadecimal
+  kNotAvailable = 5,
+  kUserStart = 6,      // also replaces the session's user-area start
+  kVersionRecord = 8,  // address of the version record
+};
 
 std::string Hex(std::uint32_t value) {
   char text[16];
@@ -39,116 +42,116 @@ std::string Decimal8(std::uint32_t value) {
   return text;
 }
 
+}  // namespace
+
+using namespace protocol;
+
+std::uint32_t Session::InputWord(std::size_t offset) const {
+  const auto& in = state_.inputReport;
+  return static_cast<std::uint32_t>(in[offset]) | static_cast<std::uint32_t>(in[offset + 1]) << 8 |
+         static_cast<std::uint32_t>(in[offset + 2]) << 16 | static_cast<std::uint32_t>(in[offset + 3]) << 24;
+}
+
 // The information text for one type, from the words W0..W3 of a data report.
-std::string InformationText(std::uint32_t type, const std::uint32_t w[4]) {
+std::string Session::InformationText(std::uint32_t type, const std::uint32_t w[kInfoWordCount]) {
   switch (type) {
-    case 0: return "HT32F" + Hex(w[0] & 0xFFFFu);
-    case 1: return Decimal8((w[1] >> 16) * (w[2] >> 16));
-    case 2: return Decimal8(w[1] >> 16);
-    case 3: return Decimal8(w[2] & 0xFFu);
-    case 4: return std::string((w[0] >> 28) == 0 ? "ISP V" : "IAP V") + Hex((w[0] >> 16) & 0xFFFu);
-    case 5: return "N/A";
-    case 6:
-      Engine().userStart = static_cast<std::int32_t>(w[1] & 0xFFFFu);
+    case kChipName: return "HT32F" + Hex(w[0] & 0xFFFFu);
+    case kFlashSize: return Decimal8((w[1] >> 16) * (w[2] >> 16));
+    case kFlashPages: return Decimal8(w[1] >> 16);
+    case kByteValue: return Decimal8(w[2] & 0xFFu);
+    case kLoaderVersion: return std::string((w[0] >> 28) == 0 ? "ISP V" : "IAP V") + Hex((w[0] >> 16) & 0xFFFu);
+    case kNotAvailable: return "N/A";
+    case kUserStart:
+      state_.userStart = static_cast<std::int32_t>(w[1] & 0xFFFFu);
       return Decimal8(w[1] & 0xFFFFu);
-    case 8: return Decimal8(w[3]);
+    case kVersionRecord: return Decimal8(w[3]);
     default: return "";
   }
 }
 
-enum class ModeOp { kResetToLoader, kResetToLoaderUnkeyed, kExecute, kExit };
+Result Session::GetInformation(std::uint32_t type, std::optional<std::string>& text) {
+  if (!ReadyToSend()) return Result::kFailed;
+  BeginCommand(command::kInformation, RandomFiller());
+  FillFrom(kFillerAfterCommand);
+  if (!SendCommand(true)) return Result::kFailed;
+  if (!ReadDataReport()) return Result::kFailed;
+  std::uint32_t words[kInfoWordCount];
+  for (std::size_t i = 0; i < kInfoWordCount; ++i) words[i] = InputWord(kInfoWordsOffset + 4 * i);
+  text = InformationText(type, words);
+  // A missing closing status does not fail the call; a wrong one does.
+  if (PollStatus(kInfoStatusWindowSeconds, 0) && !StatusIs(kStatusOk)) return Result::kFailed;
+  return Result::kOk;
+}
 
-int32_t ModeOperation(ModeOp op) {
-  if (!FindDevice()) return ISP_DEVICE_NOT_FOUND;
-  if (!ReadyToSend()) return ISP_FAILED;
+bool Session::CrcCheck(std::span<const std::uint8_t, kPayloadBytes> payload, std::uint16_t& value) {
+  if (!ReadyToSend()) return false;
+  BeginCommand(command::kChecksum, RandomFiller());
+  PutWord(kAddressOffset, static_cast<std::uint32_t>(state_.userStart));
+  PutWord(kEndOffset, static_cast<std::uint32_t>(state_.flashEnd - state_.userStart + 1));
+  std::copy(payload.begin(), payload.end(), state_.outputReport.begin() + kPayloadOffset);
+  if (!SendCommand(true)) return false;
+  sys::SleepMs(kChecksumPauseMs);
+  const bool arrived = PollStatus(kChecksumWindowSeconds, kChecksumPauseMs);
+  const auto& in = state_.inputReport;
+  value = static_cast<std::uint16_t>(in[kChecksumValueOffset] | in[kChecksumValueOffset + 1] << 8);
+  return arrived;
+}
+
+// Every mode change first looks for the wanted device again: the keyboard
+// may have re-enumerated since the last command. No reply is read.
+Result Session::ModeOperation(ModeOp op) {
+  if (!FindDevice()) return Result::kDeviceNotFound;
+  if (!ReadyToSend()) return Result::kFailed;
   switch (op) {
     case ModeOp::kResetToLoader:
-    case ModeOp::kResetToLoaderUnkeyed: BeginCommand(0x04, 0x01); break;
-    case ModeOp::kExecute: BeginCommand(0x04, 0x00); break;
-    case ModeOp::kExit: BeginCommand(0x05, RandomFiller()); break;
+    case ModeOp::kResetToLoaderUnkeyed: BeginCommand(command::kReset, reset::kToLoader); break;
+    case ModeOp::kExecute: BeginCommand(command::kReset, reset::kToApplication); break;
+    case ModeOp::kExit: BeginCommand(command::kExit, RandomFiller()); break;
   }
-  FillFrom(5);
-  if (!SendCommand(op != ModeOp::kResetToLoaderUnkeyed)) return ISP_FAILED;
+  FillFrom(kFillerAfterSubCommand);
+  if (!SendCommand(op != ModeOp::kResetToLoaderUnkeyed)) return Result::kFailed;
   if (op == ModeOp::kExecute || op == ModeOp::kExit) {
-    Engine().discovered = true;
+    state_.discovered = true;
     FindDevice();
   }
-  return ISP_OK;
+  return Result::kOk;
 }
 
-}  // namespace
-}  // namespace vexaro::isp
-
-using namespace vexaro::isp;
-
-extern "C" {
-
-int32_t ISP_GetInformation(uint32_t type, char* text, int32_t* length) {
-  if (text == nullptr || length == nullptr) return ISP_FAILED;
-  if (!ReadyToSend()) return ISP_FAILED;
-  BeginCommand(0x03, RandomFiller());
-  FillFrom(2);
-  if (!SendCommand(true)) return ISP_FAILED;
-  if (!ReadDataReport()) return ISP_FAILED;
-  const std::uint32_t words[4] = {WordAt(1), WordAt(5), WordAt(9), WordAt(13)};
-  const std::string result = InformationText(type, words);
-  *length = static_cast<int32_t>(result.size());
-  std::memcpy(text, result.c_str(), result.size() + 1);
-  if (PollStatus(kInfoStatusWindowSeconds, 0) && StatusText() != "O") return ISP_FAILED;
-  return ISP_OK;
+Result Session::ResetToLoader(bool keyed) {
+  return ModeOperation(keyed ? ModeOp::kResetToLoader : ModeOp::kResetToLoaderUnkeyed);
 }
 
-int32_t ISP_CRCCheck(int32_t, int32_t, uint16_t* value, const uint8_t* payload) {
-  if (value == nullptr || payload == nullptr) return 0;
-  if (!ReadyToSend()) return 0;
-  IspEngine& e = Engine();
-  BeginCommand(0x02, RandomFiller());
-  PutWord(5, static_cast<std::uint32_t>(e.userStart));
-  PutWord(9, static_cast<std::uint32_t>(e.flashEnd - e.userStart + 1));
-  std::memcpy(e.outputReport.data() + 13, payload, kPayloadBytes);
-  if (!SendCommand(true)) return 0;
-  vexaro::sys::SleepMs(kChecksumPauseMs);
-  const bool arrived = PollStatus(kChecksumWindowSeconds, kChecksumPauseMs);
-  *value = static_cast<uint16_t>(e.inputReport[1] | e.inputReport[2] << 8);
-  return arrived ? 1 : 0;
-}
-
-int32_t ISP_ResetToIAP(int32_t useKey) {
-  return ModeOperation(useKey == 1 ? ModeOp::kResetToLoader : ModeOp::kResetToLoaderUnkeyed);
-}
-
-int32_t ISP_Reset(void) {
-  const int32_t result = ModeOperation(ModeOp::kResetToLoader);
-  ISP_CloseSerialPortConnect();
+Result Session::RestartLoader() {
+  const Result result = ModeOperation(ModeOp::kResetToLoader);
+  CloseConnection();
   return result;
 }
 
-int32_t ISP_Execute(void) { return ModeOperation(ModeOp::kExecute); }
+Result Session::Execute() { return ModeOperation(ModeOp::kExecute); }
 
-int32_t ISP_Exit(void) { return ModeOperation(ModeOp::kExit); }
+Result Session::Exit() { return ModeOperation(ModeOp::kExit); }
 
-int32_t ISP_SendUserCmd(const uint8_t* command) {
-  if (command == nullptr || command[0] < kFirstUserCommand) return 0;
-  if (!ReadyToSend()) return 0;
-  BeginCommand(command[0], command[1]);
-  std::memcpy(Engine().outputReport.data() + 5, command + 2, 8);
-  std::memcpy(Engine().outputReport.data() + 13, command + 10, kPayloadBytes);
-  return SendCommand(true) ? 1 : 0;
+bool Session::SendUserCommand(std::span<const std::uint8_t, kUserCommandBytes> userCommand) {
+  if (userCommand[0] < command::kFirstUser) return false;
+  if (!ReadyToSend()) return false;
+  BeginCommand(userCommand[0], userCommand[1]);
+  auto fields = userCommand.subspan<kUserFieldsOffset, kUserFieldsBytes>();
+  auto payload = userCommand.subspan<kUserPayloadOffset, kPayloadBytes>();
+  std::copy(fields.begin(), fields.end(), state_.outputReport.begin() + kAddressOffset);
+  std::copy(payload.begin(), payload.end(), state_.outputReport.begin() + kPayloadOffset);
+  return SendCommand(true);
 }
 
-int32_t ISP_GetUserResult(int32_t seconds) {
-  return PollStatus(seconds, 0) && StatusText() == "O" ? 1 : 0;
-}
+bool Session::GetUserResult(std::int32_t seconds) { return PollStatus(seconds, 0) && StatusIs(kStatusOk); }
 
-int32_t ISP_GetUserData(uint8_t* buffer, int32_t count) {
-  if (buffer == nullptr) return 0;
-  int32_t received = 0;
-  for (int32_t offset = 0; offset < count; offset += static_cast<int32_t>(kDataBytes)) {
+std::int32_t Session::GetUserData(std::span<std::uint8_t> buffer) {
+  std::int32_t received = 0;
+  for (std::size_t offset = 0; offset + kDataBytes <= buffer.size(); offset += kDataBytes) {
     if (!ReadDataReport()) break;
-    std::memcpy(buffer + offset, Engine().inputReport.data() + 1, kDataBytes);
-    received += static_cast<int32_t>(kDataBytes);
+    std::memcpy(buffer.data() + offset, state_.inputReport.data() + kDataOffset, kDataBytes);
+    received += static_cast<std::int32_t>(kDataBytes);
   }
   return received;
 }
 
-}  // extern "C"
+}  // namespace vexaro::isp

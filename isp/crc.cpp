@@ -1,7 +1,9 @@
 // CRC-16 with polynomial 0x1021, most significant bit first, no reflection
 // and no final XOR (CRC-16/XMODEM when started from 0), byte-wise through a
 // table built once.
-#include "isp/engine.h"
+#include "isp/crc.h"
+
+#include <array>
 
 namespace vexaro::isp {
 namespace {

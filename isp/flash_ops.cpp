@@ -1,13 +1,13 @@
-// Flash operations of the exported interface: erase, blank check, program and
-// verify in 52-byte reports with batched acknowledgements, and read in 64-byte
-// data reports.
+// Flash operations of a session: erase, blank check, program and verify in
+// 52-byte reports with batched acknowledgements, and read in 64-byte data
+// reports.
 #include <algorithm>
 #include <cstring>
 #include <new>
 #include <vector>
 
-#include "isp/engine.h"
-#include "isp/isp_api.h"
+#include "isp/protocol.h"
+#include "isp/session.h"
 #include "platform/sys/sys.h"
 
 namespace vexaro::isp {
@@ -19,137 +19,114 @@ constexpr std::int64_t kTransferWindowSeconds = 6;  // program and verify acknow
 constexpr std::uint32_t kReportsPerAckBatch = 60;
 constexpr std::uint32_t kPauseBeforeFinalAckMs = 10;
 
-bool ReadyToSend() {
-  return ProbeDevice() && Engine().writeHandle != hid::kInvalidHandle;
-}
+}  // namespace
 
-// One command exchange whose only reply is a status that must read "O".
-int32_t StatusCommand(std::uint8_t command, std::uint8_t subCommand, const std::uint32_t* range,
-                      std::int64_t windowSeconds) {
-  if (!ReadyToSend()) return ISP_FAILED;
-  BeginCommand(command, subCommand);
-  if (range != nullptr) {
-    PutWord(5, range[0]);
-    PutWord(9, range[1]);
-    FillFrom(13);
-  } else {
-    FillFrom(5);
-  }
-  if (!SendCommand(true)) return ISP_FAILED;
-  if (!PollStatus(windowSeconds, 0)) return ISP_FAILED;
-  return StatusText() == "O" ? ISP_OK : ISP_FAILED;
-}
+using namespace protocol;
 
-struct Transfer {
+struct Session::TransferCount {
   std::uint32_t reports = 0;
   std::uint32_t acknowledged = 0;
   bool success = true;
   std::uint64_t sent = 0;
 };
 
+// One command exchange whose only reply is a status that must read "O".
+Result Session::StatusCommand(std::uint8_t commandCode, std::uint8_t subCommand, const AddressRange* range,
+                              std::int64_t windowSeconds) {
+  if (!ReadyToSend()) return Result::kFailed;
+  BeginCommand(commandCode, subCommand);
+  if (range != nullptr) {
+    PutRange(*range);
+    FillFrom(kPayloadOffset);
+  } else {
+    FillFrom(kFillerAfterSubCommand);
+  }
+  if (!SendCommand(true)) return Result::kFailed;
+  if (!PollStatus(windowSeconds, 0)) return Result::kFailed;
+  return StatusIs(kStatusOk) ? Result::kOk : Result::kFailed;
+}
+
+Result Session::ErasePage(AddressRange range) {
+  return StatusCommand(command::kErase, erase::kPage, &range, kErasePageWindowSeconds);
+}
+
+Result Session::EraseMass() { return StatusCommand(command::kErase, erase::kMass, nullptr, kShortWindowSeconds); }
+
+Result Session::BlankCheck(AddressRange range) {
+  return StatusCommand(command::kFlash, flash::kBlankCheck, &range, kShortWindowSeconds);
+}
+
 // Counts "O" in the status report; an "F" clears success and, in the batches
 // during the transfer, ends the scan.
-void ScanAcknowledgements(Transfer& t, bool stopAtFailure) {
-  const auto& in = Engine().inputReport;
-  for (std::size_t i = 1; i < InputLength(); ++i) {
-    if (in[i] == 'F') {
-      t.success = false;
+void Session::ScanAcknowledgements(TransferCount& count, bool stopAtFailure) const {
+  const auto& in = state_.inputReport;
+  for (std::size_t i = kDataOffset; i < InputLength(); ++i) {
+    if (in[i] == kStatusFailed) {
+      count.success = false;
       if (stopAtFailure) return;
-    } else if (in[i] == 'O') {
-      ++t.acknowledged;
+    } else if (in[i] == kStatusOk) {
+      ++count.acknowledged;
     }
   }
 }
 
-bool SendTransferReport(std::uint8_t mode, std::uint64_t p, std::uint64_t q, const std::uint8_t* bytes) {
-  const std::size_t n = static_cast<std::size_t>(q - p + 1);
-  BeginCommand(0x01, mode);
-  PutWord(5, static_cast<std::uint32_t>(p));
-  PutWord(9, static_cast<std::uint32_t>(q));
-  std::memcpy(Engine().outputReport.data() + 13, bytes, n);
-  FillFrom(13 + n);
+bool Session::SendTransferReport(TransferMode mode, AddressRange packet, const std::uint8_t* bytes) {
+  const std::size_t n = static_cast<std::size_t>(packet.Bytes());
+  BeginCommand(command::kFlash, static_cast<std::uint8_t>(mode));
+  PutRange(packet);
+  std::memcpy(state_.outputReport.data() + kPayloadOffset, bytes, n);
+  FillFrom(kPayloadOffset + n);
   return SendCommand(true);
 }
 
-int32_t Transfer52(std::uint32_t start, std::uint32_t end, std::uint8_t mode, const std::uint8_t* data) {
-  IspEngine& e = Engine();
-  const std::uint64_t total = static_cast<std::uint64_t>(end) - start + 1;
-  Transfer t;
-  if (!ProbeDevice()) return ISP_FAILED;
-  for (std::uint64_t p = start; p <= end; p += kPayloadBytes) {
+Result Session::Transfer(AddressRange range, TransferMode mode, std::span<const std::uint8_t> image) {
+  if (range.first >= range.last || image.size() < range.Bytes()) return Result::kInvalidArguments;
+  const std::uint64_t total = range.Bytes();
+  TransferCount t;
+  if (!ProbeDevice()) return Result::kFailed;
+  for (std::uint64_t p = range.first; p <= range.last; p += kPayloadBytes) {
     ++t.reports;
-    const std::uint64_t q = std::min<std::uint64_t>(p + kPayloadBytes - 1, end);
-    if (e.writeHandle == hid::kInvalidHandle || TransferStopRequested()) return ISP_FAILED;
-    if (!SendTransferReport(mode, p, q, data + t.sent)) return ISP_FAILED;
-    t.sent += q - p + 1;
+    const std::uint64_t q = std::min<std::uint64_t>(p + kPayloadBytes - 1, range.last);
+    if (state_.writeHandle == hid::kInvalidHandle || TransferStopRequested()) return Result::kFailed;
+    const AddressRange packet{static_cast<std::uint32_t>(p), static_cast<std::uint32_t>(q)};
+    if (!SendTransferReport(mode, packet, image.data() + t.sent)) return Result::kFailed;
+    t.sent += packet.Bytes();
     if (t.reports % kReportsPerAckBatch == 0) {
-      if (!PollStatus(kTransferWindowSeconds, 0)) return ISP_FAILED;
+      if (!PollStatus(kTransferWindowSeconds, 0)) return Result::kFailed;
       ScanAcknowledgements(t, true);
     }
-    e.transProgress = static_cast<std::int32_t>(static_cast<double>(t.sent) / static_cast<double>(total) * 100.0);
+    state_.transProgress =
+        static_cast<std::int32_t>(static_cast<double>(t.sent) / static_cast<double>(total) * 100.0);
   }
   sys::SleepMs(kPauseBeforeFinalAckMs);
   if (PollStatus(kTransferWindowSeconds, 0)) ScanAcknowledgements(t, false);
-  return t.success && t.acknowledged == t.reports ? ISP_OK : ISP_FAILED;
+  return t.success && t.acknowledged == t.reports ? Result::kOk : Result::kFailed;
 }
 
-int32_t ReadRange(std::uint32_t start, std::uint32_t end, std::uint8_t* data) {
-  const std::uint64_t length = static_cast<std::uint64_t>(end) - start;
-  const std::uint64_t size = (length + 1 + kDataBytes - 1) / kDataBytes * kDataBytes;
-  const std::uint64_t readEnd = start + size - 1;
+// The loader sends whole data reports, so the range read runs to the end of
+// the last 64-byte block; only the bytes asked for reach `out`.
+Result Session::Read(AddressRange range, std::span<std::uint8_t> out) {
+  if (range.first >= range.last || out.size() < range.Bytes()) return Result::kInvalidArguments;
+  const std::uint64_t size = (range.Bytes() + kDataBytes - 1) / kDataBytes * kDataBytes;
+  const std::uint64_t readEnd = range.first + size - 1;
   std::vector<std::uint8_t> buffer;
   try {
     buffer.resize(static_cast<std::size_t>(size));
   } catch (const std::bad_alloc&) {
-    return ISP_FAILED;
+    return Result::kFailed;
   }
-  if (!ReadyToSend()) return ISP_FAILED;
-  BeginCommand(0x01, 0x02);
-  PutWord(5, start);
-  PutWord(9, static_cast<std::uint32_t>(readEnd));
-  FillFrom(13);
-  if (!SendCommand(true)) return ISP_FAILED;
-  std::uint64_t received = 0;
-  while (start + received < readEnd) {
-    if (!ReadDataReport()) return ISP_FAILED;
-    std::memcpy(buffer.data() + received, Engine().inputReport.data() + 1, kDataBytes);
-    received += kDataBytes;
+  if (!ReadyToSend()) return Result::kFailed;
+  BeginCommand(command::kFlash, flash::kRead);
+  PutRange({range.first, static_cast<std::uint32_t>(readEnd)});
+  FillFrom(kPayloadOffset);
+  if (!SendCommand(true)) return Result::kFailed;
+  for (std::uint64_t received = 0; range.first + received < readEnd; received += kDataBytes) {
+    if (!ReadDataReport()) return Result::kFailed;
+    std::memcpy(buffer.data() + received, state_.inputReport.data() + kDataOffset, kDataBytes);
   }
-  std::memcpy(data, buffer.data(), static_cast<std::size_t>(length + 1));
-  if (!PollStatus(kShortWindowSeconds, 0)) return ISP_FAILED;
-  return StatusText() == "O" ? ISP_OK : ISP_FAILED;
+  std::memcpy(out.data(), buffer.data(), static_cast<std::size_t>(range.Bytes()));
+  if (!PollStatus(kShortWindowSeconds, 0)) return Result::kFailed;
+  return StatusIs(kStatusOk) ? Result::kOk : Result::kFailed;
 }
 
-}  // namespace
 }  // namespace vexaro::isp
-
-using namespace vexaro::isp;
-
-extern "C" {
-
-int32_t ISP_ErasePage(int32_t start, int32_t end) {
-  const std::uint32_t range[2] = {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end)};
-  return StatusCommand(0x00, 0x08, range, kErasePageWindowSeconds);
-}
-
-int32_t ISP_EraseMass(void) { return StatusCommand(0x00, 0x0A, nullptr, kShortWindowSeconds); }
-
-int32_t ISP_BlankCheck(int32_t start, int32_t end) {
-  const std::uint32_t range[2] = {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end)};
-  return StatusCommand(0x01, 0x03, range, kShortWindowSeconds);
-}
-
-int32_t ISP_WriteProgramB(uint32_t start, uint32_t end, uint8_t mode, const uint8_t* data) {
-  if (data == nullptr || start >= end) return ISP_INVALID_ARGUMENTS;
-  if (mode != 0 && mode != 1) return ISP_OK;
-  return Transfer52(start, end, mode, data);
-}
-
-int32_t ISP_ReadData(uint32_t start, uint32_t end, uint8_t* data) {
-  if (data == nullptr || start >= end) return ISP_INVALID_ARGUMENTS;
-  return ReadRange(start, end, data);
-}
-
-int32_t ISP_GetTransProgress(void) { return Engine().transProgress; }
-
-}  // extern "C"

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "isp/engine.h"
+#include "isp/prepare_bus.h"
 #include "platform/hid/hid.h"
 #include "platform/sys/sys.h"
 #include "sim/demo_keyboard.h"

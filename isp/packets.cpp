@@ -2,64 +2,70 @@
 // checksum that continues over the key block.
 #include <algorithm>
 
-#include "isp/engine.h"
+#include "isp/crc.h"
+#include "isp/protocol.h"
+#include "isp/session.h"
 
 namespace vexaro::isp {
-namespace {
 
-constexpr std::size_t kLastReportByte = 64;
+using namespace protocol;
 
 // The classic linear congruential generator; any generator giving the byte
 // ranges of the protocol would do.
-std::uint32_t NextRandom() {
-  IspEngine& e = Engine();
-  e.randomState = e.randomState * 214013u + 2531011u;
-  return (e.randomState >> 16) & 0x7FFFu;
+std::uint32_t Session::NextRandom() {
+  state_.randomState = state_.randomState * 214013u + 2531011u;
+  return (state_.randomState >> 16) & 0x7FFFu;
 }
 
-}  // namespace
-
-std::size_t InputLength() {
-  return std::min<std::size_t>(Engine().inputReportByteLength, kReportBufferSize);
+std::size_t Session::InputLength() const {
+  return std::min<std::size_t>(state_.inputReportByteLength, kReportBufferSize);
 }
 
-std::size_t OutputLength() {
-  return std::min<std::size_t>(Engine().outputReportByteLength, kReportBufferSize);
+std::size_t Session::OutputLength() const {
+  return std::min<std::size_t>(state_.outputReportByteLength, kReportBufferSize);
 }
 
-void SeedRandom(std::uint32_t seed) { Engine().randomState = seed; }
+void Session::SeedRandom(std::uint32_t seed) { state_.randomState = seed; }
 
-std::uint8_t RandomFiller() { return static_cast<std::uint8_t>(NextRandom() % 255u + 1u); }
+std::uint8_t Session::RandomFiller() { return static_cast<std::uint8_t>(NextRandom() % 255u + 1u); }
 
-std::uint8_t RandomProbeCommand() { return static_cast<std::uint8_t>(NextRandom() % 250u + 6u); }
+std::uint8_t Session::RandomProbeCommand() {
+  constexpr unsigned kProbeCommands = 256u - command::kFirstProbe;
+  return static_cast<std::uint8_t>(NextRandom() % kProbeCommands + command::kFirstProbe);
+}
 
-void BeginCommand(std::uint8_t command, std::uint8_t subCommand) {
-  auto& out = Engine().outputReport;
+void Session::BeginCommand(std::uint8_t commandCode, std::uint8_t subCommand) {
+  auto& out = state_.outputReport;
   out.fill(0);
-  out[1] = command;
-  out[2] = subCommand;
+  out[kCommandOffset] = commandCode;
+  out[kSubCommandOffset] = subCommand;
 }
 
-void PutWord(std::size_t offset, std::uint32_t value) {
-  auto& out = Engine().outputReport;
+void Session::PutWord(std::size_t offset, std::uint32_t value) {
+  auto& out = state_.outputReport;
   for (std::size_t i = 0; i < 4; ++i) out[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-void FillFrom(std::size_t from) {
-  auto& out = Engine().outputReport;
+void Session::PutRange(AddressRange range) {
+  PutWord(kAddressOffset, range.first);
+  PutWord(kEndOffset, range.last);
+}
+
+void Session::FillFrom(std::size_t from) {
+  auto& out = state_.outputReport;
   for (std::size_t i = from; i <= kLastReportByte; ++i) out[i] = RandomFiller();
 }
 
-bool SendCommand(bool keyed) {
-  IspEngine& e = Engine();
-  auto& out = e.outputReport;
-  out[0] = 0;
-  out[3] = 0;
-  out[4] = 0;
-  std::uint16_t crc = IspCrc16(0, out.data() + 1, kLastReportByte);
-  if (keyed) crc = IspCrc16(crc, e.crcKey.data(), e.crcKeyLength);
-  out[3] = static_cast<std::uint8_t>(crc & 0xFF);
-  out[4] = static_cast<std::uint8_t>(crc >> 8);
+bool Session::SendCommand(bool keyed) {
+  auto& out = state_.outputReport;
+  out[0] = kReportId;
+  out[kChecksumOffset] = 0;
+  out[kChecksumOffset + 1] = 0;
+  constexpr std::size_t kCheckedBytes = kLastReportByte - kCommandOffset + 1;
+  std::uint16_t crc = IspCrc16(0, out.data() + kCommandOffset, kCheckedBytes);
+  if (keyed) crc = IspCrc16(crc, state_.crcKey.data(), state_.crcKeyLength);
+  out[kChecksumOffset] = static_cast<std::uint8_t>(crc & 0xFF);
+  out[kChecksumOffset + 1] = static_cast<std::uint8_t>(crc >> 8);
   return WriteCommandReport();
 }
 

@@ -1,8 +1,8 @@
-// The engine's lower layer: finding and opening the wanted device, the ready
-// probe, status polls, data reports, and the connection functions of the
-// exported interface.
-#include "isp/engine.h"
-#include "isp/isp_api.h"
+// The session's lower layer: finding and opening the wanted device, the ready
+// probe, status polls, data reports, and the connection operations.
+#include "isp/prepare_bus.h"
+#include "isp/protocol.h"
+#include "isp/session.h"
 #include "platform/sys/sys.h"
 
 namespace vexaro::isp {
@@ -22,49 +22,44 @@ void CloseIfOpen(hid::Handle& handle, bool* closed = nullptr) {
   handle = hid::kInvalidHandle;
 }
 
-// Opens the matched interface for the engine's three uses. Handles an earlier
-// match left open are closed first, so repeated discoveries do not leak them.
-void OpenMatched(const std::string& path) {
-  IspEngine& e = Engine();
-  hid::WaitNoPendingInstall(kInstallWaitMs);
-  e.queryHandle = hid::Open(path, hid::Access::kQuery);
-  hid::Caps caps;
-  if (hid::GetCaps(e.queryHandle, caps)) {
-    e.inputReportByteLength = caps.inputReportByteLength;
-    e.outputReportByteLength = caps.outputReportByteLength;
-  } else {
-    e.inputReportByteLength = 0;
-    e.outputReportByteLength = 0;
-  }
-  CloseIfOpen(e.writeHandle);
-  CloseIfOpen(e.readHandle);
-  e.writeHandle = hid::Open(path, hid::Access::kWrite);
-  e.readHandle = hid::Open(path, hid::Access::kOverlappedRead);
-}
-
-bool GetInputReportOnce() {
-  IspEngine& e = Engine();
-  e.inputReport[0] = 0;
-  return hid::GetInputReport(e.readHandle, e.inputReport.data(), InputLength());
+bool HasIds(const std::string& path, const DeviceIds& ids) {
+  hid::Handle query = hid::Open(path, hid::Access::kQuery);
+  if (query == hid::kInvalidHandle) return false;
+  hid::Attributes attributes;
+  bool read = hid::GetAttributes(query, attributes);
+  hid::Close(query);
+  return read && attributes.vendorId == ids.vendorId && attributes.productId == ids.productId;
 }
 
 }  // namespace
 
-bool FindDevice() {
+// Opens the matched interface for the session's three uses. Handles an
+// earlier match left open are closed first, so repeated discoveries do not
+// leak them.
+void Session::OpenMatched(const std::string& path) {
+  hid::WaitNoPendingInstall(kInstallWaitMs);
+  state_.queryHandle = hid::Open(path, hid::Access::kQuery);
+  hid::Caps caps;
+  if (hid::GetCaps(state_.queryHandle, caps)) {
+    state_.inputReportByteLength = caps.inputReportByteLength;
+    state_.outputReportByteLength = caps.outputReportByteLength;
+  } else {
+    state_.inputReportByteLength = 0;
+    state_.outputReportByteLength = 0;
+  }
+  CloseIfOpen(state_.writeHandle);
+  CloseIfOpen(state_.readHandle);
+  state_.writeHandle = hid::Open(path, hid::Access::kWrite);
+  state_.readHandle = hid::Open(path, hid::Access::kOverlappedRead);
+}
+
+bool Session::FindDevice() {
   PrepareBus();
-  IspEngine& e = Engine();
-  CloseIfOpen(e.queryHandle);
-  int matches = 0;
+  CloseIfOpen(state_.queryHandle);
+  std::int32_t matches = 0;
   for (const std::string& path : hid::EnumerateInterfaces()) {
-    hid::Handle query = hid::Open(path, hid::Access::kQuery);
-    if (query == hid::kInvalidHandle) continue;
-    hid::Attributes attributes;
-    bool read = hid::GetAttributes(query, attributes);
-    hid::Close(query);
-    if (!read || attributes.vendorId != e.vendorId || attributes.productId != e.productId) {
-      continue;
-    }
-    if (matches == e.deviceIndex) {
+    if (!HasIds(path, state_.wanted)) continue;
+    if (matches == state_.wanted.index) {
       OpenMatched(path);
       return true;
     }
@@ -73,46 +68,49 @@ bool FindDevice() {
   return false;
 }
 
-bool WriteCommandReport() {
-  IspEngine& e = Engine();
-  if (!hid::WriteReport(e.writeHandle, e.outputReport.data(), OutputLength())) {
+bool Session::WriteCommandReport() {
+  if (!hid::WriteReport(state_.writeHandle, state_.outputReport.data(), OutputLength())) {
     DropConnection();
     return false;
   }
   return true;
 }
 
-bool ProbeDevice() {
-  IspEngine& e = Engine();
-  if (!e.discovered) FindDevice();
+bool Session::GetInputReportOnce() {
+  state_.inputReport[0] = protocol::kReportId;
+  return hid::GetInputReport(state_.readHandle, state_.inputReport.data(), InputLength());
+}
+
+bool Session::ProbeDevice() {
+  if (!state_.discovered) FindDevice();
   GetInputReportOnce();  // flush a stale status; its result does not matter
-  if (e.writeHandle == hid::kInvalidHandle) return false;
+  if (state_.writeHandle == hid::kInvalidHandle) return false;
   SeedRandom(static_cast<std::uint32_t>(sys::NowSeconds()));
-  e.outputReport.fill(0);
-  e.outputReport[1] = RandomProbeCommand();
+  state_.outputReport.fill(0);
+  state_.outputReport[protocol::kCommandOffset] = RandomProbeCommand();
   // The filler covers the device's input report length, whatever the output
   // report's; bytes beyond it keep the zeros written above.
-  for (std::size_t i = 2; i < InputLength(); ++i) {
-    e.outputReport[i] = RandomFiller();
+  for (std::size_t i = protocol::kSubCommandOffset; i < InputLength(); ++i) {
+    state_.outputReport[i] = RandomFiller();
   }
   if (!WriteCommandReport()) return false;
   if (!PollStatus(kProbeWindowSeconds, 0)) return false;
-  return StatusText() == "F";
+  return StatusIs(protocol::kProbeAnswer);
 }
 
-namespace {
+bool Session::ReadyToSend() { return ProbeDevice() && state_.writeHandle != hid::kInvalidHandle; }
+
 // A handle whose device has left the bus fails every request, attribute
 // queries included; a poll on it can never succeed.
-bool DeviceStillThere() {
+bool Session::DeviceStillThere() {
   hid::Attributes attributes;
-  return hid::GetAttributes(Engine().readHandle, attributes);
+  return hid::GetAttributes(state_.readHandle, attributes);
 }
-}  // namespace
 
 // Polls again at once after each failure while the device is there (the
 // loader answers within microseconds of finishing), but gives the window up
 // as soon as the device has gone instead of spinning through it.
-bool PollStatus(std::int64_t windowSeconds, std::uint32_t pauseMs) {
+bool Session::PollStatus(std::int64_t windowSeconds, std::uint32_t pauseMs) {
   const std::int64_t t0 = sys::NowSeconds();
   bool arrived = GetInputReportOnce();
   while (!arrived && sys::NowSeconds() - t0 <= windowSeconds && DeviceStillThere()) {
@@ -122,56 +120,42 @@ bool PollStatus(std::int64_t windowSeconds, std::uint32_t pauseMs) {
   return arrived;
 }
 
-std::string StatusText() {
-  const IspEngine& e = Engine();
+std::string Session::StatusText() const {
   std::string text;
-  for (std::size_t i = 1; i < InputLength(); ++i) {
-    if (e.inputReport[i] != 0) text.push_back(static_cast<char>(e.inputReport[i]));
+  for (std::size_t i = protocol::kDataOffset; i < InputLength(); ++i) {
+    if (state_.inputReport[i] != 0) text.push_back(static_cast<char>(state_.inputReport[i]));
   }
   return text;
 }
 
-bool ReadDataReport() {
-  IspEngine& e = Engine();
-  e.inputReport[0] = 0;
+// Replies are judged by the whole text: one status character and nothing else.
+bool Session::StatusIs(char status) const { return StatusText() == std::string(1, status); }
+
+bool Session::ReadDataReport() {
+  state_.inputReport[0] = protocol::kReportId;
   std::size_t got = 0;
-  return hid::ReadInputReport(e.readHandle, e.inputReport.data(), InputLength(),
+  return hid::ReadInputReport(state_.readHandle, state_.inputReport.data(), InputLength(),
                               kDataReportTimeoutMs, &got) == hid::ReadResult::kOk;
 }
 
-void DropConnection() {
-  IspEngine& e = Engine();
-  CloseIfOpen(e.queryHandle);
-  CloseIfOpen(e.writeHandle);
-  CloseIfOpen(e.readHandle);
-  e.discovered = false;
+void Session::DropConnection() {
+  CloseIfOpen(state_.queryHandle);
+  CloseIfOpen(state_.writeHandle);
+  CloseIfOpen(state_.readHandle);
+  state_.discovered = false;
+}
+
+bool Session::IsConnectedToDevice(const DeviceIds& ids) {
+  state_.wanted = ids;
+  return FindDevice();
+}
+
+bool Session::CloseConnection() {
+  bool queryClosed = false;
+  CloseIfOpen(state_.readHandle);
+  CloseIfOpen(state_.writeHandle);
+  CloseIfOpen(state_.queryHandle, &queryClosed);
+  return queryClosed;
 }
 
 }  // namespace vexaro::isp
-
-using namespace vexaro::isp;
-
-extern "C" {
-
-int32_t ISP_IsConnectedToDevice(int32_t vendorId, int32_t productId, int32_t index) {
-  IspEngine& e = Engine();
-  e.vendorId = vendorId;
-  e.productId = productId;
-  e.deviceIndex = index;
-  return FindDevice() ? 1 : 0;
-}
-
-int32_t ISP_CloseSerialPortConnect(void) {
-  IspEngine& e = Engine();
-  bool queryClosed = false;
-  CloseIfOpen(e.readHandle);
-  CloseIfOpen(e.writeHandle);
-  CloseIfOpen(e.queryHandle, &queryClosed);
-  return queryClosed ? 1 : 0;
-}
-
-int32_t ISP_SetupSerialPortConnection(void) { return 0; }
-
-int32_t ISP_SendAuthentication(void) { return 1; }
-
-}  // extern "C"

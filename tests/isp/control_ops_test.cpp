@@ -54,11 +54,11 @@ TEST_F(InformationTest, TextsOfEveryType) {
 }
 
 TEST_F(InformationTest, TypeSixSetsTheUserStart) {
-  EXPECT_EQ(Engine().userStart, 0x0C00);
+  EXPECT_EQ(TheEngine().UserStart(), 0x0C00);
   EXPECT_EQ(Text(6, 0, 0x04002000, 0x00200000), "00008192");
-  EXPECT_EQ(Engine().userStart, 0x2000);
+  EXPECT_EQ(TheEngine().UserStart(), 0x2000);
   EXPECT_EQ(Text(6, 0, 0x04000C00, 0x00200000), "00003072");
-  EXPECT_EQ(Engine().userStart, 0x0C00);
+  EXPECT_EQ(TheEngine().UserStart(), 0x0C00);
 }
 
 TEST_F(InformationTest, TextIsDeliveredEvenWhenTheClosingStatusIsWrong) {
@@ -109,10 +109,10 @@ TEST_F(EngineTest, ModeOperationsWithoutDeviceReturnSixteenAndWriteNothing) {
 TEST_F(EngineTest, ModeOperationsSendTheirCommands) {
   auto device = PlugLoader();
   EXPECT_EQ(ISP_Execute(), ISP_OK);
-  EXPECT_TRUE(Engine().discovered);
+  EXPECT_TRUE(TheEngine().Discovered());
   EXPECT_EQ(ISP_Exit(), ISP_OK);
   EXPECT_EQ(ISP_Reset(), ISP_OK);
-  EXPECT_EQ(Engine().writeHandle, hid::kInvalidHandle);  // reset closes the connection
+  EXPECT_EQ(TheEngine().WriteHandle(), hid::kInvalidHandle);  // reset closes the connection
   auto c = device->Commands();
   ASSERT_EQ(c.size(), 3u);
   EXPECT_EQ(c[0][1], 0x04);

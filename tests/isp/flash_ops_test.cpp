@@ -166,7 +166,7 @@ TEST_F(EngineTest, StopRequestEndsATransferBeforeItsNextReportAndStaysUntilClear
   const auto data = Pattern(52 * 10);
   EXPECT_EQ(ISP_WriteProgramB(0x1000, 0x1000 + 52 * 10 - 1, 1, data.data()), ISP_FAILED);
   EXPECT_EQ(device->Commands().size(), 3u);
-  EXPECT_TRUE(TransferStopRequested());
+  EXPECT_TRUE(TheEngine().TransferStopRequested());
   EXPECT_EQ(ISP_WriteProgramB(0x1000, 0x1000 + 103, 0, data.data()), ISP_FAILED);
   EXPECT_EQ(device->Commands().size(), 3u);
   RequestTransferStop(false);

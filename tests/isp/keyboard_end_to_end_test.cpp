@@ -137,7 +137,7 @@ TEST_F(KeyboardTest, IspLoaderIsMassErasedResetAndFoundAgain) {
   EXPECT_EQ(keyboard->ReadFlash(0x0C00, 1).at(0), 0xFF);
   EXPECT_EQ(keyboard->ReadFlash(0x7C00, 1).at(0), 0xFF);  // the version record is in the user area
   EXPECT_EQ(ISP_Reset(), ISP_OK);
-  EXPECT_EQ(Engine().readHandle, hid::kInvalidHandle);
+  EXPECT_EQ(TheEngine().ReadHandle(), hid::kInvalidHandle);
   EXPECT_EQ(keyboard->CurrentMode(), sim::Mode::kLoader);
   ASSERT_EQ(ISP_IsConnectedToDevice(0x04D9, 0x8010, 0), 1);
   EXPECT_EQ(ISP_BlankCheck(0x0C00, 0x7FFF), ISP_OK);

@@ -39,7 +39,7 @@ TEST_F(EngineTest, ChecksumCoversExactlyTheKeyLengthAfterSetCrcKey) {
   EXPECT_EQ(StoredChecksum(r), IspCrc16(IspCrc16(0, body.data(), 64), key, 16));
   EXPECT_NE(StoredChecksum(r), IspCrc16(IspCrc16(0, body.data(), 64), key, 17));
   EXPECT_EQ(ISP_SetCrcKey(key, 65), 18);
-  EXPECT_EQ(Engine().crcKeyLength, 16);
+  EXPECT_EQ(TheEngine().CrcKey().size(), 16u);
 }
 
 TEST_F(EngineTest, ResetToIapWithoutKeyChecksumsTheReportOnly) {

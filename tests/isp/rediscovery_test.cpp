@@ -15,7 +15,7 @@ TEST_F(EngineTest, CommandAfterADroppedConnectionFindsTheDeviceAgain) {
     ResetEngine();
     auto before = PlugLoader();
     ASSERT_EQ(viaExit ? ISP_Exit() : ISP_Execute(), ISP_OK);
-    ASSERT_TRUE(Engine().discovered);
+    ASSERT_TRUE(TheEngine().Discovered());
     hid::sim::TheBus().Unplug(before->port);
     auto after = PlugLoader();
     EXPECT_EQ(ISP_EraseMass(), ISP_FAILED) << "exit " << viaExit;

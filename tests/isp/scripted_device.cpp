@@ -9,7 +9,7 @@ std::uint16_t ExpectedChecksum(const Report& r, bool keyed) {
   Report body(r.begin() + 1, r.begin() + 65);
   body[2] = body[3] = 0;
   std::uint16_t crc = IspCrc16(0, body.data(), body.size());
-  if (keyed) crc = IspCrc16(crc, Engine().crcKey.data(), Engine().crcKeyLength);
+  if (keyed) crc = IspCrc16(crc, TheEngine().CrcKey().data(), TheEngine().CrcKey().size());
   return crc;
 }
 

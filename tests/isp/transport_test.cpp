@@ -52,8 +52,8 @@ TEST_F(EngineTest, FailedWriteDropsTheConnectionAndTheNextCommandRediscovers) {
   auto device = PlugLoader();
   device->failWriteNumber = 2;  // the command after the first probe
   EXPECT_EQ(ISP_EraseMass(), ISP_FAILED);
-  EXPECT_FALSE(Engine().discovered);
-  EXPECT_EQ(Engine().writeHandle, hid::kInvalidHandle);
+  EXPECT_FALSE(TheEngine().Discovered());
+  EXPECT_EQ(TheEngine().WriteHandle(), hid::kInvalidHandle);
   EXPECT_EQ(ISP_EraseMass(), ISP_OK);  // the probe found and reopened the device
   EXPECT_EQ(device->Writes().size(), 4u);
 }
