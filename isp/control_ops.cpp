@@ -17,12 +17,12 @@ constexpr std::int64_t kInfoStatusWindowSeconds = 2;
 constexpr std::int64_t kChecksumWindowSeconds = 2;
 constexpr std::uint32_t kChecksumPauseMs = 10;
 
-// The information types a caller asks for (ISP_GetInformation); 5, 7 and
-// any other number have no field of their own.
+// The information types a caller asks for (ISP_GetInformation); 7 and any
+// number above 8 give an empty text.
 enum InformationType : std::uint32_t {
   kChipName = 0,       // "HT32F" and the chip number in hexadecimal
   kFlashSize = 1,      // the two size factors multiplied
-  kFlashPages = 2,     // the first size factor
+  kFirstSizeFactor = 2,
   kByteValue = 3,
   kLoaderVersion = 4,  // "ISP V" or "IAP V" and the version in hexadecimal
   kNotAvailable = 5,
@@ -52,19 +52,19 @@ std::uint32_t Session::InputWord(std::size_t offset) const {
          static_cast<std::uint32_t>(in[offset + 2]) << 16 | static_cast<std::uint32_t>(in[offset + 3]) << 24;
 }
 
-// The information text for one type, from the words W0..W3 of a data report.
-std::string Session::InformationText(std::uint32_t type, const std::uint32_t w[kInfoWordCount]) {
+// The information text for one type.
+std::string Session::InformationText(std::uint32_t type, const InfoWords& words) {
   switch (type) {
-    case kChipName: return "HT32F" + Hex(w[0] & 0xFFFFu);
-    case kFlashSize: return Decimal8((w[1] >> 16) * (w[2] >> 16));
-    case kFlashPages: return Decimal8(w[1] >> 16);
-    case kByteValue: return Decimal8(w[2] & 0xFFu);
-    case kLoaderVersion: return std::string((w[0] >> 28) == 0 ? "ISP V" : "IAP V") + Hex((w[0] >> 16) & 0xFFFu);
+    case kChipName: return "HT32F" + Hex(words.ChipNumber());
+    case kFlashSize: return Decimal8(words.FirstSizeFactor() * words.SecondSizeFactor());
+    case kFirstSizeFactor: return Decimal8(words.FirstSizeFactor());
+    case kByteValue: return Decimal8(words.ByteValue());
+    case kLoaderVersion: return std::string(words.IspLoader() ? "ISP V" : "IAP V") + Hex(words.LoaderVersion());
     case kNotAvailable: return "N/A";
     case kUserStart:
-      state_.userStart = static_cast<std::int32_t>(w[1] & 0xFFFFu);
-      return Decimal8(w[1] & 0xFFFFu);
-    case kVersionRecord: return Decimal8(w[3]);
+      state_.userStart = static_cast<std::int32_t>(words.UserStart());
+      return Decimal8(words.UserStart());
+    case kVersionRecord: return Decimal8(words.VersionRecordAddress());
     default: return "";
   }
 }
@@ -75,8 +75,8 @@ Result Session::GetInformation(std::uint32_t type, std::optional<std::string>& t
   FillFrom(kFillerAfterCommand);
   if (!SendCommand(true)) return Result::kFailed;
   if (!ReadDataReport()) return Result::kFailed;
-  std::uint32_t words[kInfoWordCount];
-  for (std::size_t i = 0; i < kInfoWordCount; ++i) words[i] = InputWord(kInfoWordsOffset + 4 * i);
+  InfoWords words;
+  for (std::size_t i = 0; i < kInfoWordCount; ++i) words.w[i] = InputWord(kInfoWordsOffset + sizeof(std::uint32_t) * i);
   text = InformationText(type, words);
   // A missing closing status does not fail the call; a wrong one does.
   if (PollStatus(kInfoStatusWindowSeconds, 0) && !StatusIs(kStatusOk)) return Result::kFailed;

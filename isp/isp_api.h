@@ -38,52 +38,173 @@
 extern "C" {
 #endif
 
-/* Result codes. ISP_CRCCheck, ISP_IsConnectedToDevice, ISP_SendUserCmd and
- * ISP_GetUserResult return 1 for success instead; ISP_GetTransProgress and
- * ISP_GetUserData return numbers. */
+/* Result codes. Most functions return one of these; the functions that
+ * return 1 for success or a number say so where they are declared. */
 #define ISP_OK 0
 #define ISP_FAILED 1
 #define ISP_DEVICE_NOT_FOUND 16
 #define ISP_INVALID_ARGUMENTS 18
 
-/* Connection */
+/* Threads: the functions share one process-wide engine without locks. Call
+ * them from one thread at a time: several threads may take turns, but a call
+ * must have returned before another thread makes the next one.
+ *
+ * Waits: every wait below is on the library's program clock (whole seconds;
+ * a window of W seconds lasts W to W + 1 seconds) and is shortened by
+ * VEXARO_CLOCK_SCALE. A status window ends early when the device leaves the
+ * bus. Two waits come before most commands and are not repeated below:
+ *   - finding the device: when it matches, up to 120 s while the system is
+ *     still installing a device;
+ *   - the ready probe: the loader must answer "ready" within 30 s. Unless
+ *     ISP_Execute or ISP_Exit marked the device found, the probe finds the
+ *     device again first, with the ids of the last ISP_IsConnectedToDevice
+ *     (0x04D9, 0x8010, index 0 until then). */
+
+/* ---- Connection ---- */
+
+/* Looks for the index-th device (counted from 0 in enumeration order) with
+ * these USB ids, opens it, and keeps the ids for the commands that follow.
+ * Returns 1 when it was found and opened, 0 otherwise (the read and write
+ * handles of an earlier device then stay open). Blocks: finding the device. One thread at a
+ * time. */
 VEXARO_ISP_API int32_t ISP_IsConnectedToDevice(int32_t vendorId, int32_t productId, int32_t index);
+
+/* Closes the device's handles; the ids and everything else stay. Returns 1
+ * when a device was open and its query handle closed, 0 otherwise. Does not
+ * block. One thread at a time. */
 VEXARO_ISP_API int32_t ISP_CloseSerialPortConnect(void);
+
+/* The loader needs no set-up. Returns 0. Does not block. */
 VEXARO_ISP_API int32_t ISP_SetupSerialPortConnection(void);
+
+/* The loader needs no authentication. Returns 1. Does not block. */
 VEXARO_ISP_API int32_t ISP_SendAuthentication(void);
 
 /* Key block over which the checksums of command reports continue (the
  * package's checksum key block); until it is called, 64 zero bytes. Copies
  * length bytes (at most 64) from key. Returns ISP_OK, or ISP_INVALID_ARGUMENTS
- * (and nothing changes) for a null key or a length above 64. Does not block;
- * call it from the thread that uses the engine, before the commands it keys. */
+ * (and nothing changes) for a null key or a length above 64. Does not block.
+ * One thread at a time: call it from the thread that uses the engine, before
+ * the commands it keys. */
 VEXARO_ISP_API int32_t ISP_SetCrcKey(const uint8_t* key, uint16_t length);
 
-/* Flash; ranges are inclusive at both ends */
+/* ---- Flash; ranges are inclusive at both ends ---- */
+
+/* Erases the flash pages from start to end.
+ * Returns ISP_OK when the loader answered "O"; ISP_FAILED when the probe
+ * failed, the report could not be written (the connection is then dropped
+ * and the next command finds the device again) or the status was missing or
+ * not "O". Blocks: finding the device, the probe, then up to 10 s for the
+ * status. One thread at a time. */
 VEXARO_ISP_API int32_t ISP_ErasePage(int32_t start, int32_t end);
+
+/* Erases the whole flash. Results as ISP_ErasePage. Blocks: finding the
+ * device, the probe, then up to 2 s for the status. One thread at a time. */
 VEXARO_ISP_API int32_t ISP_EraseMass(void);
+
+/* Asks whether start to end is erased. Returns ISP_OK when the loader
+ * answered "O", ISP_FAILED otherwise (as ISP_ErasePage). Blocks: finding the
+ * device, the probe, then up to 2 s for the status. One thread at a time. */
 VEXARO_ISP_API int32_t ISP_BlankCheck(int32_t start, int32_t end);
-/* mode 1 programs, mode 0 verifies; data holds end - start + 1 bytes */
+
+/* Programs (mode 1) or verifies (mode 0) start to end against data, which
+ * holds end - start + 1 bytes, in reports of 52 bytes.
+ * Returns ISP_INVALID_ARGUMENTS for a null data or start not below end;
+ * ISP_OK without sending anything for any other mode; ISP_OK when the loader
+ * acknowledged every report with "O"; ISP_FAILED when the probe failed, a
+ * report could not be written, an acknowledgement batch was missing, the
+ * loader sent "F" or fewer "O" than reports, or (in a program that links
+ * the engine) isp::RequestTransferStop asked it to stop. Blocks: finding the device, the
+ * probe, up to 6 s for the acknowledgements after every 60th report, and
+ * 10 ms plus up to 6 s for the last ones. One thread at a time. */
 VEXARO_ISP_API int32_t ISP_WriteProgramB(uint32_t start, uint32_t end, uint8_t mode,
                                          const uint8_t* data);
-/* data has room for end - start + 1 bytes */
+
+/* Reads start to end into data, which has room for end - start + 1 bytes.
+ * Returns ISP_INVALID_ARGUMENTS for a null data or start not below end;
+ * ISP_OK when every data report and the closing "O" arrived; ISP_FAILED when
+ * the probe failed, the report could not be written, a data report was
+ * missing, or the closing status was missing or not "O" (in that last case
+ * the bytes are in data all the same). Blocks: finding the device, the probe, up to 5 s
+ * for each 64-byte data report, then up to 2 s for the status. One thread at
+ * a time. */
 VEXARO_ISP_API int32_t ISP_ReadData(uint32_t start, uint32_t end, uint8_t* data);
+
+/* Returns how far the last program or verify went, in percent (0 to 100);
+ * it keeps its value until the next one sends its first report. Does not
+ * block. One thread at a time. */
 VEXARO_ISP_API int32_t ISP_GetTransProgress(void);
 
-/* Device control */
-/* text has room for 12 bytes */
+/* ---- Device control ---- */
+
+/* Writes the loader's information of this type as text into text (room for
+ * 12 bytes, zero-terminated) and its length into length: 0 chip ("HT32F"
+ * and the number), 1 flash size, 2 first flash-size factor, 3 a byte value,
+ * 4 loader kind and version ("ISP V1", "IAP V123"), 5 "N/A", 6 start of the
+ * user area (also used by ISP_CRCCheck from then on), 8 address of the
+ * version record; numbers in decimal with at least 8 digits; other types
+ * give "".
+ * Returns ISP_OK when the information arrived and the closing status was
+ * "O" or missing; ISP_FAILED for a null text or length, a failed probe or
+ * write, a missing data report, or a closing status other than "O" (text and
+ * length are filled then all the same). Blocks: finding the device, the
+ * probe, up to 5 s for the data report, then up to 2 s for the status. One
+ * thread at a time. */
 VEXARO_ISP_API int32_t ISP_GetInformation(uint32_t type, char* text, int32_t* length);
-/* payload holds 52 bytes; returns 1 when the loader replied */
+
+/* Asks the loader for its checksum over the user area (its start from
+ * information type 6, 0x0C00 until then, to 0x7FFF); payload holds the 52
+ * bytes the command carries. Returns 1 when a status report arrived, its
+ * bytes 1-2 then in value; 0 for a null value or payload, a failed probe or
+ * write (value untouched), or no status within the window (value written
+ * but meaningless). The two first arguments are not used. Blocks: finding
+ * the device, the probe, 10 ms, then up to 2 s polling every 10 ms. One
+ * thread at a time. */
 VEXARO_ISP_API int32_t ISP_CRCCheck(int32_t unused1, int32_t unused2, uint16_t* value,
                                     const uint8_t* payload);
+
+/* Restarts the device into its loader; the checksum covers the key block
+ * when useKey is 1 and the report alone otherwise (what the application
+ * firmware expects). No reply is read: the device leaves the bus and comes
+ * back under the loader's ids. Returns ISP_DEVICE_NOT_FOUND when the device
+ * of the last ISP_IsConnectedToDevice is not there (nothing is written),
+ * ISP_OK when the report was written, ISP_FAILED when the probe or the write
+ * failed. Blocks: finding the device (twice when it was not marked found),
+ * the probe. One thread at a time. */
 VEXARO_ISP_API int32_t ISP_ResetToIAP(int32_t useKey);
+
+/* ISP_ResetToIAP(1), then ISP_CloseSerialPortConnect whatever the result.
+ * Results and waits as ISP_ResetToIAP. One thread at a time. */
 VEXARO_ISP_API int32_t ISP_Reset(void);
+
+/* Starts the application firmware, then marks the device found (the next
+ * probes skip finding it until a write fails) and looks for it once more.
+ * Results and waits as ISP_ResetToIAP, plus one more search for the device.
+ * One thread at a time. */
 VEXARO_ISP_API int32_t ISP_Execute(void);
+
+/* Sends the loader's exit command; afterwards as ISP_Execute. Results and
+ * waits as ISP_Execute. One thread at a time. */
 VEXARO_ISP_API int32_t ISP_Exit(void);
-/* command holds 62 bytes */
+
+/* Sends a command of the caller's making: command holds 62 bytes, byte 0
+ * the command (at least 0x50), byte 1 its sub-command, bytes 2-9 the report's
+ * bytes 5-12 and bytes 10-61 its 52 payload bytes; the checksum is keyed.
+ * Returns 1 when it was written; 0 for a null command, a command below 0x50
+ * (nothing is sent), a failed probe or a failed write. Blocks: finding the
+ * device, the probe. One thread at a time. */
 VEXARO_ISP_API int32_t ISP_SendUserCmd(const uint8_t* command);
+
+/* Waits for a status report, without a probe. Returns 1 when one arrived
+ * within the window and reads exactly "O", 0 otherwise. Blocks: up to
+ * seconds (to seconds + 1). One thread at a time. */
 VEXARO_ISP_API int32_t ISP_GetUserResult(int32_t seconds);
-/* buffer has room for count rounded up to a multiple of 64 */
+
+/* Reads 64-byte data reports into buffer, which has room for count rounded
+ * up to a multiple of 64, until that much arrived or a report is missing.
+ * Returns the bytes received, a multiple of 64; 0 for a null buffer or a
+ * count of 0 or less. Blocks: up to 5 s for each report. One thread at a
+ * time. */
 VEXARO_ISP_API int32_t ISP_GetUserData(uint8_t* buffer, int32_t count);
 
 #ifdef __cplusplus

@@ -67,6 +67,19 @@ inline constexpr std::size_t kDataBytes = 64;  // data bytes in one data report
 // The information command's data report: four words from byte 1 on.
 inline constexpr std::size_t kInfoWordsOffset = kDataOffset;
 inline constexpr std::size_t kInfoWordCount = 4;
+
+// The fields of those words W0..W3.
+struct InfoWords {
+  std::uint32_t w[kInfoWordCount] = {};
+  std::uint32_t ChipNumber() const { return w[0] & 0xFFFFu; }
+  std::uint32_t LoaderVersion() const { return (w[0] >> 16) & 0xFFFu; }
+  bool IspLoader() const { return (w[0] >> 28) == 0; }  // any other kind is an IAP loader
+  std::uint32_t UserStart() const { return w[1] & 0xFFFFu; }
+  std::uint32_t FirstSizeFactor() const { return w[1] >> 16; }
+  std::uint32_t SecondSizeFactor() const { return w[2] >> 16; }
+  std::uint32_t ByteValue() const { return w[2] & 0xFFu; }
+  std::uint32_t VersionRecordAddress() const { return w[3]; }
+};
 // The checksum command's status report carries the loader's value here.
 inline constexpr std::size_t kChecksumValueOffset = kDataOffset;
 

@@ -50,10 +50,9 @@ class Session {
   Session() = default;
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
+  ~Session();  // closes the handles
 
-  // Closes the handles and puts everything back to its initial value. The
-  // destructor closes nothing: the process-wide session outlives the HID
-  // platform's own state at exit.
+  // Closes the handles and puts everything back to its initial value.
   void Reset();
 
   // ---- Connection (transport.cpp) ----
@@ -166,7 +165,7 @@ class Session {
   enum class ModeOp { kResetToLoader, kResetToLoaderUnkeyed, kExecute, kExit };
   Result ModeOperation(ModeOp op);
   std::uint32_t InputWord(std::size_t offset) const;
-  std::string InformationText(std::uint32_t type, const std::uint32_t words[protocol::kInfoWordCount]);
+  std::string InformationText(std::uint32_t type, const protocol::InfoWords& words);
 
   State state_;
   // Apart from State: the one field another thread may write while a

@@ -7,15 +7,17 @@
 
 namespace vexaro::isp {
 
+// Never destroyed: at exit the HID platform's own state may be gone before
+// it, and a session closing its handles then would reach into freed state.
 Session& TheEngine() {
-  static Session engine;
+  static Session& engine = *new Session;
   return engine;
 }
 
+Session::~Session() { CloseConnection(); }
+
 void Session::Reset() {
-  for (hid::Handle h : {state_.readHandle, state_.writeHandle, state_.queryHandle}) {
-    if (h != hid::kInvalidHandle) hid::Close(h);
-  }
+  CloseConnection();
   state_ = State{};
   transferStop_.store(false);
 }
