@@ -89,8 +89,8 @@ class Session {
   // The loader's checksum over the user area; `value` is written whenever
   // the command was sent. True when a status report arrived.
   bool CrcCheck(std::span<const std::uint8_t, kPayloadBytes> payload, std::uint16_t& value);
-  // Mode changes: 16 when the wanted device is not there, else whether the
-  // command was written. RestartLoader also closes the connection after it.
+  // Mode changes: kDeviceNotFound when the wanted device is not there, else
+  // whether the command was written. RestartLoader then closes the connection.
   Result ResetToLoader(bool keyed);
   Result RestartLoader();
   Result Execute();
