@@ -5,6 +5,10 @@ set(VEXARO_SANITIZE "" CACHE STRING "Sanitizer build: empty, 'address' (address+
 option(VEXARO_TESTS "Build the tests" ON)
 option(VEXARO_BENCH "Build the benchmarks" OFF)
 option(VEXARO_FUZZ "Build the fuzz targets (clang only)" OFF)
+# Compiling a test program's sources as a few combined units saves most of the
+# test build's time (the test framework's headers dominate each unit); CI builds
+# this way, developers who rebuild one test file at a time may prefer it off.
+option(VEXARO_UNITY_TESTS "Build each test program from combined source units" OFF)
 
 # Every folder also builds with MinGW-w64 for Windows: a folder's CMakeLists
 # picks its platform backend with if(WIN32), and what sits above the platform
@@ -67,6 +71,12 @@ function(vexaro_test name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   vexaro_warnings(${name})
+  if("threads" IN_LIST ARG_LABELS)
+    add_dependencies(vexaro_threaded_tests ${name})
+  endif()
+  if(VEXARO_UNITY_TESTS)
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 16)
+  endif()
   if(CMAKE_CROSSCOMPILING)
     # Listed at test time under the emulator (wine) rather than at build time.
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120

@@ -1,13 +1,13 @@
 #!/bin/sh
 # Builds every fuzz target with clang, libFuzzer and the address and
 # undefined-behaviour sanitizers, and runs each for a bounded time: the XML
-# reader's targets for XML_SECONDS (default 60), the others for
-# OTHER_SECONDS (default 15). Fails on any crash, leak, sanitizer report or
+# reader's targets for XML_SECONDS (default 30), the others for
+# OTHER_SECONDS (default 10). Fails on any crash, leak, sanitizer report or
 # time-out; the input that found it is left in build/fuzz-ci/.
 set -eu
 cd "$(dirname "$0")/.."
-XML_SECONDS=${XML_SECONDS:-60}
-OTHER_SECONDS=${OTHER_SECONDS:-15}
+XML_SECONDS=${XML_SECONDS:-30}
+OTHER_SECONDS=${OTHER_SECONDS:-10}
 BUILD=build/fuzz-ci
 ROOT=$(pwd)
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
