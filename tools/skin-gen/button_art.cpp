@@ -92,7 +92,7 @@ void DrawUpdateState(Canvas& canvas, State state) {
   const double top = kUpdateLetteringBox.top + 1 + lift;
   canvas.Fill(LetteringShape("UPDATE", left, top, lettering), ink);
   const double c = kDiscCentre;
-  const double tip = top - 12.5;
+  const double tip = top - 12;
   canvas.Fill(Stroke({{c - 6, tip + 6}, {c, tip}, {c + 6, tip + 6}}, 1.1), ink);
 }
 

@@ -68,6 +68,6 @@ inline constexpr Rect kResultOutcomeText{12, 88, 201, 107};
 inline constexpr Rect kResultAdviceText{12, 112, 201, 128};
 
 // The lettering on the update button, in the button's own pixels.
-inline constexpr Rect kUpdateLetteringBox{9, 30, 54, 42};
+inline constexpr Rect kUpdateLetteringBox{9, 31, 54, 43};
 
 }  // namespace vexaro::skin
