@@ -25,7 +25,7 @@ void DrawKeyRow(Canvas& canvas, double left, double top, double pitch, double ke
   const double start = left + kRowIndent[row] * pitch * 0.5;
   for (int k = 0; k < kKeysPerRow[row]; ++k) {
     const double x = start + k * pitch;
-    const bool markKey = row == 2 && k == 4;  // the brand's key, where V sits on a keyboard
+    const bool markKey = row == 2 && k == 4;  // one key lit in the accent colour, as the mark is a key
     canvas.Fill(RoundRect(x, top, x + keySize, top + keySize, std::min(1.2, keySize / 3)),
                 markKey ? style::Accent() : style::KeyCap());
   }

@@ -12,7 +12,7 @@ namespace vexaro::skin {
 // The mark in the square of side `size` whose top-left corner is (x, y).
 void DrawLogoMark(Canvas& canvas, double x, double y, double size);
 // A keyboard seen from above, filling `box`: case, key rows, space bar, and
-// one key in the accent colour where the mark's key sits.
+// one key lit in the accent colour.
 void DrawKeyboard(Canvas& canvas, const Rect& box);
 
 }  // namespace vexaro::skin
