@@ -2,15 +2,6 @@
 
 namespace vexaro::skin {
 
-Shape UploadGlyph(double cx, double cy, double unit) {
-  double u = unit;
-  Shape stem = Stroke({{cx, cy - 8 * u}, {cx, cy + 3 * u}}, 1.15 * u);
-  Shape head = Stroke({{cx - 5 * u, cy - 3 * u}, {cx, cy - 8 * u}, {cx + 5 * u, cy - 3 * u}}, 1.15 * u);
-  Shape tray = Stroke({{cx - 8 * u, cy + 1 * u}, {cx - 8 * u, cy + 7 * u}, {cx + 8 * u, cy + 7 * u}, {cx + 8 * u, cy + 1 * u}},
-                      1.0 * u);
-  return Union(Union(stem, head), tray);
-}
-
 Shape CheckGlyph(double cx, double cy, double unit) {
   return Stroke({{cx - 7 * unit, cy + 0.5 * unit}, {cx - 2.5 * unit, cy + 5 * unit}, {cx + 7 * unit, cy - 5 * unit}},
                 1.4 * unit);

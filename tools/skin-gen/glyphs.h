@@ -1,4 +1,4 @@
-// Line symbols shared by buttons, dialogs and the icon, each centred on a
+// Line symbols of the result badges, each centred on a
 // point and scaled by a unit length so one drawing serves every size.
 #pragma once
 
@@ -6,8 +6,6 @@
 
 namespace vexaro::skin {
 
-// Arrow pointing up out of an open tray: "install onto the device".
-Shape UploadGlyph(double cx, double cy, double unit);
 Shape CheckGlyph(double cx, double cy, double unit);
 Shape CrossGlyph(double cx, double cy, double unit);
 Shape ExclamationGlyph(double cx, double cy, double unit);

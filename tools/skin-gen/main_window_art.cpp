@@ -1,7 +1,8 @@
 // Main window background and the progress bar pictures cut from it.
 #include <string>
 
-#include "tools/skin-gen/glyphs.h"
+#include "tools/skin-gen/brand_art.h"
+#include "tools/skin-gen/shapes.h"
 #include "tools/skin-gen/skin_art.h"
 #include "tools/skin-gen/skin_layout.h"
 #include "tools/skin-gen/skin_style.h"
@@ -10,59 +11,67 @@ namespace vexaro::skin {
 
 namespace {
 
-// The window paints its texts with a 15 px cell from the rectangle's top; the
-// labels share that baseline.
-constexpr int kTextAscent = 12;
-constexpr int kLabelLeft = 34;
+constexpr double kTrackRadius = 3;
+constexpr double kFillInset = 2;
+
+int Baseline(const Rect& box) { return box.bottom - kBaselineInset; }
 
 Shape ProgressTrack() {
   const Rect& r = kProgressBar;
-  return RoundRect(r.left, r.top, r.right, r.bottom, r.Height() / 2.0);
+  return RoundRect(r.left, r.top, r.right, r.bottom, kTrackRadius);
 }
 
-void DrawHeader(Canvas& canvas, const Fonts& fonts) {
+// The title strip: the mark, the maker's name and what the program is; the
+// close tab lies on the strip's colour at its right end.
+void DrawTitleStrip(Canvas& canvas, const Fonts& fonts) {
   canvas.Fill(RoundRect(-1, -1, kWindowWidth + 1, kHeaderHeight, 0), style::Header());
-  // A hairline under the header that fades out from the accent colour.
-  canvas.Fill(RoundRect(0, kHeaderHeight, kWindowWidth, kHeaderHeight + 1, 0),
-              HorizontalGradient(0, WithAlpha(style::Accent(), 0.9), kWindowWidth * 0.7, WithAlpha(style::Accent(), 0.0)));
-  // Small badge in the icon's style.
-  const double bx = 14, by = 9, size = 22;
-  canvas.Fill(RoundRect(bx, by, bx + size, by + size, 5),
-              VerticalGradient(by, style::AccentLight(), by + size, style::AccentDark()));
-  canvas.Fill(UploadGlyph(bx + size / 2, by + size / 2 + 0.5, 0.78), style::TextStrong());
-  fonts.bold->Draw(canvas, style::kTitleSize, 46, 26, "Firmware Update", style::TextStrong());
+  canvas.Fill(RoundRect(0, kHeaderHeight, kWindowWidth, kHeaderHeight + 1, 0), style::HeaderLine());
+  DrawLogoMark(canvas, 7, 2, 14);
+  fonts.bold->Draw(canvas, style::kWordmarkSize, kWordmarkText.left, Baseline(kWordmarkText), "VEXARO",
+                   style::TextStrong(), 1);
+  fonts.regular->Draw(canvas, style::kWordmarkSize, kProductLineText.left, Baseline(kProductLineText),
+                      "Keyboard Firmware Updater", style::TextLabel());
 }
 
+// The card: the keyboard, and one column of values with their labels
+// right-aligned against it; the keyboard's current version hangs under its
+// name in a slot, which reads as "nothing read yet" while it is empty.
 void DrawInfoCard(Canvas& canvas, const Fonts& fonts) {
-  Shape card = RoundRect(18.5, 52.5, kWindowWidth - 18.5, 125.5, 7);
+  fonts.bold->Draw(canvas, style::kTitleSize, kTitleText.left, Baseline(kTitleText), "Firmware Update",
+                   style::TextStrong());
+  Shape card = RoundRect(18.5, 56.5, kWindowWidth - 18.5, 123.5, 7);
   canvas.Fill(card, style::Card());
   canvas.Fill(Outline(card, 0.5), style::CardBorder());
-  struct Row {
-    const char* label;
-    Rect value;
+  DrawKeyboard(canvas, kKeyboardPicture);
+  const auto label = [&](const Rect& box, const char* text) {
+    fonts.regular->DrawRightAligned(canvas, style::kLabelSize, box.right, Baseline(box), text, style::TextLabel());
   };
-  const Row rows[] = {{"New firmware version", kUpdateVersionText},
-                      {"Keyboard", kProductNameText},
-                      {"Firmware on the keyboard", kCurrentVersionText}};
-  for (const Row& row : rows) {
-    const int baseline = row.value.top + kTextAscent;
-    fonts.regular->Draw(canvas, style::kLabelSize, kLabelLeft, baseline, row.label, style::TextLabel());
-    // Dotted leader from the label to its value.
-    const int from = kLabelLeft + fonts.regular->Width(style::kLabelSize, row.label) + 6;
-    for (int x = from; x + 1 < row.value.left - 6; x += 4) {
-      canvas.Fill(Circle(x + 1.0, baseline - 1.5, 0.75), WithAlpha(style::TextMuted(), 0.8));
-    }
-  }
+  label(kUpdateVersionLabel, "Update to");
+  label(kProductNameLabel, "Keyboard");
+  fonts.regular->Draw(canvas, style::kLabelSize, kCurrentVersionLabel.left, Baseline(kCurrentVersionLabel), "current",
+                      style::TextLabel());
+  const Rect& s = kCurrentVersionSlot;
+  Shape slot = RoundRect(s.left + 0.5, s.top + 0.5, s.right - 0.5, s.bottom - 0.5, 3);
+  canvas.Fill(slot, style::Slot());
+  canvas.Fill(Outline(slot, 0.5), style::SlotBorder());
 }
 
 void DrawProgressArea(Canvas& canvas, const Fonts& fonts) {
-  fonts.regular->Draw(canvas, style::kHintSize, kProgressBar.left, kProgressBar.top - 29,
-                      "Connect the keyboard, then press UPDATE.", style::TextLabel());
-  fonts.regular->Draw(canvas, style::kHintSize, kProgressBar.left, kProgressBar.top - 11,
-                      "Keep it connected until the update has finished.", style::TextMuted());
+  fonts.regular->Draw(canvas, style::kHintSize, kHintText1.left + 2, Baseline(kHintText1),
+                      "An update takes up to two minutes.", style::TextLabel());
+  fonts.regular->Draw(canvas, style::kHintSize, kHintText2.left + 2, Baseline(kHintText2),
+                      "Keep the keyboard connected until it has finished.", style::TextLabel());
   Shape track = ProgressTrack();
   canvas.Fill(track, style::Track());
   canvas.Fill(Outline(Grow(track, -0.5), 0.5), style::TrackBorder());
+}
+
+// A neutral recess where the round button sits: the same for every state of
+// the button, lit or disabled.
+void DrawButtonSocket(Canvas& canvas) {
+  const Rect& b = kUpdateButton;
+  const double c = kUpdateStateSize / 2.0;
+  canvas.Fill(Outline(Circle(b.left + c, b.top + c, c - 0.25), 1.0), WithAlpha(style::Socket(), 0.8));
 }
 
 }  // namespace
@@ -71,12 +80,10 @@ Canvas DrawMainBackground(const Fonts& fonts) {
   Canvas canvas(kWindowWidth, kWindowHeight, style::BodyBottom());
   canvas.Fill(RoundRect(-1, -1, kWindowWidth + 1, kWindowHeight + 1, 0),
               VerticalGradient(kHeaderHeight, style::BodyTop(), kWindowHeight, style::BodyBottom()));
-  DrawHeader(canvas, fonts);
+  DrawTitleStrip(canvas, fonts);
   DrawInfoCard(canvas, fonts);
   DrawProgressArea(canvas, fonts);
-  // A soft ring on the floor where the round update button sits.
-  const Rect& b = kUpdateButton;
-  canvas.Glow(Circle(b.left + 31.5, b.top + 31.5, 30.5), WithAlpha(style::Accent(), 0.16), 9);
+  DrawButtonSocket(canvas);
   DrawBorder(canvas, style::WindowBorder());
   return canvas;
 }
@@ -86,13 +93,15 @@ Canvas DrawProgressBack(const Canvas& background) {
   return background.Crop(r.left, r.top, r.Width(), r.Height());
 }
 
+// The fill runs the whole track with square-cut ends inside a nearly square
+// track, so wherever the window cuts it the end is a clean vertical edge like
+// the track's own; a lighter upper half gives it depth.
 Canvas DrawProgressFill(const Canvas& background) {
   const Rect& r = kProgressBar;
   Canvas canvas = background;
-  Shape bar = Grow(ProgressTrack(), -1.0);
+  Shape bar = RoundRect(r.left + kFillInset, r.top + kFillInset, r.right - kFillInset, r.bottom - kFillInset, 1.5);
   canvas.Fill(bar, HorizontalGradient(r.left, style::AccentDark(), r.right, style::AccentCyan()));
-  // Gloss on the upper half.
-  canvas.Fill(Subtract(bar, HalfPlaneBelow(r.top + r.Height() * 0.45)), Colour{1, 1, 1, 0.13});
+  canvas.Fill(Subtract(bar, HalfPlaneBelow(r.top + r.Height() * 0.5)), Colour{1, 1, 1, 0.14});
   return canvas.Crop(r.left, r.top, r.Width(), r.Height());
 }
 

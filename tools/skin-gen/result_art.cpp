@@ -1,6 +1,8 @@
-// The result dialog's three pictures: a status badge and the message text.
+// The result dialog's three pictures: the title strip with the mark, the
+// keyboard with a status badge on its corner, and the message text.
 #include <string>
 
+#include "tools/skin-gen/brand_art.h"
 #include "tools/skin-gen/glyphs.h"
 #include "tools/skin-gen/skin_art.h"
 #include "tools/skin-gen/skin_layout.h"
@@ -26,20 +28,24 @@ ResultLook LookOf(ResultKind kind) {
     case ResultKind::LayoutError:
       break;
   }
-  return {"Firmware Update Layout Error!", "Keyboard layouts differ.", style::Warning(), style::WarningLight()};
+  return {"Firmware Update Layout Error!", "It is for another keyboard layout.", style::Warning(),
+          style::WarningLight()};
 }
 
 Shape GlyphOf(ResultKind kind, double cx, double cy) {
+  constexpr double kUnit = 0.62;
   switch (kind) {
     case ResultKind::Success:
-      return CheckGlyph(cx, cy, 1.0);
+      return CheckGlyph(cx, cy, kUnit);
     case ResultKind::Failure:
-      return CrossGlyph(cx, cy, 1.0);
+      return CrossGlyph(cx, cy, kUnit);
     case ResultKind::LayoutError:
       break;
   }
-  return ExclamationGlyph(cx, cy, 1.0);
+  return ExclamationGlyph(cx, cy, kUnit);
 }
+
+int Baseline(const Rect& box) { return box.bottom - kBaselineInset; }
 
 // The message on two lines: "Firmware Update" and the outcome in its colour;
 // the full message is too wide for one legible line in this dialog.
@@ -48,26 +54,44 @@ void DrawMessage(Canvas& canvas, const Fonts& fonts, const ResultLook& look) {
   const std::string lead = "Firmware Update ";
   const std::string outcome = message.substr(lead.size());
   const int centre = kResultWidth / 2;
-  fonts.bold->DrawCentred(canvas, style::kMessageSize, centre, 88, "Firmware Update", style::TextStrong());
-  fonts.bold->DrawCentred(canvas, style::kMessageSize + 2, centre, 108, outcome, look.light);
-  fonts.regular->DrawCentred(canvas, style::kHintSize, centre, 127, look.advice, style::TextLabel());
+  fonts.bold->DrawCentred(canvas, style::kMessageSize, centre, Baseline(kResultHeadingText), "Firmware Update",
+                          style::TextStrong());
+  fonts.bold->DrawCentred(canvas, style::kMessageSize + 2, centre, Baseline(kResultOutcomeText), outcome, look.light);
+  fonts.regular->DrawCentred(canvas, style::kHintSize, centre, Baseline(kResultAdviceText), look.advice,
+                             style::TextLabel());
+}
+
+// The title strip as in the main window: the close tab lies on its colour at
+// the right and the strip runs on to the dialog's edge beside it.
+void DrawTitleStrip(Canvas& canvas, const Fonts& fonts) {
+  canvas.Fill(RoundRect(-1, -1, kResultWidth + 1, kHeaderHeight, 0), style::Header());
+  canvas.Fill(RoundRect(0, kHeaderHeight, kResultWidth, kHeaderHeight + 1, 0), style::HeaderLine());
+  DrawLogoMark(canvas, 6, 2, 14);
+  fonts.bold->Draw(canvas, style::kWordmarkSize, kResultWordmarkText.left, Baseline(kResultWordmarkText), "VEXARO",
+                   style::TextStrong(), 1);
+}
+
+// The keyboard with the result's badge over its top-right corner.
+void DrawKeyboardWithBadge(Canvas& canvas, ResultKind kind, const ResultLook& look) {
+  const Rect& k = kResultKeyboardPicture;
+  DrawKeyboard(canvas, k);
+  const double cx = k.right - 2;
+  const double cy = k.top + 3;
+  const double radius = 10.5;
+  canvas.Fill(Circle(cx, cy, radius + 2), style::BodyTop());  // a gap between badge and keyboard
+  canvas.Fill(Circle(cx, cy, radius), VerticalGradient(cy - radius, look.light, cy + radius, look.tone));
+  canvas.Fill(GlyphOf(kind, cx, cy), Hex(0xFFFFFF));
 }
 
 }  // namespace
 
 Canvas DrawResultPicture(ResultKind kind, const Fonts& fonts) {
   const ResultLook look = LookOf(kind);
-  Canvas canvas(kResultWidth, kResultHeight, style::Header());
-  // Flat header colour at the top, where the close tab sits, fading into the body.
+  Canvas canvas(kResultWidth, kResultHeight, style::BodyTop());
   canvas.Fill(RoundRect(-1, -1, kResultWidth + 1, kResultHeight + 1, 0),
-              VerticalGradient(kResultCloseButton.bottom, style::Header(), kResultHeight, style::BodyTop()));
-  const double cx = kResultWidth / 2.0;
-  const double cy = 43;
-  const double radius = 20;
-  canvas.Glow(Circle(cx, cy, radius), WithAlpha(look.tone, 0.22), 16);
-  canvas.Fill(Circle(cx, cy, radius), VerticalGradient(cy - radius, look.light, cy + radius, look.tone));
-  canvas.Fill(Outline(Circle(cx, cy, radius - 0.5), 0.5), Colour{0, 0, 0, 0.25});
-  canvas.Fill(GlyphOf(kind, cx, cy), Hex(0xFFFFFF));
+              VerticalGradient(kHeaderHeight, style::BodyTop(), kResultHeight, style::BodyBottom()));
+  DrawTitleStrip(canvas, fonts);
+  DrawKeyboardWithBadge(canvas, kind, look);
   DrawMessage(canvas, fonts, look);
   DrawBorder(canvas, style::WindowBorder());
   return canvas;

@@ -19,7 +19,7 @@ Canvas DrawProgressBack(const Canvas& background);
 Canvas DrawProgressFill(const Canvas& background);
 
 // Four states stacked: normal, hover, pressed, disabled.
-Canvas DrawUpdateButtonStrip(const Canvas& background, const Fonts& fonts);
+Canvas DrawUpdateButtonStrip(const Canvas& background);
 Canvas DrawCloseButtonStrip();
 // Masks: pure white is outside the button, black inside.
 Canvas DrawUpdateButtonMask();

@@ -13,7 +13,7 @@ bool DrawSkin(const std::string& fontDir, SkinPictures& pictures, std::string& e
   pictures.background = DrawMainBackground(fonts);
   pictures.closeStrip = DrawCloseButtonStrip();
   pictures.closeMask = DrawCloseButtonMask();
-  pictures.updateStrip = DrawUpdateButtonStrip(pictures.background, fonts);
+  pictures.updateStrip = DrawUpdateButtonStrip(pictures.background);
   pictures.updateMask = DrawUpdateButtonMask();
   pictures.progressBack = DrawProgressBack(pictures.background);
   pictures.progressFill = DrawProgressFill(pictures.background);
