@@ -130,14 +130,15 @@ void MergeBand(const RECT* a, const RECT* a_end, const RECT* b, const RECT* b_en
 bool UnionBanded(const std::vector<RECT>& a, const std::vector<RECT>& b, std::vector<RECT>& out) {
   out.clear();
   out.reserve(a.size() + b.size());
+  const auto at = [](const std::vector<RECT>& v, std::size_t k) { return v.begin() + static_cast<std::ptrdiff_t>(k); };
   std::size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
     const std::size_t ie = BandEnd(a, i), je = BandEnd(b, j);
     if (a[i].bottom <= b[j].top) {
-      out.insert(out.end(), a.begin() + static_cast<std::ptrdiff_t>(i), a.begin() + static_cast<std::ptrdiff_t>(ie));
+      out.insert(out.end(), at(a, i), at(a, ie));
       i = ie;
     } else if (b[j].bottom <= a[i].top) {
-      out.insert(out.end(), b.begin() + static_cast<std::ptrdiff_t>(j), b.begin() + static_cast<std::ptrdiff_t>(je));
+      out.insert(out.end(), at(b, j), at(b, je));
       j = je;
     } else if (a[i].top == b[j].top && a[i].bottom == b[j].bottom) {
       MergeBand(a.data() + i, a.data() + ie, b.data() + j, b.data() + je, out);
@@ -147,8 +148,8 @@ bool UnionBanded(const std::vector<RECT>& a, const std::vector<RECT>& b, std::ve
       return false;
     }
   }
-  out.insert(out.end(), a.begin() + static_cast<std::ptrdiff_t>(i), a.end());
-  out.insert(out.end(), b.begin() + static_cast<std::ptrdiff_t>(j), b.end());
+  out.insert(out.end(), at(a, i), a.end());
+  out.insert(out.end(), at(b, j), b.end());
   return true;
 }
 
