@@ -166,7 +166,10 @@ def update_section(results):
              "| re-enumerations of the simulated keyboard (restart → plugged in again) | %d |" % reenum,
              "| host waits (pauses of 30 ms or more between reports: counted seconds, settle and stage waits) | %d (%d pauses) |" % (waits, len(gaps)),
              "| bus activity (the rest) | %d |" % busy,
-             "| bus minimum: one frame per report written or fetched, %d unanswered fetches | %d |" % (naks, frames + naks)]
+             "| bus minimum: one frame per report written or answered fetch | %d |" % frames,
+             "| unanswered fetches (status not ready yet; inside the parts above) | %d |" % naks]
+    if frames:
+        lines.append("| bus activity / bus minimum | %.2f× |" % (busy / frames))
     tpath = os.path.join(results, "update-time.txt")
     if os.path.exists(tpath):
         text = open(tpath).read()
@@ -180,7 +183,8 @@ def update_section(results):
 def plots(results, figures):
     common = 'set terminal pngcairo size 720,420 font "sans,10"\nset grid\nset key left top\n'
     open(os.path.join(results, "xml.gp"), "w").write(common + """set output '{f}/xml.png'
-set title 'XML parse throughput (MB/s, median of 3)'
+set title 'XML parse throughput (MB/s, median of the repetitions)'
+set logscale y
 set logscale x
 set xlabel 'document size (MB)'
 set ylabel 'MB/s'
@@ -196,7 +200,7 @@ plot '{f}/engine.dat' using 1:2 with lines title 'protocol minimum', \\
      '' using 1:3 with points pt 7 title 'program clock', '' using 1:4 with points pt 6 title 'wall, scale 1'
 """.format(f=figures))
     open(os.path.join(results, "region.gp"), "w").write(common + """set output '{f}/region.png'
-set title 'Region from a 1024 x 1024 mask (CPU time, median of 3)'
+set title 'Region from a 1024 x 1024 mask (CPU time, median of the repetitions)'
 set logscale x 2
 set xlabel 'opaque runs per row'
 set ylabel 'ms per region'
