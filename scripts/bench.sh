@@ -21,7 +21,7 @@ LAUNCHER=
 command -v ccache >/dev/null 2>&1 && LAUNCHER="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
 # shellcheck disable=SC2086
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEXARO_BENCH=ON $LAUNCHER >/dev/null
-cmake --build "$BUILD" -j2 --target xml_bench ui_bench gui_bench isp_bench vexaro_updater_demo
+cmake --build "$BUILD" -j2 --target xml_bench ui_bench gui_bench isp_bench window_start_probe vexaro_updater_demo
 
 if [ "${BENCH_QUICK:-0}" = 1 ]; then REPS=1; MIN=0.2; else REPS=3; MIN=0.5; fi
 run() {  # name, binary, extra arguments...
@@ -48,6 +48,19 @@ rm -f "$OUT/update-time.txt" "$OUT/update-state" "$OUT/update.trace"
 (cd "$OUT" && VEXARO_DISPLAY=headless VEXARO_CLOCK_SCALE=1 VEXARO_SIM_TIMING=usb \
   VEXARO_SIM_STATE=update-state VEXARO_SIM_TRACE=update.trace \
   $TIMER "$UPDATER" --sim --auto-update >update.log 2>&1)
+
+# The main window from the entry of main to its first paint, five processes
+# each on the headless display and, when xvfb-run is there, on SDL under Xvfb.
+PROBE="$BUILD/bench/app/window_start_probe"
+: >"$OUT/window-headless.txt"
+: >"$OUT/window-xvfb.txt"
+for _ in 1 2 3 4 5; do
+  VEXARO_DISPLAY=headless "$PROBE" "$UPDATER" >>"$OUT/window-headless.txt" || true
+  if command -v xvfb-run >/dev/null 2>&1; then
+    xvfb-run -a -s "-screen 0 1024x768x24" env VEXARO_DISPLAY=sdl "$PROBE" "$UPDATER" \
+      >>"$OUT/window-xvfb.txt" 2>/dev/null || true
+  fi
+done
 
 uptime >"$OUT/load.txt"
 python3 scripts/bench_report.py "$OUT" docs/performance.md docs/performance-figures

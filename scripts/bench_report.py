@@ -105,6 +105,30 @@ def paint_section(runs, goals):
     return lines
 
 
+def window_start(results, goals):
+    """Medians of the window start probe's runs, per display."""
+    lines = ["| display | runs | start to first paint (median, range) | resident at first paint (median) |",
+             "|---|---|---|---|"]
+    for name, label in (("window-headless.txt", "headless"), ("window-xvfb.txt", "SDL under Xvfb")):
+        path = os.path.join(results, name)
+        runs = []
+        if os.path.exists(path):
+            for line in open(path):
+                m = re.search(r"first_paint_ms=([\d.]+) rss_mb=([\d.]+)", line)
+                if m:
+                    runs.append((float(m.group(1)), float(m.group(2))))
+        if not runs:
+            lines.append("| %s | 0 | not measured | |" % label)
+            continue
+        times = sorted(t for t, _ in runs)
+        rss = sorted(r for _, r in runs)
+        t, r = times[len(times) // 2], rss[len(rss) // 2]
+        lines.append("| %s | %d | %.0f ms (%.0f–%.0f) | %.1f MB |" % (label, len(runs), t, times[0], times[-1], r))
+        goals.append(("Main window start to first paint, %s: < 100 ms" % label, "%.0f ms" % t, t < 100))
+        goals.append(("Main window resident at first paint, %s: < 30 MB" % label, "%.1f MB" % r, r < 30))
+    return lines
+
+
 def engine_section(runs, goals, figures):
     lines = ["| image | protocol minimum | program clock | × | wall | × | CPU per report | % of a frame |",
              "|---|---|---|---|---|---|---|---|"]
@@ -217,7 +241,7 @@ def main():
     with open(os.path.join(figures, "region.dat"), "w") as f:
         for per_row, t in rows:
             f.write("%d %.3f\n" % (per_row, t))
-    paint = paint_section(load(results, "gui"), goals)
+    paint = paint_section(load(results, "gui"), goals) + [""] + window_start(results, goals)
     engine = engine_section(load(results, "isp"), goals, figures)
     update = update_section(results)
     plots(results, figures)
