@@ -4,6 +4,7 @@
 // window shapes, split into batches at any rectangle.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
