@@ -17,15 +17,18 @@ constexpr std::size_t kProtocolReportBytes = 65;
 // Spends ms of the program's clock, as a transfer on the bus does. Sleeping
 // once is not enough: on Windows the MinGW runtime sleeps whole real
 // milliseconds, rounded down, so on a fast clock a frame would take no time.
+//
+// The end is a deadline on the clock's whole milliseconds, the bus's frame
+// grid: a transfer that starts late within a frame still ends at that frame's
+// deadline, so the wake-up latency of one sleep is not carried into the next
+// transfer and a run of reports takes one frame each, not a frame plus the
+// system's sleep overshoot each.
 void Spend(std::uint32_t ms) {
   if (ms == 0) {
     sys::SleepMs(0);  // a zero-latency device still lets the host's threads run
     return;
   }
-  const std::uint64_t until = sys::NowMs() + ms;
-  for (std::uint64_t now = sys::NowMs(); now < until; now = sys::NowMs()) {
-    sys::SleepMs(static_cast<std::uint32_t>(until - now));
-  }
+  sys::SleepUntilMs(sys::NowMs() + ms);
 }
 
 hid::Caps VendorCollection() {

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "platform/gui/window.h"
 
@@ -90,15 +91,16 @@ bool FlushBatch(RectBuffer& buffer, HRGN* result) {
   return merged;
 }
 
+// The key range per byte as low and width: a byte b lies in it when the
+// unsigned b - low is at most width, one comparison per byte without branches.
 struct Range {
   std::uint32_t low[3];
-  std::uint32_t high[3];
+  std::uint32_t width[3];
   bool Holds(std::uint32_t px) const {
-    for (int i = 0; i < 3; ++i) {
-      const std::uint32_t b = (px >> (8 * i)) & 0xFF;
-      if (b < low[i] || b > high[i]) return false;
-    }
-    return true;
+    const std::uint32_t b0 = (px & 0xFF) - low[0];
+    const std::uint32_t b1 = ((px >> 8) & 0xFF) - low[1];
+    const std::uint32_t b2 = ((px >> 16) & 0xFF) - low[2];
+    return (b0 <= width[0]) & (b1 <= width[1]) & (b2 <= width[2]);
   }
 };
 
@@ -106,29 +108,45 @@ Range KeyRange(COLORREF key, COLORREF tolerance) {
   Range r{};
   for (int i = 0; i < 3; ++i) {
     r.low[i] = (key >> (8 * i)) & 0xFF;
-    r.high[i] = std::min<std::uint32_t>(255, r.low[i] + ((tolerance >> (8 * i)) & 0xFF));
+    r.width[i] = std::min<std::uint32_t>(255, r.low[i] + ((tolerance >> (8 * i)) & 0xFF)) - r.low[i];
   }
   return r;
 }
 
-// Collects the runs of the 32-bit bottom-up pixel block into the result.
+// Marks each pixel of a row transparent (1) or opaque (0): a loop without
+// branches that the compiler turns into vector code.
+void MarkTransparent(const unsigned char* row, int width, const Range& range, unsigned char* marks) {
+  for (int x = 0; x < width; ++x) {
+    std::uint32_t px;
+    std::memcpy(&px, row + 4 * static_cast<std::size_t>(x), 4);
+    marks[x] = static_cast<unsigned char>(range.Holds(px));
+  }
+}
+
+// The first x in [from, limit) whose mark is `mark`, or limit.
+int NextMark(const unsigned char* marks, int from, int limit, int mark) {
+  if (from >= limit) return limit;
+  const void* hit = std::memchr(marks + from, mark, static_cast<std::size_t>(limit - from));
+  return hit ? static_cast<int>(static_cast<const unsigned char*>(hit) - marks) : limit;
+}
+
+// Collects the runs of the 32-bit bottom-up pixel block into the result. Each
+// row is classified first; runs are then found with memchr over the marks.
 bool CollectRuns(const unsigned char* bits, int width, int height, std::size_t pitch, const Range& range,
                  HRGN* result) {
   RectBuffer buffer;
+  std::vector<unsigned char> marks(static_cast<std::size_t>(width) + 1);
+  marks[static_cast<std::size_t>(width)] = 1;  // a transparent sentinel ends the last run
   for (int y = 0; y < height; ++y) {
-    const unsigned char* row = bits + pitch * static_cast<std::size_t>(height - 1 - y);
-    int x = 0;
+    MarkTransparent(bits + pitch * static_cast<std::size_t>(height - 1 - y), width, range, marks.data());
+    const unsigned char* m = marks.data();
+    int x = NextMark(m, 0, width, 0);
     while (x < width) {
-      const int x0 = x;
-      for (; x < width; ++x) {
-        std::uint32_t px;
-        std::memcpy(&px, row + 4 * static_cast<std::size_t>(x), 4);
-        if (range.Holds(px)) break;
-      }
-      if (x > x0) buffer.Append(RECT{x0, y, x, y + 1});
+      const int end = NextMark(m, x, width + 1, 1);  // the sentinel stops it at width
+      buffer.Append(RECT{x, y, end, y + 1});
       if (buffer.Header().nCount == static_cast<DWORD>(kRegionBatchRects) && !FlushBatch(buffer, result))
         return false;
-      ++x;  // over the transparent pixel
+      x = NextMark(m, end, width, 0);
     }
   }
   return FlushBatch(buffer, result);

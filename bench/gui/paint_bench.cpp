@@ -183,5 +183,22 @@ void BM_PaintAndCaptureSkinnedWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintAndCaptureSkinnedWindow)->Unit(benchmark::kMicrosecond);
 
+// One step of the progress bar, as the update worker makes it: the position
+// changes, the bar invalidates itself and the loop repaints what changed
+// (the parent's background under the bar and the bar) and presents.
+void BM_ProgressStep(benchmark::State& state) {
+  SkinnedScene scene;
+  if (!scene.Make() || !scene.BackgroundShows()) return state.SkipWithError("skinned window not made");
+  int pos = 0;
+  for (auto _ : state) {
+    pos = (pos + 1) % 101;
+    scene.progress.SetPos(pos);
+    PumpPendingMessages();
+  }
+  if (scene.progress.GetPos() != pos) state.SkipWithError("the bar did not take its position");
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ProgressStep)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 }  // namespace vexaro::gui

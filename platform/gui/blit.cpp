@@ -56,6 +56,42 @@ BOOL Transfer(HDC dst, int x, int y, int w, int h, HDC src, Map map, Keep keep) 
   return TRUE;
 }
 
+// An equal-size copy: every clipped piece whose source rows lie wholly inside
+// the source bitmap is copied a row at a time (alpha forced opaque, as in the
+// per-pixel path); pieces reaching outside the source take the per-pixel path,
+// which leaves the missing pixels untouched.
+BOOL CopyBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy) {
+  if (!dst || !src || !dst->target || !src->target || w <= 0 || h <= 0) return FALSE;
+  if (src->target == dst->target) {
+    return Transfer(dst, x, y, w, h, src, [&](int dx, int dy, int& ox, int& oy) { ox = sx + dx; oy = sy + dy; },
+                    [](std::uint32_t) { return true; });
+  }
+  const Bitmap& from = *src->target;
+  // Target coordinate t maps to source bitmap coordinate t + shift.
+  const long long shift_x = static_cast<long long>(sx) + src->origin.x - x - dst->origin.x;
+  const long long shift_y = static_cast<long long>(sy) + src->origin.y - y - dst->origin.y;
+  ForEachClipped(*dst, ToTarget(*dst, x, y, w, h), [&](const RECT& p) {
+    const long long left = p.left + shift_x, right = p.right + shift_x;
+    const long long top = p.top + shift_y, bottom = p.bottom + shift_y;
+    if (left < 0 || top < 0 || right > from.width || bottom > from.height) {
+      Transfer(dst, p.left - dst->origin.x, p.top - dst->origin.y, p.right - p.left, p.bottom - p.top, src,
+               [&](int dx, int dy, int& ox, int& oy) {
+                 ox = static_cast<int>(p.left + dx + shift_x - src->origin.x);
+                 oy = static_cast<int>(p.top + dy + shift_y - src->origin.y);
+               },
+               [](std::uint32_t) { return true; });
+      return;
+    }
+    const std::size_t n = static_cast<std::size_t>(p.right - p.left);
+    for (LONG ty = p.top; ty < p.bottom; ++ty) {
+      const std::uint32_t* in = from.Row(static_cast<int>(ty + shift_y)) + left;
+      std::uint32_t* out = dst->target->Row(ty) + p.left;
+      for (std::size_t i = 0; i < n; ++i) out[i] = in[i] | 0xFF000000u;
+    }
+  });
+  return TRUE;
+}
+
 }  // namespace
 
 COLORREF GetPixel(HDC hdc, int x, int y) {
@@ -91,9 +127,7 @@ BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD 
   if (!dst) return FALSE;
   switch (rop) {
     case SRCCOPY:
-      return Transfer(dst, x, y, w, h, src,
-                      [&](int dx, int dy, int& ox, int& oy) { ox = sx + dx; oy = sy + dy; },
-                      [](std::uint32_t) { return true; });
+      return CopyBlt(dst, x, y, w, h, src, sx, sy);
     case BLACKNESS: Fill(*dst, RECT{x, y, x + w, y + h}, 0xFF000000u); return TRUE;
     case WHITENESS: Fill(*dst, RECT{x, y, x + w, y + h}, 0xFFFFFFFFu); return TRUE;
     case PATCOPY:

@@ -89,6 +89,93 @@ class BandIndex {
   std::uint32_t stamp_ = 0;
 };
 
+// A banded list: rectangles in bands of equal top and bottom, bands one below
+// the other without sharing a row, and within a band sorted left to right
+// without overlap. Window shapes and most clip lists come in this form.
+bool Banded(const std::vector<RECT>& rs) {
+  for (std::size_t i = 0; i < rs.size(); ++i) {
+    const RECT& r = rs[i];
+    if (Empty(r)) return false;
+    if (i == 0) continue;
+    const RECT& p = rs[i - 1];
+    const bool same_band = r.top == p.top && r.bottom == p.bottom;
+    if (same_band ? r.left < p.right : r.top < p.bottom) return false;
+  }
+  return true;
+}
+
+// The end of the band that starts at rs[i].
+std::size_t BandEnd(const std::vector<RECT>& rs, std::size_t i) {
+  std::size_t j = i + 1;
+  while (j < rs.size() && rs[j].top == rs[i].top && rs[j].bottom == rs[i].bottom) ++j;
+  return j;
+}
+
+// Appends the union of two bands with the same rows, merging overlapping runs.
+void MergeBand(const RECT* a, const RECT* a_end, const RECT* b, const RECT* b_end, std::vector<RECT>& out) {
+  const std::size_t band_start = out.size();
+  while (a != a_end || b != b_end) {
+    const RECT& next = (b == b_end || (a != a_end && a->left <= b->left)) ? *a++ : *b++;
+    if (out.size() > band_start && next.left < out.back().right) {
+      out.back().right = std::max(out.back().right, next.right);
+    } else {
+      out.push_back(next);
+    }
+  }
+}
+
+// The union of two banded lists in one pass, banded again. False (and out
+// unspecified) when a band of one list shares some but not all of its rows
+// with a band of the other; the caller then takes the general path.
+bool UnionBanded(const std::vector<RECT>& a, const std::vector<RECT>& b, std::vector<RECT>& out) {
+  out.clear();
+  out.reserve(a.size() + b.size());
+  const auto at = [](const std::vector<RECT>& v, std::size_t k) { return v.begin() + static_cast<std::ptrdiff_t>(k); };
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const std::size_t ie = BandEnd(a, i), je = BandEnd(b, j);
+    if (a[i].bottom <= b[j].top) {
+      out.insert(out.end(), at(a, i), at(a, ie));
+      i = ie;
+    } else if (b[j].bottom <= a[i].top) {
+      out.insert(out.end(), at(b, j), at(b, je));
+      j = je;
+    } else if (a[i].top == b[j].top && a[i].bottom == b[j].bottom) {
+      MergeBand(a.data() + i, a.data() + ie, b.data() + j, b.data() + je, out);
+      i = ie;
+      j = je;
+    } else {
+      return false;
+    }
+  }
+  out.insert(out.end(), at(a, i), a.end());
+  out.insert(out.end(), at(b, j), b.end());
+  return true;
+}
+
+// Merges b into a in place when b is banded and only rectangles at the end of
+// a reach b's first row: the rest of a lies wholly above b and stays as it is,
+// and only that tail is united with b. This is how a shape built row by row
+// grows, so each merge costs one pass over a instead of a copy and a union.
+bool AppendBelow(std::vector<RECT>& a, const std::vector<RECT>& b) {
+  if (b.empty()) return true;
+  if (!Banded(b)) return false;
+  const LONG top = b.front().top;
+  std::size_t tail = a.size();
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i].bottom > top) {
+      if (tail == a.size()) tail = i;
+    } else if (tail != a.size()) {
+      return false;  // something above b after something reaching it: not a tail
+    }
+  }
+  std::vector<RECT> reaching(a.begin() + static_cast<std::ptrdiff_t>(tail), a.end());
+  a.resize(tail);
+  std::vector<RECT> merged = RectsUnion(reaching, b);
+  a.insert(a.end(), merged.begin(), merged.end());
+  return true;
+}
+
 int Complexity(const Region& r) {
   if (r.rects.empty()) return NULLREGION;
   return r.rects.size() == 1 ? SIMPLEREGION : COMPLEXREGION;
@@ -107,6 +194,8 @@ std::vector<RECT> RectsSubtract(const std::vector<RECT>& a, const std::vector<RE
 }
 
 std::vector<RECT> RectsUnion(const std::vector<RECT>& a, const std::vector<RECT>& b) {
+  std::vector<RECT> merged;
+  if (Banded(a) && Banded(b) && UnionBanded(a, b, merged)) return merged;
   // Each new rectangle loses the parts already covered, so the list stays
   // non-overlapping even when b's own rectangles overlap.
   std::vector<RECT> out = a;
@@ -190,7 +279,10 @@ int CombineRgn(HRGN dst, HRGN a, HRGN b, int mode) {
   std::vector<RECT> out;
   switch (mode) {
     case RGN_COPY: out = a->rects; break;
-    case RGN_OR: out = RectsUnion(a->rects, b->rects); break;
+    case RGN_OR:
+      if (dst == a && a != b && AppendBelow(dst->rects, b->rects)) return Complexity(*dst);
+      out = RectsUnion(a->rects, b->rects);
+      break;
     case RGN_AND: out = RectsIntersect(a->rects, b->rects); break;
     case RGN_DIFF: out = RectsSubtract(a->rects, b->rects); break;
     case RGN_XOR: {

@@ -75,6 +75,24 @@ void SleepMs(std::uint32_t ms) {
   }
 }
 
+void SleepUntilMs(std::uint64_t deadlineMs) {
+  const auto target = static_cast<double>(deadlineMs);
+  for (;;) {
+    double now = 0, scale = 1;
+    {
+      ClockState& s = State();
+      std::lock_guard lock(s.mutex);
+      now = ProgramMsLocked(s, RealClock::now());
+      scale = s.scale;
+    }
+    if (now >= target) return;
+    // Measured in fractions of a millisecond, unlike SleepMs, and re-checked
+    // after waking because the scale may change meanwhile.
+    const auto ns = static_cast<std::int64_t>((target - now) * 1e6 / scale) + 1;
+    std::this_thread::sleep_for(std::chrono::nanoseconds(ns));
+  }
+}
+
 void SetClockScale(double factor) {
   if (!(factor > 0.0)) return;
   ClockState& s = State();

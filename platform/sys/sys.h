@@ -21,6 +21,11 @@ std::int64_t NowSeconds();
 // Sleeps for ms milliseconds of the program's clock.
 void SleepMs(std::uint32_t ms);
 
+// Sleeps until the program's clock reaches deadlineMs (a NowMs value), ending
+// within the system's wake-up latency of it rather than a whole millisecond
+// late, so that paced work (one bus frame after another) does not drift.
+void SleepUntilMs(std::uint64_t deadlineMs);
+
 // The real duration that ms milliseconds of the program's clock take; for
 // timed waits on condition variables and the like.
 std::chrono::nanoseconds RealDuration(std::uint64_t ms);

@@ -98,4 +98,22 @@ TEST(Clock, ScaledSleepNeverEndsBeforeItsProgramTime) {
   }
 }
 
+// Paced work sleeps to deadlines: it must never wake before one, at any scale,
+// and a deadline already passed must not wait for anything.
+TEST(Clock, SleepUntilNeverEndsBeforeItsDeadline) {
+  ScaleGuard guard;
+  for (double scale : {1.0, 50.0}) {
+    SetClockScale(scale);
+    std::uint64_t deadline = NowMs();
+    for (int i = 0; i < 5; ++i) {
+      deadline += 2;
+      SleepUntilMs(deadline);
+      EXPECT_GE(NowMs(), deadline) << "scale " << scale;
+    }
+    SleepUntilMs(deadline - 1);
+    SleepUntilMs(0);
+    EXPECT_GE(NowMs(), deadline);
+  }
+}
+
 }  // namespace
