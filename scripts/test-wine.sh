@@ -39,6 +39,32 @@ for exe in $(find "$build/tests" -name '*.exe' | sort); do
     tail -n 40 "$log"
   fi
 done
+# The release zip: made by CPack, holding what it should; its flash program
+# then updates the simulated keyboard from its demo updater, as a user would.
+zip_check() {
+  rm -f "$build"/vexaro-updater-*-win64.zip
+  (cd "$build" && cpack -G ZIP >/dev/null) || return 1
+  zip=$(ls "$build"/vexaro-updater-*-win64.zip) || return 1
+  for name in README.txt vexaro-updater.exe vexaro-updater-demo.exe vexaro-flash.exe vexaro-pack.exe vexaro-isp.dll; do
+    unzip -l "$zip" | grep -q " $name\$" || { echo "$name is missing from $zip"; return 1; }
+  done
+  unpacked=$(mktemp -d)
+  unzip -q "$zip" -d "$unpacked" &&
+    (cd "$unpacked" && VEXARO_CLOCK_SCALE=25 timeout 300 "$WINE" vexaro-flash.exe --sim vexaro-updater-demo.exe)
+  status=$?
+  rm -rf "$unpacked"
+  return $status
+}
+if [ -f "$build/CPackConfig.cmake" ]; then
+  if zip_check >"$build/zip-check.log" 2>&1; then
+    passed=$((passed + 1))
+    echo "passed  release zip and a simulated update from it"
+  else
+    failed=$((failed + 1))
+    echo "FAILED  release zip, its output:"
+    tail -n 40 "$build/zip-check.log"
+  fi
+fi
 "$(dirname "$WINE")/wineserver" -k >/dev/null 2>&1 || true
 echo "wine: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
