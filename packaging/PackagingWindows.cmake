@@ -1,39 +1,25 @@
 # The Windows release zip, made by CPack (ZIP) in the MinGW build: the three
 # programs, vexaro-isp.dll, the updater with the demo package appended and a
-# README, all in the zip's top folder. The demo package is made at build time
-# by the build's own demo-firmware and vexaro-pack, run under the cross
-# build's emulator (wine) or directly on Windows.
+# README, all in the zip's top folder. The demo images come from the
+# demo_package target (tools/demo-firmware); vexaro-pack appends them, run
+# under the cross build's emulator (wine) or directly on Windows.
 if(NOT TARGET vexaro-updater OR NOT TARGET vexaro-flash OR NOT TARGET vexaro-pack
-   OR NOT TARGET vexaro_isp_shared OR NOT TARGET demo-firmware)
+   OR NOT TARGET vexaro_isp_shared OR NOT TARGET demo_package)
   return()
 endif()
 set(VEXARO_PACKAGE_VERSION 1.0.0)
 
-set(run "")
-if(CMAKE_CROSSCOMPILING)
-  if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
-    message(STATUS "Windows zip: no emulator to run the build's tools; not made")
-    return()
-  endif()
-  # The same quiet prefix the test runs use (scripts/test-wine.sh).
-  set(run ${CMAKE_COMMAND} -E env WINEDEBUG=-all WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix
-      ${CMAKE_CROSSCOMPILING_EMULATOR})
-endif()
-
 set(demo_conf ${PROJECT_SOURCE_DIR}/res/demo/demo-package.conf)
-file(STRINGS ${demo_conf} demo_version_line REGEX "^version *=")
-string(REGEX REPLACE "^version *= *" "" demo_version "${demo_version_line}")
+set(demo_dir ${CMAKE_BINARY_DIR}/demo)
 set(zip_dir ${CMAKE_CURRENT_BINARY_DIR}/windows)
 set(demo_exe ${zip_dir}/vexaro-updater-demo.exe)
 add_custom_command(
   OUTPUT ${demo_exe}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${zip_dir}
-  COMMAND ${run} $<TARGET_FILE:demo-firmware> ${demo_version} ${zip_dir}/demo-internal.bin
-          ${zip_dir}/demo-external.bin
-  COMMAND ${run} $<TARGET_FILE:vexaro-pack> build --config ${demo_conf}
-          --internal ${zip_dir}/demo-internal.bin --external ${zip_dir}/demo-external.bin
+  COMMAND vexaro-pack build --config ${demo_conf}
+          --internal ${demo_dir}/demo-internal.bin --external ${demo_dir}/demo-external.bin
           --exe $<TARGET_FILE:vexaro-updater> --out ${demo_exe}
-  DEPENDS vexaro-updater vexaro-pack demo-firmware ${demo_conf}
+  DEPENDS vexaro-updater vexaro-pack demo_package ${demo_conf} ${demo_dir}/demo-internal.bin
   COMMENT "Appending the demo package to vexaro-updater.exe"
   VERBATIM)
 add_custom_target(vexaro_updater_demo_windows ALL DEPENDS ${demo_exe})
