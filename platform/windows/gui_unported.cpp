@@ -1,31 +1,8 @@
-// Windows build of the window framework: the headless display and the
-// portable core work; fonts, PNG files and the native display arrive with the
-// Windows backend (GDI and user32), so these report that they are missing.
+// Windows build of the window framework: what the Windows backend does not
+// offer yet (the native display) reports that it is missing.
 #include "platform/gui/display.h"
-#include "platform/gui/font_backend.h"
-#include "platform/headless/headless.h"
-#include "platform/sys/sys.h"
 
 namespace vexaro::gui {
 
-std::shared_ptr<FontFace> MatchFontFace(const LOGFONT&) {
-  // No font rasteriser in this build yet: text is neither drawn nor measured.
-  return nullptr;
-}
-
-bool DecodePng(const unsigned char*, std::size_t, Bitmap*&, std::string* error) {
-  if (error) *error = "PNG images are not supported in the Windows build yet";
-  return false;
-}
-
 std::unique_ptr<Display> MakeNativeDisplay() { return nullptr; }
-
-namespace headless {
-
-bool SavePng(const Bitmap&, const std::string& path, std::string* error) {
-  if (error) *error = path + ": PNG output is not supported in the Windows build yet";
-  return false;
-}
-
-}  // namespace headless
 }  // namespace vexaro::gui
