@@ -1,10 +1,7 @@
 // Windows build of the window framework: the headless display and the
 // portable core work; fonts, PNG files and the native display arrive with the
 // Windows backend (GDI and user32), so these report that they are missing.
-#include "platform/gui/display.h"
-#include "platform/gui/font_backend.h"
-#include "platform/headless/headless.h"
-#include "platform/sys/sys.h"
+#include "platform/gui/backend.h"
 
 namespace vexaro::gui {
 
@@ -20,12 +17,9 @@ bool DecodePng(const unsigned char*, std::size_t, Bitmap*&, std::string* error) 
 
 std::unique_ptr<Display> MakeNativeDisplay() { return nullptr; }
 
-namespace headless {
-
-bool SavePng(const Bitmap&, const std::string& path, std::string* error) {
+bool WritePngFile(const Bitmap&, const std::string& path, std::string* error) {
   if (error) *error = path + ": PNG output is not supported in the Windows build yet";
   return false;
 }
 
-}  // namespace headless
 }  // namespace vexaro::gui
