@@ -1,7 +1,7 @@
 // System fonts on Windows: GDI chooses the font for a description (face
 // name, height, weight, italic, pitch and family, as CreateFont takes them)
 // and renders each glyph as an 8-bit coverage image.
-#include "platform/gui/font_backend.h"
+#include "platform/gui/backend.h"
 #include "platform/sys/sys.h"
 // windows.h last: its macros would rename the framework's declarations.
 #include <windows.h>

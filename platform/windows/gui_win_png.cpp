@@ -1,8 +1,7 @@
 // PNG images on Windows through the Windows Imaging Component: icons holding
 // PNG images are decoded, and bitmaps are written as PNG files (the picture
 // checks and screenshots of the tests).
-#include "platform/gui/gdi.h"
-#include "platform/headless/headless.h"
+#include "platform/gui/backend.h"
 // windows.h last: its macros would rename the framework's declarations.
 #include <windows.h>
 #include <wincodec.h>
@@ -84,9 +83,7 @@ bool DecodePng(const unsigned char* data, std::size_t size, Bitmap*& out, std::s
   return DecodeFrame(factory.p, frame.p, out, error);
 }
 
-namespace headless {
-
-bool SavePng(const Bitmap& bmp, const std::string& path, std::string* error) {
+bool WritePngFile(const Bitmap& bmp, const std::string& path, std::string* error) {
   if (bmp.width <= 0 || bmp.height <= 0) return Fail(error, path + ": empty bitmap");
   // Top-down rows, every pixel opaque, as the file of the Linux build.
   std::vector<std::uint32_t> rows(static_cast<std::size_t>(bmp.width) * static_cast<std::size_t>(bmp.height));
@@ -119,5 +116,4 @@ bool SavePng(const Bitmap& bmp, const std::string& path, std::string* error) {
   return written || Fail(error, path + ": cannot write the PNG file");
 }
 
-}  // namespace headless
 }  // namespace vexaro::gui
