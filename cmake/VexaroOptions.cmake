@@ -10,9 +10,15 @@ option(VEXARO_FUZZ "Build the fuzz targets (clang only)" OFF)
 # this way, developers who rebuild one test file at a time may prefer it off.
 option(VEXARO_UNITY_TESTS "Build each test program from combined source units" OFF)
 
-# Every folder also builds with MinGW-w64 for Windows: a folder's CMakeLists
-# picks its platform backend with if(WIN32), and what sits above the platform
-# seam is the same source on both systems.
+# Every folder also builds with MinGW-w64 for Windows. The system backend
+# folder (platform/linux or platform/windows) is named once here; an interface
+# target links the backend target vexaro_${VEXARO_SYSTEM}_<interface>, and what
+# sits above the platform seam is the same source on both systems.
+if(WIN32)
+  set(VEXARO_SYSTEM windows)
+else()
+  set(VEXARO_SYSTEM linux)
+endif()
 
 if(VEXARO_SANITIZE STREQUAL "address")
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)

@@ -39,6 +39,51 @@ for exe in $(find "$build/tests" -name '*.exe' | sort); do
     tail -n 40 "$log"
   fi
 done
+# The Win32 display needs a desktop: wine's, on a virtual X server. The
+# loop above ran its program without one (skipped); wine's processes of that
+# run end first, so that the desktop starts with the X server.
+display_check() {
+  "$(dirname "$WINE")/wineserver" -k >/dev/null 2>&1
+  timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" "$WINE" "$1" >"$1.xvfb.log" 2>&1 &&
+    ! grep -q "SKIPPED" "$1.xvfb.log"
+}
+display_test="$build/tests/windows_display/windows_display_test.exe"
+if [ -f "$display_test" ] && command -v xvfb-run >/dev/null 2>&1; then
+  if display_check "$display_test"; then
+    passed=$((passed + 1))
+    echo "passed  $display_test under Xvfb"
+  else
+    failed=$((failed + 1))
+    echo "FAILED  $display_test under Xvfb, its output:"
+    tail -n 40 "$display_test.xvfb.log"
+  fi
+fi
+# The release zip: made by CPack, holding what it should; its flash program
+# then updates the simulated keyboard from its demo updater, as a user would.
+zip_check() {
+  rm -f "$build"/vexaro-updater-*-win64.zip
+  (cd "$build" && cpack -G ZIP >/dev/null) || return 1
+  zip=$(ls "$build"/vexaro-updater-*-win64.zip) || return 1
+  for name in README.txt vexaro-updater.exe vexaro-updater-demo.exe vexaro-flash.exe vexaro-pack.exe vexaro-isp.dll; do
+    unzip -l "$zip" | grep -q " $name\$" || { echo "$name is missing from $zip"; return 1; }
+  done
+  unpacked=$(mktemp -d)
+  unzip -q "$zip" -d "$unpacked" &&
+    (cd "$unpacked" && VEXARO_CLOCK_SCALE=25 timeout 300 "$WINE" vexaro-flash.exe --sim vexaro-updater-demo.exe)
+  status=$?
+  rm -rf "$unpacked"
+  return $status
+}
+if [ -f "$build/CPackConfig.cmake" ]; then
+  if zip_check >"$build/zip-check.log" 2>&1; then
+    passed=$((passed + 1))
+    echo "passed  release zip and a simulated update from it"
+  else
+    failed=$((failed + 1))
+    echo "FAILED  release zip, its output:"
+    tail -n 40 "$build/zip-check.log"
+  fi
+fi
 "$(dirname "$WINE")/wineserver" -k >/dev/null 2>&1 || true
 echo "wine: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -9,13 +9,11 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/gui/backend.h"
 #include "platform/gui/window.h"
 #include "platform/sys/sys.h"
 
 namespace vexaro::gui {
-
-// PNG images inside icons; false where the build has no PNG support.
-bool DecodePng(const unsigned char* data, std::size_t size, Bitmap*& out, std::string* error);
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/gui/backend.h"
 #include "platform/gui/dc_internal.h"
-#include "platform/gui/font_backend.h"
 #include "platform/sys/codepage.h"
 
 namespace vexaro::gui {

@@ -1,10 +1,6 @@
 // The headless display and its helpers for tests.
-#include <map>
-#include <mutex>
-
-#include "platform/gui/display.h"
-#include "platform/gui/input.h"
-#include "platform/gui/window_internal.h"
+#include "platform/gui/backend.h"
+#include "platform/gui/window.h"
 #include "platform/headless/headless.h"
 
 namespace vexaro::gui {
@@ -28,25 +24,16 @@ std::unique_ptr<Display> MakeHeadlessDisplay() { return std::make_unique<Headles
 
 namespace headless {
 
-std::unique_ptr<Bitmap> Capture(HWND top_level) {
-  std::unique_ptr<Bitmap> copy;
-  if (!IsWindow(top_level)) return copy;
-  RunOnOwner(top_level, [&]() -> LRESULT {
-    UpdateWindow(top_level);
-    std::lock_guard lock(GetState().m);
-    WindowRecord* rec = Find(top_level);
-    if (!rec || rec->IsChild() || !rec->canvas || !(rec->style & WS_VISIBLE)) return 0;
-    copy = std::make_unique<Bitmap>(rec->canvas->width, rec->canvas->height);
-    copy->pixels = rec->canvas->pixels;
-    return 1;
-  });
-  return copy;
-}
+std::unique_ptr<Bitmap> Capture(HWND top_level) { return CaptureTopLevel(top_level); }
 
 COLORREF PixelAt(HWND top_level, int x, int y) {
   auto bmp = Capture(top_level);
   if (!bmp || x < 0 || y < 0 || x >= bmp->width || y >= bmp->height) return CLR_INVALID;
   return ColorFromPixel(bmp->At(x, y));
+}
+
+bool SavePng(const Bitmap& bmp, const std::string& path, std::string* error) {
+  return WritePngFile(bmp, path, error);
 }
 
 bool SaveWindowPng(HWND top_level, const std::string& path, std::string* error) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <tuple>
 
-#include "platform/gui/font_backend.h"
+#include "platform/gui/backend.h"
 #include "platform/sys/sys.h"
 
 namespace vexaro::gui {

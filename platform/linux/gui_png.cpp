@@ -6,8 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/gui/gdi.h"
-#include "platform/headless/headless.h"
+#include "platform/gui/backend.h"
 
 namespace vexaro::gui {
 
@@ -37,9 +36,7 @@ bool DecodePng(const unsigned char* data, std::size_t size, Bitmap*& out, std::s
   return true;
 }
 
-namespace headless {
-
-bool SavePng(const Bitmap& bmp, const std::string& path, std::string* error) {
+bool WritePngFile(const Bitmap& bmp, const std::string& path, std::string* error) {
   if (bmp.width <= 0 || bmp.height <= 0) {
     if (error) *error = "empty bitmap";
     return false;
@@ -62,5 +59,4 @@ bool SavePng(const Bitmap& bmp, const std::string& path, std::string* error) {
   return true;
 }
 
-}  // namespace headless
 }  // namespace vexaro::gui

@@ -15,7 +15,6 @@
 #include <thread>
 
 #include "platform/gui/display.h"
-#include "platform/gui/input.h"
 #include "platform/linux/gui_sdl_display.h"
 #include "platform/sys/sys.h"
 

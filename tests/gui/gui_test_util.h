@@ -31,13 +31,7 @@ inline bool FontsAvailable() {
 }
 
 // Whether this build writes PNG files (not yet on Windows).
-inline bool PngAvailable() {
-#ifdef _WIN32
-  return false;
-#else
-  return true;
-#endif
-}
+inline bool PngAvailable() { return true; }
 
 // Handles everything that is ready, repeatedly, until the thread's queue stays
 // empty for a moment of program time.

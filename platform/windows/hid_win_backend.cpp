@@ -1,0 +1,239 @@
+// The native HID backend of Windows: HID class driver, SetupAPI and Plug and
+// Play. Each open handle owns its file handle and a cancel event that wakes
+// its readers; handles are shared with running transfers, so a Close on
+// another thread never closes a file that a read is still waiting on.
+#include "platform/windows/hid_win_backend.h"
+
+#include <limits>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+#include <map>
+#include <mutex>
+
+#include "platform/sys/sys.h"
+#include "platform/windows/hid_win_device.h"
+#include "platform/windows/hid_win_io.h"
+#include "platform/windows/hid_win_notify.h"
+#include "platform/windows/hid_win_paths.h"
+#include "platform/windows/hid_win_subscribers.h"
+
+namespace vexaro::hid::win {
+namespace {
+
+struct OpenInterface {
+  const WinHidApi* api = nullptr;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  HANDLE cancelEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  bool overlapped = false;
+  std::string path;
+  Attributes attributes;
+  Caps caps;
+  HDEVNOTIFY registration = nullptr;
+  bool removalReported = false;  // guarded by the backend's mutex
+  std::mutex mutex;              // guards readers
+  int readers = 0;
+  ~OpenInterface() {
+    if (file != INVALID_HANDLE_VALUE) api->CloseHandle(file);
+    if (cancelEvent != nullptr) ::CloseHandle(cancelEvent);
+  }
+};
+
+class WindowsBackend final : public Backend {
+ public:
+  explicit WindowsBackend(const WinHidApi& api) : api_(api) {}
+
+  std::vector<std::string> EnumerateInterfaces() override { return ListInterfacePaths(api_); }
+
+  Handle Open(const std::string& path, Access access) override {
+    if (path.empty()) return kInvalidHandle;
+    auto open = std::make_shared<OpenInterface>();
+    open->api = &api_;
+    open->file = OpenInterfaceFile(api_, path, access);
+    if (open->file == INVALID_HANDLE_VALUE || open->cancelEvent == nullptr) return kInvalidHandle;
+    if (!DescribeInterface(api_, open->file, open->attributes, open->caps)) {
+      sys::DebugOutput("hid: cannot read the attributes and capabilities of " + path);
+      return kInvalidHandle;
+    }
+    open->overlapped = IsOverlappedAccess(access);
+    open->path = NormalizeInterfacePath(path);
+    // Registered under the lock, so that a handle opened while the window
+    // starts is watched exactly once, here or by StartNotifications.
+    std::lock_guard lock(mutex_);
+    if (notifyRunning_) open->registration = notify_.WatchHandle(open->file);
+    handles_.emplace(++lastHandle_, std::move(open));
+    return lastHandle_;
+  }
+
+  bool Close(Handle handle) override {
+    std::shared_ptr<OpenInterface> open;
+    {
+      std::lock_guard lock(mutex_);
+      auto it = handles_.find(handle);
+      if (it == handles_.end()) return false;
+      open = std::move(it->second);
+      handles_.erase(it);
+    }
+    notify_.ReleaseLater(open->registration);
+    SetEvent(open->cancelEvent);  // a read still waiting ends; the file closes after it
+    return true;
+  }
+
+  bool GetAttributes(Handle handle, Attributes& attributes) override {
+    auto open = Find(handle);
+    if (open) attributes = open->attributes;
+    return open != nullptr;
+  }
+
+  bool GetCaps(Handle handle, Caps& caps) override {
+    auto open = Find(handle);
+    if (open) caps = open->caps;
+    return open != nullptr;
+  }
+
+  bool WriteReport(Handle handle, const std::uint8_t* data, std::size_t length) override {
+    auto open = Find(handle);
+    return open && WriteWholeReport(api_, open->file, open->overlapped, data, length);
+  }
+
+  bool GetInputReport(Handle handle, std::uint8_t* data, std::size_t length) override {
+    auto open = Find(handle);
+    if (!open || length > std::numeric_limits<ULONG>::max()) return false;
+    return api_.HidD_GetInputReport(open->file, data, static_cast<ULONG>(length)) != FALSE;
+  }
+
+  ReadResult ReadInputReport(Handle handle, std::uint8_t* data, std::size_t length,
+                             std::uint32_t timeoutMs, std::size_t* bytesRead) override {
+    auto open = Find(handle);
+    if (!open || !open->overlapped) {
+      if (bytesRead != nullptr) *bytesRead = 0;
+      return ReadResult::kFailed;
+    }
+    {
+      std::lock_guard lock(open->mutex);
+      ++open->readers;
+    }
+    const ReadResult result =
+        OverlappedRead(api_, open->file, open->cancelEvent, data, length, timeoutMs, bytesRead);
+    EndRead(*open);
+    return result;
+  }
+
+  // A cancel reaches the reads in progress only, as CancelIo does: the event
+  // is set while one waits and cleared by the last reader to leave.
+  bool CancelIo(Handle handle) override {
+    auto open = Find(handle);
+    if (!open) return false;
+    std::lock_guard lock(open->mutex);
+    if (open->readers > 0) SetEvent(open->cancelEvent);
+    return true;
+  }
+
+  bool IsInstallPending() override { return api_.CMP_WaitNoPendingInstallEvents(0) != WAIT_OBJECT_0; }
+
+  bool WaitNoPendingInstall(std::uint32_t timeoutMs) override {
+    return api_.CMP_WaitNoPendingInstallEvents(RealWaitMs(timeoutMs)) == WAIT_OBJECT_0;
+  }
+
+  SubscriptionId Subscribe(DeviceEventCallback callback) override {
+    const SubscriptionId id = subscribers_.Add(std::move(callback));
+    StartNotifications();
+    return id;
+  }
+
+  void Unsubscribe(SubscriptionId id) override { subscribers_.Remove(id); }
+
+ private:
+  std::shared_ptr<OpenInterface> Find(Handle handle) {
+    std::lock_guard lock(mutex_);
+    auto it = handles_.find(handle);
+    return it == handles_.end() ? nullptr : it->second;
+  }
+
+  static void EndRead(OpenInterface& open) {
+    std::lock_guard lock(open.mutex);
+    if (--open.readers == 0) ResetEvent(open.cancelEvent);
+  }
+
+  // ---- device events ------------------------------------------------------
+  void StartNotifications() {
+    std::lock_guard lock(startMutex_);
+    if (notifyTried_) return;
+    notifyTried_ = true;
+    NotifyHandlers handlers;
+    handlers.interfaceChanged = [this](bool arrived, const std::string& path) {
+      OnInterface(arrived, path);
+    };
+    handlers.handleRemoved = [this](HANDLE file) { OnHandleRemoved(file); };
+    handlers.power = [this](bool suspend) {
+      subscribers_.Dispatch({suspend ? DeviceEventKind::kSuspend : DeviceEventKind::kResume, {}, kInvalidHandle});
+    };
+    if (!notify_.Start(std::move(handlers))) return;
+    // Handles opened before the window existed are watched from now on.
+    std::lock_guard handlesLock(mutex_);
+    notifyRunning_ = true;
+    for (auto& [handle, open] : handles_) {
+      if (open->registration == nullptr) open->registration = notify_.WatchHandle(open->file);
+    }
+  }
+
+  // An interface removal also ends the open handles of that path whose own
+  // notification has not come (or could not be registered); each handle's
+  // removal is reported once, before the interface's.
+  void OnInterface(bool arrived, const std::string& path) {
+    if (!arrived) {
+      for (const auto& [handle, openPath] : TakeRemovals([&](const OpenInterface& o) { return o.path == path; }))
+        subscribers_.Dispatch({DeviceEventKind::kHandleRemoval, openPath, handle});
+    }
+    subscribers_.Dispatch({arrived ? DeviceEventKind::kInterfaceArrival : DeviceEventKind::kInterfaceRemoval,
+                           path, kInvalidHandle});
+  }
+
+  void OnHandleRemoved(HANDLE file) {
+    for (const auto& [handle, path] : TakeRemovals([&](const OpenInterface& o) { return o.file == file; }))
+      subscribers_.Dispatch({DeviceEventKind::kHandleRemoval, path, handle});
+  }
+
+  // The open handles that match and were not reported gone yet, marked now.
+  template <typename Match>
+  std::vector<std::pair<Handle, std::string>> TakeRemovals(Match match) {
+    std::vector<std::pair<Handle, std::string>> gone;
+    std::lock_guard lock(mutex_);
+    for (auto& [handle, open] : handles_) {
+      if (open->removalReported || !match(*open)) continue;
+      open->removalReported = true;
+      gone.emplace_back(handle, open->path);
+    }
+    return gone;
+  }
+
+  const WinHidApi& api_;
+  std::mutex mutex_;  // guards handles_, lastHandle_ and each removalReported
+  std::map<Handle, std::shared_ptr<OpenInterface>> handles_;
+  Handle lastHandle_ = 0;
+  Subscribers subscribers_;
+  std::mutex startMutex_;
+  bool notifyTried_ = false;
+  bool notifyRunning_ = false;  // guarded by mutex_
+  NotifyWindow notify_;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> MakeWindowsHidBackend(const WinHidApi& api) {
+  return std::make_unique<WindowsBackend>(api);
+}
+
+}  // namespace vexaro::hid::win
+
+namespace vexaro::hid {
+
+Backend& NativeBackend() {
+  // Never destroyed: the notification thread may call into it until the very
+  // end of the process, after static destructors have run.
+  static Backend* backend = win::MakeWindowsHidBackend(win::SystemWinHidApi()).release();
+  return *backend;
+}
+
+}  // namespace vexaro::hid

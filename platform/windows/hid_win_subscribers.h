@@ -1,0 +1,34 @@
+// The device-event subscribers of the Windows HID backend. Dispatch runs on
+// the notification window's thread; Remove waits for a callback of that
+// subscription that is running, so a caller can free what its callback uses.
+#pragma once
+
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "platform/hid/hid.h"
+
+namespace vexaro::hid::win {
+
+class Subscribers {
+ public:
+  // Returns the new id (never 0).
+  SubscriptionId Add(DeviceEventCallback callback);
+  void Remove(SubscriptionId id);
+  void Dispatch(const DeviceEvent& event);
+
+ private:
+  struct Entry {
+    DeviceEventCallback callback;
+    bool removed = false;
+    int running = 0;
+  };
+  std::mutex mutex_;
+  std::condition_variable idle_;
+  std::map<SubscriptionId, std::shared_ptr<Entry>> entries_;
+  SubscriptionId lastId_ = 0;
+};
+
+}  // namespace vexaro::hid::win
