@@ -7,7 +7,7 @@ PACKAGES="build-essential cmake ninja-build pkg-config git python3
   libudev-dev libsystemd-dev umockdev libumockdev-dev dbus-daemon
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libpng-dev libexpat1-dev libpugixml-dev libtinyxml2-dev
-  g++-mingw-w64-x86-64-posix wine64 xvfb xauth
+  g++-mingw-w64-x86-64-posix wine64 xvfb xauth unzip
   dpkg-dev fakeroot help2man lintian"
 missing=""
 for p in $PACKAGES; do
