@@ -6,9 +6,10 @@ option(VEXARO_TESTS "Build the tests" ON)
 option(VEXARO_BENCH "Build the benchmarks" OFF)
 option(VEXARO_FUZZ "Build the fuzz targets (clang only)" OFF)
 # Compiling a test program's sources as a few combined units saves most of the
-# test build's time (the test framework's headers dominate each unit); CI builds
-# this way, developers who rebuild one test file at a time may prefer it off.
-option(VEXARO_UNITY_TESTS "Build each test program from combined source units" OFF)
+# test build's time (the test framework's headers dominate each unit). On by
+# default so that two test files' private helpers of one name show at once;
+# developers who rebuild one test file at a time may turn it off.
+option(VEXARO_UNITY_TESTS "Build each test program from combined source units" ON)
 
 # Every folder also builds with MinGW-w64 for Windows. The system backend
 # folder (platform/linux or platform/windows) is named once here; an interface

@@ -54,7 +54,7 @@ TEST(RowCopy, MatchesThePixelModelUnderClipAndSourceEdges) {
   }
 }
 
-HRGN RegionOf(const std::vector<RECT>& rects) {
+HRGN RegionOfRects(const std::vector<RECT>& rects) {
   std::vector<unsigned char> buffer(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
   RGNDATAHEADER header;
   header.nCount = static_cast<DWORD>(rects.size());
@@ -89,7 +89,7 @@ TEST(BandedUnion, BatchesOfRowRunsGiveTheExactUnion) {
       for (const RECT& r : batch)
         for (int y = r.top; y < r.bottom; ++y)
           for (int x = r.left; x < r.right; ++x) model[static_cast<std::size_t>(y * kW + x)] = 1;
-      HRGN part = RegionOf(batch);
+      HRGN part = RegionOfRects(batch);
       ASSERT_NE(part, nullptr);
       if (!result) {
         result = part;
@@ -113,7 +113,7 @@ TEST(BandedUnion, BatchesOfRowRunsGiveTheExactUnion) {
 }
 
 TEST(BandedUnion, UnionIntoAnotherRegionLeavesTheOperandsAlone) {
-  HRGN a = RegionOf({{0, 0, 4, 1}, {0, 1, 2, 2}}), b = RegionOf({{1, 1, 6, 2}, {0, 2, 3, 3}});
+  HRGN a = RegionOfRects({{0, 0, 4, 1}, {0, 1, 2, 2}}), b = RegionOfRects({{1, 1, 6, 2}, {0, 2, 3, 3}});
   HRGN dst = CreateRectRgn(0, 0, 0, 0);
   ASSERT_NE(CombineRgn(dst, a, b, RGN_OR), ERROR);
   EXPECT_EQ(a->rects.size(), 2u);

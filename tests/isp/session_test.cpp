@@ -10,7 +10,7 @@ namespace {
 
 const DeviceIds kLoader{kLoaderVid, kLoaderPid, 0};
 
-std::vector<std::uint8_t> Pattern(std::size_t n) {
+std::vector<std::uint8_t> BytePattern(std::size_t n) {
   std::vector<std::uint8_t> bytes(n);
   for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 1);
   return bytes;
@@ -47,7 +47,7 @@ TEST_F(EngineTest, SessionReleasesItsDeviceWhenItEnds) {
 TEST_F(EngineTest, BuffersShorterThanTheirRangeAreRefusedBeforeAnythingIsSent) {
   auto device = PlugLoader();
   Session session;
-  const auto image = Pattern(100);
+  const auto image = BytePattern(100);
   const AddressRange range{0x1000, 0x1000 + 100};  // 101 bytes
   EXPECT_EQ(session.Transfer(range, TransferMode::kProgram, image), Result::kInvalidArguments);
   std::vector<std::uint8_t> out(100);
@@ -67,7 +67,7 @@ TEST_F(EngineTest, UserDataStopsBeforeAReportThatWouldOverrunTheBuffer) {
   auto device = PlugLoader();
   Session session;
   ASSERT_TRUE(session.IsConnectedToDevice(kLoader));
-  for (int i = 0; i < 2; ++i) device->PushData(Pattern(64));
+  for (int i = 0; i < 2; ++i) device->PushData(BytePattern(64));
   std::vector<std::uint8_t> buffer(64 + 63, 0xEE);
   EXPECT_EQ(session.GetUserData(buffer), 64);
   EXPECT_EQ(buffer[64], 0xEE);
@@ -76,7 +76,7 @@ TEST_F(EngineTest, UserDataStopsBeforeAReportThatWouldOverrunTheBuffer) {
 TEST_F(EngineTest, NegativeUserDataCountReadsNothing) {
   auto device = PlugLoader();
   ASSERT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 1);
-  device->PushData(Pattern(64));
+  device->PushData(BytePattern(64));
   std::vector<std::uint8_t> buffer(64);
   EXPECT_EQ(ISP_GetUserData(buffer.data(), -64), 0);
   EXPECT_EQ(ISP_GetUserData(buffer.data(), 64), 64);  // the report is still there
