@@ -17,14 +17,19 @@ struct FailureCase {
 };
 
 // The start keyboard's version record holds "1.2": 0x27FC up to 0x2802.
-// The image is 0x2401 bytes from 0x2C00: the application area up to 0x5000.
+// The image is 0x601 bytes from 0x2C00: the application area up to 0x3200.
 // The external image lies at 0x9000.
+// A stage is given up after 1000 polls (10 s of program time, 0.4 s of real
+// time at the fixture's clock scale) while the report channel is closed; the
+// image is kept small (30 reports) so that a loaded machine finishes each
+// transfer well inside that, and only the injected fault fails a stage.
+constexpr std::uint32_t kFailureImageLength = 0x601;
 const FailureCase kFailures[] = {
     {"EraseExternal", "erase-fail-at=0x9100", sim::LoaderKind::kIap, true, "Erase external failed! 00009000-00009405"},
     {"ProgramExternal", "program-fail-at=0x9100", sim::LoaderKind::kIap, true, "Program External Failed!"},
     {"VerifyExternal", "verify-fail-at=0x9100", sim::LoaderKind::kIap, true, "External Verify Failed!"},
     {"EraseVersion", "erase-fail-at=0x27FC", sim::LoaderKind::kIap, false, "Erase Ver failed! 0x000027FC-0x00002802"},
-    {"EraseApplication", "erase-fail-at=0x3000", sim::LoaderKind::kIap, false, "Erase AP failed! 00002C00-00005000"},
+    {"EraseApplication", "erase-fail-at=0x3000", sim::LoaderKind::kIap, false, "Erase AP failed! 00002C00-00003200"},
     {"MassErase", "erase-fail-at=0x3000", sim::LoaderKind::kIsp, false, "Mass Erase failed!"},
     {"Reset", "fail-reset", sim::LoaderKind::kIsp, false, "Reset Failed!"},
     {"Program", "program-fail-at=0x3000", sim::LoaderKind::kIap, false, "Program Failed!"},
@@ -54,6 +59,7 @@ TEST_P(UpdateFailureTest, EndsWithItsTextTheFailureResultAndTheLoaderRunning) {
   const FailureCase& c = GetParam();
   PackagePlan package;
   package.external = c.external;
+  package.imageLength = kFailureImageLength;
   KeyboardPlan keyboard;
   keyboard.loader = c.loader;
   keyboard.faults = c.faults;
