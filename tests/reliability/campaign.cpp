@@ -116,13 +116,17 @@ Campaign::~Campaign() {
 }
 
 bool Campaign::StartKeyboard(const std::string& faults, const std::string& trace) {
+  return CreateKeyboard(faults, trace) && keyboard_->PlugIn();
+}
+
+bool Campaign::CreateKeyboard(const std::string& faults, const std::string& trace) {
   sim::KeyboardConfig config = KeyboardFor(setup_);
   config.stateFile = stateFile_;
   config.traceFile = trace;
   std::string error;
   if (!sim::ParseFaults(faults, config.faults, error)) return false;
   keyboard_ = sim::SimKeyboard::Create(config, error);
-  return keyboard_ != nullptr && keyboard_->PlugIn();
+  return keyboard_ != nullptr;
 }
 
 // Takes the keyboard off the bus; its destructor writes the state file.
@@ -136,8 +140,7 @@ RunResult Campaign::RunFlashOnce() {
   flash::FlashOptions options;
   options.packageFile = packageFile_;
   RunResult result;
-  std::string output;
-  RunFlashWith(options, flash::OutputStyle::kPlain, result, output);
+  RunFlashWith(options, flash::OutputStyle::kPlain, result, result.output);
   return result;
 }
 
@@ -177,8 +180,10 @@ int Campaign::RunFlashWith(const flash::FlashOptions& options, flash::OutputStyl
 std::vector<Write> Campaign::Reference() {
   StopKeyboard();
   std::filesystem::remove(stateFile_);
-  if (!StartKeyboard("", traceFile_)) return {};
-  if (!keyboard_->InstallFirmware(Pattern(0x1000, 9), kStartVersion)) return {};
+  if (!CreateKeyboard("", traceFile_) || !keyboard_->InstallFirmware(Pattern(0x1000, 9), kStartVersion) ||
+      !keyboard_->PlugIn()) {
+    return {};
+  }
   const RunResult run = RunFlashOnce();
   StopKeyboard();
   if (run.exitCode != 0) return {};
@@ -188,9 +193,8 @@ std::vector<Write> Campaign::Reference() {
 RunResult Campaign::RunFresh(const std::string& faults) {
   StopKeyboard();
   std::filesystem::remove(stateFile_);
-  if (!StartKeyboard("", "")) return {};
-  keyboard_->InstallFirmware(Pattern(0x1000, 9), kStartVersion);
-  StopKeyboard();  // the fresh keyboard's flash, in its state file
+  if (!CreateKeyboard("", "") || !keyboard_->InstallFirmware(Pattern(0x1000, 9), kStartVersion)) return {};
+  keyboard_.reset();  // the fresh keyboard's flash, in its state file
   if (!StartKeyboard(faults, "")) return {};
   return RunFlashOnce();
 }

@@ -34,6 +34,7 @@ struct RunResult {
   bool success = false;   // the controller's outcome (the dialog's result)
   std::string text;       // its failure text, or the last status text
   std::uint64_t elapsedMs = 0;  // on the program clock
+  std::string output;           // what vexaro-flash wrote
 };
 
 class Campaign {
@@ -62,6 +63,7 @@ class Campaign {
   const std::string& StateFile() const { return stateFile_; }
 
  private:
+  bool CreateKeyboard(const std::string& faults, const std::string& trace);
   bool StartKeyboard(const std::string& faults, const std::string& trace);
   void StopKeyboard();
   RunResult RunFlashOnce();

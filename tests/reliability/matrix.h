@@ -1,5 +1,6 @@
-// The campaign's results by fault kind and stage, written as the markdown
-// matrix of docs/reliability.md when VEXARO_RELIABILITY_MATRIX names a file.
+// The campaign's results by fault kind and stage, appended as tab-separated
+// rows to the file VEXARO_RELIABILITY_MATRIX names (scripts/reliability-matrix.sh
+// merges them into the markdown matrix of docs/reliability.md).
 #pragma once
 
 #include <cstdint>
@@ -15,9 +16,11 @@ enum class CaseResult { kRecovered, kAbsorbed, kNotRecovered };
 class Matrix {
  public:
   static Matrix& Instance();
+  void Clear();
   void Add(const std::string& kind, const std::string& stage, CaseResult result, std::uint64_t elapsedMs);
-  // Appends the matrix to the file named by VEXARO_RELIABILITY_MATRIX, if any.
-  void Write(const std::string& title) const;
+  // Appends one row per cell: set-up, kind, stage, cases, recovered,
+  // absorbed, not recovered, longest first run in program ms.
+  void Write(const std::string& setup) const;
 
  private:
   struct Cell {
