@@ -84,8 +84,15 @@ UpdateWorker::UpdateWorker(UpdateController& controller)
 
 void UpdateWorker::Run() {
   view_.EnableProgramButton(false);
-  const bool done = ReadPackageImages() && ExternalStage() && SizeCheck() && EraseStage() &&
-                    ResetStage() && ReconnectStage() && InternalStages();
+  const bool images = ReadPackageImages();
+  // An "ISP" loader's mass erase clears its whole user area, and with it an
+  // external image that lies in the chip's own flash: such an image is
+  // written once the loader is back after the erase, not before.
+  const bool externalLate = images && loader_.LoaderKind == "ISP" && external_.externalLength != 0 &&
+                            external_.externalStart < loader_.FlashSize;
+  const bool done = images && (externalLate || ExternalStage()) && SizeCheck() && EraseStage() &&
+                    ResetStage() && ReconnectStage() && (!externalLate || LateExternalStage()) &&
+                    InternalStages();
   if (done) {
     DigestStage();
     VersionStage();
@@ -143,8 +150,12 @@ bool UpdateWorker::ExternalStage() {
   return code_ == 0;
 }
 
+// Past the loader's own reserve, the image must also fit between the
+// application start and the end of the flash: one that cannot would be
+// refused by the loader only after the old firmware had been erased.
 bool UpdateWorker::SizeCheck() {
-  if (loader_.FlashSize - kLoaderReservedBytes >= internal_.imageLength) return true;
+  const bool fits = static_cast<std::uint64_t>(loader_.ApStart) + internal_.imageLength <= loader_.FlashSize;
+  if (loader_.FlashSize - kLoaderReservedBytes >= internal_.imageLength && fits) return true;
   view_.ShowMessageBox("Image size is large the chip size!", "Image Size Error");
   view_.SetConnectionText("Not Connected");
   SetStatus("NA");
@@ -204,6 +215,16 @@ bool UpdateWorker::ReconnectStage() {
   AdvanceProgress();
   if (!count.Running()) failed_ = true;
   return count.Running();
+}
+
+// The external stage after an "ISP" loader's mass erase. Its steps of the
+// bar were not taken before the erase and are not taken here either, so the
+// bar ends where it does without an external image.
+bool UpdateWorker::LateExternalStage() {
+  quietProgress_ = true;
+  const bool ok = ExternalStage();
+  quietProgress_ = false;
+  return ok;
 }
 
 bool UpdateWorker::InternalStages() {
@@ -308,7 +329,9 @@ int UpdateWorker::WaitForStageThread(StageThread& stage, int polls) {
   return stage.StopAndJoin();
 }
 
-void UpdateWorker::AdvanceProgress() { SetProgress(controller_.ProgressPosition() + kProgressStep); }
+void UpdateWorker::AdvanceProgress() {
+  if (!quietProgress_) SetProgress(controller_.ProgressPosition() + kProgressStep);
+}
 
 void UpdateWorker::SetProgress(int position) {
   controller_.progress_ = position;

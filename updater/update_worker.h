@@ -28,6 +28,7 @@ class UpdateWorker {
   bool EraseStage();
   bool ResetStage();
   bool ReconnectStage();
+  bool LateExternalStage();
   bool InternalStages();
   void DigestStage();
   void VersionStage();
@@ -50,6 +51,7 @@ class UpdateWorker {
   int code_ = 0;  // the last engine result; non-zero restarts the loader at the end
   bool failed_ = false;
   bool resetToApConfirmed_ = false;
+  bool quietProgress_ = false;  // the late external stage leaves the bar alone
   UpdateOutcome outcome_;
 };
 

@@ -76,19 +76,35 @@ INSTANTIATE_TEST_SUITE_P(EveryStage, UpdateFailureTest, ::testing::ValuesIn(kFai
 
 using SizeCheckTest = UpdateFixture;
 
-// The check keeps 1024 bytes of the 64 KiB flash for the loader.
-TEST_F(SizeCheckTest, ImageOfFlashSizeLess1024PassesAndOneByteMoreFails) {
+// The check keeps 1024 bytes of the 64 KiB flash for the loader, and the
+// image must fit between the application start (0x2C00) and the flash end:
+// an image of FlashSize - 1024 bytes passes the first rule but not the
+// second, and is refused before the old firmware is erased.
+TEST_F(SizeCheckTest, ImageThatCannotFitFromTheApplicationStartIsRefusedBeforeAnyErase) {
   PackagePlan package;
   package.imageLength = kFlashSize - 1024;
   Start(package, {});
   RunUpdate();
-  EXPECT_TRUE(view_.MessageBoxes().empty());
-  EXPECT_TRUE(view_.HasStatus("Eraseing internal...."));
-  // The image passes the check but reaches past the flash from 0x2C00, which the loader refuses.
-  EXPECT_EQ(view_.Outcome()->failureText, "Erase AP failed! 00002C00-000127FF");
+  const std::vector<std::string> box = {"Image size is large the chip size! / Image Size Error"};
+  EXPECT_EQ(view_.MessageBoxes(), box);
+  EXPECT_FALSE(view_.HasStatus("Eraseing internal...."));
+  ASSERT_TRUE(view_.Outcome().has_value());
+  EXPECT_TRUE(view_.Outcome()->imageTooLarge);
+  // The old firmware and its version record are still there.
+  EXPECT_EQ(Flash(kApStart, 4), ApplicationImage(4, 9));
+  EXPECT_EQ(Flash(kVersionRecordAddress, 4), (std::vector<std::uint8_t>{3, 0, 0, 0}));
 
   Restart();
-  package.imageLength += 1;
+  package.imageLength = kFlashSize - kApStart + 1;
+  Start(package, {});
+  RunUpdate();
+  EXPECT_EQ(view_.MessageBoxes(), box);
+  EXPECT_EQ(Flash(kApStart, 4), ApplicationImage(4, 9));
+}
+
+TEST_F(SizeCheckTest, ImageOfFlashSizeLess1024PlusOneFailsTheLoaderReserve) {
+  PackagePlan package;
+  package.imageLength = kFlashSize - 1024 + 1;
   Start(package, {});
   RunUpdate();
   const std::vector<std::string> boxes = {"Image size is large the chip size! / Image Size Error"};
