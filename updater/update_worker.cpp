@@ -104,7 +104,11 @@ bool UpdateWorker::ReadPackageImages() {
   const PackageInfo& package = ThePackageInfo();
   internal_ = DecodeInternalBlock(package.InternalImageBlock);
   external_ = DecodeExternalBlock(package.ExternalImageBlock);
-  const bool sane = internal_.imageLength <= kMaxImageBytes && external_.externalLength <= kMaxImageBytes;
+  // An empty internal image is a damaged package too: its erase range would
+  // end before it starts, and the loader would refuse it only after the
+  // version record had been erased.
+  const bool sane = internal_.imageLength != 0 && internal_.imageLength <= kMaxImageBytes &&
+                    external_.externalLength <= kMaxImageBytes;
   try {
     if (sane) {
       internalImage_.assign(RoundUpToWord(internal_.imageLength), kErasedByte);

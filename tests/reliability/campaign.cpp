@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "isp/engine.h"
@@ -80,7 +81,7 @@ pack::PackageContents Contents(const sim::KeyboardConfig& keyboard, const std::v
   c.productName = "Campaign Keyboard";
   c.digestValue = {0x12, 0x34};
   c.crcKey = keyboard.crcKey;
-  c.key = {0x11, 0x22, 0x33, 0x44};
+  c.key = kPackageKey;
   return c;
 }
 
@@ -113,6 +114,18 @@ Campaign::Campaign(const Setup& setup, std::string tag) : setup_(setup) {
 Campaign::~Campaign() {
   StopKeyboard();
   for (const auto& f : {packageFile_, stateFile_, traceFile_}) std::filesystem::remove(f);
+}
+
+std::vector<std::uint8_t> Campaign::OldImage() { return Pattern(0x1000, 9); }
+
+std::vector<std::uint8_t> Campaign::PackageBytes() const {
+  std::ifstream in(packageFile_, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Campaign::ReplacePackage(const std::vector<std::uint8_t>& bytes) const {
+  std::ofstream(packageFile_, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 bool Campaign::StartKeyboard(const std::string& faults, const std::string& trace) {
@@ -180,7 +193,7 @@ int Campaign::RunFlashWith(const flash::FlashOptions& options, flash::OutputStyl
 std::vector<Write> Campaign::Reference() {
   StopKeyboard();
   std::filesystem::remove(stateFile_);
-  if (!CreateKeyboard("", traceFile_) || !keyboard_->InstallFirmware(Pattern(0x1000, 9), kStartVersion) ||
+  if (!CreateKeyboard("", traceFile_) || !keyboard_->InstallFirmware(OldImage(), kStartVersion) ||
       !keyboard_->PlugIn()) {
     return {};
   }
@@ -193,7 +206,7 @@ std::vector<Write> Campaign::Reference() {
 RunResult Campaign::RunFresh(const std::string& faults) {
   StopKeyboard();
   std::filesystem::remove(stateFile_);
-  if (!CreateKeyboard("", "") || !keyboard_->InstallFirmware(Pattern(0x1000, 9), kStartVersion)) return {};
+  if (!CreateKeyboard("", "") || !keyboard_->InstallFirmware(OldImage(), kStartVersion)) return {};
   keyboard_.reset();  // the fresh keyboard's flash, in its state file
   if (!StartKeyboard(faults, "")) return {};
   return RunFlashOnce();

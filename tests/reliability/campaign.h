@@ -3,6 +3,7 @@
 // second, fault-free run that has to mend what the first one left behind.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -60,6 +61,11 @@ class Campaign {
   bool KeyboardUpdated(bool running, std::string& why) const;
   sim::SimKeyboard& Keyboard() { return *keyboard_; }
   const std::string& PackageFile() const { return packageFile_; }
+  // The program file the campaign installs from, and a replacement for it.
+  std::vector<std::uint8_t> PackageBytes() const;
+  void ReplacePackage(const std::vector<std::uint8_t>& bytes) const;
+  // The application the keyboard carries before the update.
+  static std::vector<std::uint8_t> OldImage();
   const std::string& StateFile() const { return stateFile_; }
 
  private:
@@ -86,6 +92,7 @@ std::uint64_t WindowOfStage(const std::string& stage);
 
 // The package the campaign installs.
 inline constexpr const char* kPackageVersion = "1.3";
+inline constexpr std::array<std::uint8_t, 4> kPackageKey = {0x11, 0x22, 0x33, 0x44};
 inline constexpr const char* kStartVersion = "1.2";
 inline constexpr std::uint32_t kImageLength = 0x0C01;  // 60 program reports and one more, not whole words
 inline constexpr std::uint32_t kExternalStart = 0x9000;
