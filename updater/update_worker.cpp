@@ -266,7 +266,7 @@ void UpdateWorker::VersionStage() {
   std::uint32_t last = 0;
   const auto record = VersionRecord(ThePackageInfo().UpdateVersion, loader_.VersionBase, last);
   controller_.SetVersionEnd(last);
-  code_ = ISP_WriteProgramB(loader_.VersionBase, last, kModeProgram, record.data());
+  code_ = ProgramVersionRecord(loader_.VersionBase, last, record);
   if (code_ != 0) {
     Fail("Program Version Failed!");
     return;
@@ -280,6 +280,20 @@ void UpdateWorker::VersionStage() {
     resetToApConfirmed_ = true;
   }
   AdvanceProgress();
+}
+
+// The text first, the length word last: the chip starts its application
+// at power-on once the length word is written, so power lost while the
+// record is written leaves either a keyboard that starts its loader or one
+// whose version text is complete. The range is one transfer when the record
+// is no longer than its length word.
+int UpdateWorker::ProgramVersionRecord(std::uint32_t base, std::uint32_t last,
+                                       const std::vector<std::uint8_t>& record) {
+  constexpr std::uint32_t kLengthWordBytes = 4;
+  if (last < base + kLengthWordBytes) return ISP_WriteProgramB(base, last, kModeProgram, record.data());
+  const int text = ISP_WriteProgramB(base + kLengthWordBytes, last, kModeProgram, record.data() + kLengthWordBytes);
+  if (text != 0) return text;
+  return ISP_WriteProgramB(base, base + kLengthWordBytes - 1, kModeProgram, record.data());
 }
 
 void UpdateWorker::Finish() {

@@ -32,6 +32,7 @@ class UpdateWorker {
   bool InternalStages();
   void DigestStage();
   void VersionStage();
+  int ProgramVersionRecord(std::uint32_t base, std::uint32_t last, const std::vector<std::uint8_t>& record);
   void Finish();
   void WaitForApplication();
 

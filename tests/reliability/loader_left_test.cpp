@@ -99,5 +99,28 @@ TEST_F(LoaderLeftTest, AfterPowerLossTheKeyboardStartsItsLoaderAndIsFoundThere) 
   EXPECT_TRUE(campaign.KeyboardUpdated(true, why)) << why;
 }
 
+// The version record's text is written before its length word: power lost
+// in any report of the version stage leaves a keyboard that starts either
+// its loader or an application with its whole version text, and the next
+// run installs the package.
+TEST_F(LoaderLeftTest, PowerLossWhileTheVersionRecordIsWrittenIsRecovered) {
+  Campaign campaign({sim::LoaderKind::kIap, false}, "version-power");
+  const std::vector<Write> writes = campaign.Reference();
+  ASSERT_FALSE(writes.empty());
+  int struck = 0;
+  for (const Write& w : writes) {
+    if (w.stage != "version") continue;
+    SCOPED_TRACE("power-loss-at=" + std::to_string(w.index));
+    ++struck;
+    const RunResult failed = campaign.RunFresh("power-loss-at=" + std::to_string(w.index));
+    EXPECT_NE(failed.exitCode, flash::kExitSuccess);
+    const RunResult again = campaign.RunAgain();
+    std::string why;
+    EXPECT_EQ(again.exitCode, flash::kExitSuccess) << again.output;
+    EXPECT_TRUE(campaign.KeyboardUpdated(true, why)) << why;
+  }
+  EXPECT_GE(struck, 3);  // the text, the length word, the verify
+}
+
 }  // namespace
 }  // namespace vexaro::reliability
