@@ -51,7 +51,8 @@ class Campaign {
   // A fresh keyboard with the old firmware and the faults; one update.
   RunResult RunFresh(const std::string& faults);
   // The keyboard as the last run left it (its state file), power cycled
-  // when the fault took it off the bus, without faults; one update.
+  // when the fault took it off the bus, without faults; one update, on a
+  // slower clock so that a loaded machine does not fail it.
   RunResult RunAgain(const std::string& faults = "");
   // vexaro-flash --list --json on the keyboard as the last run left it (not
   // power cycled): its exit code and output.
