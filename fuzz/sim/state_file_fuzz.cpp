@@ -1,6 +1,8 @@
 // Any bytes as the simulated keyboard's state file: the reader refuses them
-// or gives exactly the flash size it was asked for. The first two bytes
-// choose that size (in 64-byte units), the rest is the file.
+// or gives exactly the flash size it was asked for. The first byte chooses
+// that size (in 64-byte units, so at most 16 KiB: the reader's checks do not
+// depend on the size, and small flashes keep the executions fast), the rest
+// is the file.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +13,7 @@
 
 namespace {
 
-constexpr std::size_t kSizeBytes = 2;
+constexpr std::size_t kSizeBytes = 1;
 constexpr std::uint32_t kSizeUnit = 64;
 
 const std::string& FilePath() {
@@ -24,7 +26,7 @@ const std::string& FilePath() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < kSizeBytes) return 0;
-  const std::uint32_t expected = (data[0] | static_cast<std::uint32_t>(data[1]) << 8) * kSizeUnit;
+  const std::uint32_t expected = data[0] * kSizeUnit;
   std::FILE* file = std::fopen(FilePath().c_str(), "wb");
   if (file == nullptr) return 0;
   std::fwrite(data + kSizeBytes, 1, size - kSizeBytes, file);
