@@ -1,10 +1,8 @@
 // Faults aimed at one output report of the keyboard's life: its replies lost
 // or damaged, the power failing half-way through its work, and a restart it
 // causes that never comes back or comes back in the other mode.
-#include <algorithm>
 #include <cstring>
 
-#include "sim/checksum.h"
 #include "sim/keyboard.h"
 
 namespace vexaro::sim {
