@@ -293,9 +293,9 @@ bool Campaign::KeyboardUpdated(bool running, std::string& why) const {
 
 namespace {
 
-constexpr std::uint8_t kErase = 0x00, kErasePages = 0x08, kEraseMass = 0x0A;
-constexpr std::uint8_t kFlash = 0x01, kVerify = 0x00, kProgram = 0x01, kRead = 0x02;
-constexpr std::uint8_t kChecksum = 0x02, kInformation = 0x03, kMode = 0x04, kExit = 0x05;
+constexpr std::uint8_t kErase = 0x00;
+constexpr std::uint8_t kFlash = 0x01, kVerify = 0x00, kProgram = 0x01;
+constexpr std::uint8_t kChecksum = 0x02, kMode = 0x04, kExit = 0x05;
 constexpr std::uint8_t kRestartLoader = 0x01, kStartApplication = 0x00;
 constexpr std::size_t kReportBytes = 65;
 
@@ -333,7 +333,7 @@ class StageReader {
       restart = started_ = true;
       return "start application";
     }
-    (void)kRead, (void)kInformation, (void)kEraseMass, (void)kErasePages;
+    // Information, reads and whatever else the connection sends.
     return reset_ ? "reconnect" : "connect";
   }
 
