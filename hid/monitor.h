@@ -59,6 +59,7 @@ class CHidMonitor {
   std::atomic<gui::HWND> m_hHiddenWnd{nullptr};
   gui::HDEVNOTIFY m_hInterfaceNotify = nullptr;
   std::thread m_hThread;
+  std::atomic<bool> m_bWindowThreadEnded{false};  // set as the window thread returns
   std::atomic<bool> m_bSuspended{false};
   std::mutex m_csIo;  // around the issuing of writes (reads cannot be split)
 

@@ -1,9 +1,11 @@
 // The monitor's hidden window: the thread that creates and pumps it, its
 // class names, and what it does with device-change and power messages.
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include "hid/monitor.h"
 #include "platform/gui/hid_device_events.h"
@@ -88,7 +90,11 @@ bool CHidMonitor::StartWindowThread() {
   if (m_hThread.joinable()) return true;
   auto start = std::make_shared<StartBlock>();
   try {
-    m_hThread = std::thread([this, start] { WindowThreadProc(this, start.get()); });
+    m_bWindowThreadEnded = false;
+    m_hThread = std::thread([this, start] {
+      WindowThreadProc(this, start.get());
+      m_bWindowThreadEnded = true;
+    });
   } catch (const std::system_error&) {
     return false;
   }
@@ -120,6 +126,14 @@ bool CHidMonitor::StartWindowThread() {
 void CHidMonitor::StopWindowThread() {
   if (!m_hThread.joinable()) return;
   if (gui::HWND hwnd = HiddenWindow()) gui::SendMessage(hwnd, gui::WM_CLOSE);
+  // Until it has returned, the window thread may be sending a device state
+  // to the client, which lives on this thread: a plain join would wait for
+  // it while it waits for us. Peeking handles the messages sent to us.
+  while (!m_bWindowThreadEnded.load()) {
+    gui::MSG ignored;
+    gui::PeekMessage(&ignored, nullptr, 0, 0, gui::PM_NOREMOVE);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
   m_hThread.join();
   m_hHiddenWnd = nullptr;
 }

@@ -15,7 +15,8 @@ CC=clang CXX=clang++ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithD
 TARGETS="xml/xml_parse_fuzzer:xml/corpus/parse xml/xml_read_file_fuzzer:xml/corpus/read_file
   package/package_fuzz:package/corpus isp/isp_engine_replies_fuzz:isp/corpus/engine_replies
   isp/isp_loader_commands_fuzz:isp/corpus/loader_commands gui/gui_bmp_fuzz:gui/corpus/bmp
-  gui/gui_ico_fuzz:gui/corpus/ico hid/hid_descriptor_fuzz:hid/corpus"
+  gui/gui_ico_fuzz:gui/corpus/ico hid/hid_descriptor_fuzz:hid/corpus
+  hid/hid_report_channel_fuzz:hid/corpus-channel sim/sim_state_file_fuzz:sim/corpus"
 names=""
 for t in $TARGETS; do names="$names $(basename "${t%%:*}")"; done
 cmake --build "$BUILD" -j "$(nproc)" --target $names

@@ -32,6 +32,11 @@ bool ApplyFault(std::string_view key, std::string_view value, bool hasValue, Fau
   else if (key == "program-fail-at") f.programFailAt = n;
   else if (key == "loader-before-app") f.loaderBeforeApplicationMs = n;
   else if (key == "slow" && n >= 1) f.slowFactor = n;
+  else if (key == "power-loss-at") f.powerLossAt = n;
+  else if (key == "drop-replies-at") f.dropRepliesAt = n;
+  else if (key == "corrupt-replies-at") f.corruptRepliesAt = n;
+  else if (key == "no-reenumeration-at") f.noReEnumerationAt = n;
+  else if (key == "wrong-mode-at") f.wrongModeAt = n;
   else return false;
   return true;
 }

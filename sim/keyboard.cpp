@@ -211,13 +211,16 @@ bool SimKeyboard::OnOutputReport(int port, std::size_t collection, const std::ui
       trace_.Event("fault write-failed");
       return false;
     }
-    if (collection == ProtocolCollection() && length >= kProtocolReportBytes && RefusedByFault(data)) {
-      return false;
-    }
-    if (collection == ProtocolCollection() && length >= kProtocolReportBytes) {
+    if (config_.faults.powerLossAt == writes_) {
+      PowerLoss(collection, data, length);
+      action = After::kVanish;
+    } else if (collection == ProtocolCollection() && length >= kProtocolReportBytes) {
+      if (RefusedByFault(data)) return false;
       busyUntilMs_ = std::max(busyUntilMs_, now + Scaled(config_.timing.frameMs));
-      action = mode_ == Mode::kLoader ? LoaderReport(data) : ApplicationReport(data);
+      ArmReplyFault();
+      action = RestartFault(mode_ == Mode::kLoader ? LoaderReport(data) : ApplicationReport(data));
     }
+    replyFault_ = StatusFault::kNone;
     if (config_.faults.vanishAfter != 0 && writes_ >= config_.faults.vanishAfter) {
       trace_.Event("fault vanish");
       action = After::kVanish;
@@ -266,21 +269,26 @@ SimKeyboard::StatusFault SimKeyboard::NextStatusFault() {
 
 void SimKeyboard::QueueStatus(char character) {
   const StatusFault fault = NextStatusFault();
-  if (fault == StatusFault::kDrop) return;
-  if (fault == StatusFault::kCorrupt) character = '?';
+  if (fault == StatusFault::kDrop || replyFault_ == StatusFault::kDrop) return;
+  if (fault == StatusFault::kCorrupt || replyFault_ == StatusFault::kCorrupt) character = '?';
   statuses_.push_back({{}, character, busyUntilMs_});
 }
 
 void SimKeyboard::QueueStatusReport(std::vector<std::uint8_t> report) {
   const StatusFault fault = NextStatusFault();
-  if (fault == StatusFault::kDrop) return;
-  if (fault == StatusFault::kCorrupt) std::fill(report.begin() + 1, report.end(), std::uint8_t{'?'});
+  if (fault == StatusFault::kDrop || replyFault_ == StatusFault::kDrop) return;
+  if (fault == StatusFault::kCorrupt || replyFault_ == StatusFault::kCorrupt) std::fill(report.begin() + 1, report.end(), std::uint8_t{'?'});
   statuses_.push_back({std::move(report), 0, busyUntilMs_});
 }
 
 void SimKeyboard::QueueDataReport(const std::uint8_t* bytes64) {
+  if (replyFault_ == StatusFault::kDrop) return;
   std::uint8_t report[kProtocolReportBytes] = {};
   std::memcpy(report + 1, bytes64, kProtocolReportBytes - 1);
+  // A damaged data report: every bit of its payload inverted.
+  if (replyFault_ == StatusFault::kCorrupt) {
+    for (std::size_t i = 1; i < kProtocolReportBytes; ++i) report[i] = static_cast<std::uint8_t>(~report[i]);
+  }
   const std::uint64_t at = std::max({sys::NowMs(), busyUntilMs_, nextInFrameMs_});
   nextInFrameMs_ = at + Scaled(config_.timing.frameMs);
   trace_.Report("IN", ProtocolCollection(), report, sizeof report, at);

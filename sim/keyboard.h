@@ -50,11 +50,19 @@ struct Faults {
   std::uint32_t loaderBeforeApplicationMs = 0;  // the start of the application shows the
                                                 // loader for this long first
   std::uint32_t slowFactor = 1;      // every duration of the timing model times this
+  // Faults struck at the Nth output report, whatever it carries (counted as
+  // failWrite counts), so a campaign can aim at every command of an update.
+  std::uint32_t powerLossAt = 0;        // its work half done, then the power fails
+  std::uint32_t dropRepliesAt = 0;      // every reply it causes is lost
+  std::uint32_t corruptRepliesAt = 0;   // every reply it causes arrives damaged
+  std::uint32_t noReEnumerationAt = 0;  // the restart it causes never comes back on the bus
+  std::uint32_t wrongModeAt = 0;        // the restart it causes comes back in the other mode
 };
 
 // Parses "fail-write=3,drop-status=5,corrupt-status=2,no-probe-answer,
 // verify-fail-at=0x1000,vanish-after=100,stay-in-loader,slow=4,erase-fail-at=0x7C00,
-// program-fail-at=0x1000,fail-reset,loader-before-app=5000". On failure
+// program-fail-at=0x1000,fail-reset,loader-before-app=5000,power-loss-at=40,
+// drop-replies-at=7,corrupt-replies-at=7,no-reenumeration-at=3,wrong-mode-at=3". On failure
 // returns false with error naming the item that was wrong.
 bool ParseFaults(std::string_view text, Faults& faults, std::string& error);
 
@@ -117,6 +125,10 @@ class SimKeyboard final : public hid::sim::Device,
   // word, then the text) at its address; the keyboard then starts into it.
   bool InstallFirmware(const std::vector<std::uint8_t>& image, std::string_view version);
   bool SaveState(std::string& error) const;
+  // What the chip starts into at power-on: its application when there is one
+  // and the version record has been written (an update erases the record
+  // first and writes it last), otherwise its loader.
+  Mode PowerOnMode() const;
 
   // hid::sim::Device
   bool OnOutputReport(int port, std::size_t collection, const std::uint8_t* data,
@@ -148,6 +160,12 @@ class SimKeyboard final : public hid::sim::Device,
   After StartApplication();
   bool KeyedChecksumValid(const std::uint8_t* report) const;
   bool RefusedByFault(const std::uint8_t* report);
+  // Faults aimed at one output report (fault_strikes.cpp), called with mutex_ held.
+  void ArmReplyFault();
+  void PowerLoss(std::size_t collection, const std::uint8_t* report, std::size_t length);
+  void HalfDone(const std::uint8_t* report);
+  After RestartFault(After action);
+  bool BootsApplication() const;
   static bool Covers(const std::optional<std::uint32_t>& at, std::uint32_t first, std::uint32_t last);
 
   // Application side (application.cpp), called with mutex_ held.
@@ -160,6 +178,7 @@ class SimKeyboard final : public hid::sim::Device,
   // Counts a status and applies the injected status faults to it.
   enum class StatusFault { kNone, kDrop, kCorrupt };
   StatusFault NextStatusFault();
+  StatusFault replyFault_ = StatusFault::kNone;  // for the replies of the report in hand
   void QueueStatus(char character);
   void QueueStatusReport(std::vector<std::uint8_t> report);
   void QueueDataReport(const std::uint8_t* bytes64);

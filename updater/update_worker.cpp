@@ -84,8 +84,15 @@ UpdateWorker::UpdateWorker(UpdateController& controller)
 
 void UpdateWorker::Run() {
   view_.EnableProgramButton(false);
-  const bool done = ReadPackageImages() && ExternalStage() && SizeCheck() && EraseStage() &&
-                    ResetStage() && ReconnectStage() && InternalStages();
+  const bool images = ReadPackageImages();
+  // An "ISP" loader's mass erase clears its whole user area, and with it an
+  // external image that lies in the chip's own flash: such an image is
+  // written once the loader is back after the erase, not before.
+  const bool externalLate = images && loader_.LoaderKind == "ISP" && external_.externalLength != 0 &&
+                            external_.externalStart < loader_.FlashSize;
+  const bool done = images && (externalLate || ExternalStage()) && SizeCheck() && EraseStage() &&
+                    ResetStage() && ReconnectStage() && (!externalLate || LateExternalStage()) &&
+                    InternalStages();
   if (done) {
     DigestStage();
     VersionStage();
@@ -97,7 +104,11 @@ bool UpdateWorker::ReadPackageImages() {
   const PackageInfo& package = ThePackageInfo();
   internal_ = DecodeInternalBlock(package.InternalImageBlock);
   external_ = DecodeExternalBlock(package.ExternalImageBlock);
-  const bool sane = internal_.imageLength <= kMaxImageBytes && external_.externalLength <= kMaxImageBytes;
+  // An empty internal image is a damaged package too: its erase range would
+  // end before it starts, and the loader would refuse it only after the
+  // version record had been erased.
+  const bool sane = internal_.imageLength != 0 && internal_.imageLength <= kMaxImageBytes &&
+                    external_.externalLength <= kMaxImageBytes;
   try {
     if (sane) {
       internalImage_.assign(RoundUpToWord(internal_.imageLength), kErasedByte);
@@ -143,8 +154,12 @@ bool UpdateWorker::ExternalStage() {
   return code_ == 0;
 }
 
+// Past the loader's own reserve, the image must also fit between the
+// application start and the end of the flash: one that cannot would be
+// refused by the loader only after the old firmware had been erased.
 bool UpdateWorker::SizeCheck() {
-  if (loader_.FlashSize - kLoaderReservedBytes >= internal_.imageLength) return true;
+  const bool fits = static_cast<std::uint64_t>(loader_.ApStart) + internal_.imageLength <= loader_.FlashSize;
+  if (loader_.FlashSize - kLoaderReservedBytes >= internal_.imageLength && fits) return true;
   view_.ShowMessageBox("Image size is large the chip size!", "Image Size Error");
   view_.SetConnectionText("Not Connected");
   SetStatus("NA");
@@ -206,6 +221,16 @@ bool UpdateWorker::ReconnectStage() {
   return count.Running();
 }
 
+// The external stage after an "ISP" loader's mass erase. Its steps of the
+// bar were not taken before the erase and are not taken here either, so the
+// bar ends where it does without an external image.
+bool UpdateWorker::LateExternalStage() {
+  quietProgress_ = true;
+  const bool ok = ExternalStage();
+  quietProgress_ = false;
+  return ok;
+}
+
 bool UpdateWorker::InternalStages() {
   sys::SleepMs(kBeforeProgramMs);
   const std::uint32_t last = StageEnd(loader_.ApStart, internal_.imageLength);
@@ -241,7 +266,7 @@ void UpdateWorker::VersionStage() {
   std::uint32_t last = 0;
   const auto record = VersionRecord(ThePackageInfo().UpdateVersion, loader_.VersionBase, last);
   controller_.SetVersionEnd(last);
-  code_ = ISP_WriteProgramB(loader_.VersionBase, last, kModeProgram, record.data());
+  code_ = ProgramVersionRecord(loader_.VersionBase, last, record);
   if (code_ != 0) {
     Fail("Program Version Failed!");
     return;
@@ -255,6 +280,20 @@ void UpdateWorker::VersionStage() {
     resetToApConfirmed_ = true;
   }
   AdvanceProgress();
+}
+
+// The text first, the length word last: the chip starts its application
+// at power-on once the length word is written, so power lost while the
+// record is written leaves either a keyboard that starts its loader or one
+// whose version text is complete. The range is one transfer when the record
+// is no longer than its length word.
+int UpdateWorker::ProgramVersionRecord(std::uint32_t base, std::uint32_t last,
+                                       const std::vector<std::uint8_t>& record) {
+  constexpr std::uint32_t kLengthWordBytes = 4;
+  if (last < base + kLengthWordBytes) return ISP_WriteProgramB(base, last, kModeProgram, record.data());
+  const int text = ISP_WriteProgramB(base + kLengthWordBytes, last, kModeProgram, record.data() + kLengthWordBytes);
+  if (text != 0) return text;
+  return ISP_WriteProgramB(base, base + kLengthWordBytes - 1, kModeProgram, record.data());
 }
 
 void UpdateWorker::Finish() {
@@ -308,7 +347,9 @@ int UpdateWorker::WaitForStageThread(StageThread& stage, int polls) {
   return stage.StopAndJoin();
 }
 
-void UpdateWorker::AdvanceProgress() { SetProgress(controller_.ProgressPosition() + kProgressStep); }
+void UpdateWorker::AdvanceProgress() {
+  if (!quietProgress_) SetProgress(controller_.ProgressPosition() + kProgressStep);
+}
 
 void UpdateWorker::SetProgress(int position) {
   controller_.progress_ = position;

@@ -28,9 +28,11 @@ class UpdateWorker {
   bool EraseStage();
   bool ResetStage();
   bool ReconnectStage();
+  bool LateExternalStage();
   bool InternalStages();
   void DigestStage();
   void VersionStage();
+  int ProgramVersionRecord(std::uint32_t base, std::uint32_t last, const std::vector<std::uint8_t>& record);
   void Finish();
   void WaitForApplication();
 
@@ -50,6 +52,7 @@ class UpdateWorker {
   int code_ = 0;  // the last engine result; non-zero restarts the loader at the end
   bool failed_ = false;
   bool resetToApConfirmed_ = false;
+  bool quietProgress_ = false;  // the late external stage leaves the bar alone
   UpdateOutcome outcome_;
 };
 

@@ -132,6 +132,14 @@ TEST(FlashProgram, ExitCodesForBadPackageNoKeyboardAndBadUsage) {
   EXPECT_TRUE(Has(run.out, "EXIT STATUS"));
 }
 
+// The bare program carries no package to take the keyboards' identities from.
+TEST(FlashProgram, ListWithoutFileOnAProgramWithoutPackageIsAUsageError) {
+  const Outcome run = Flash("--list");
+  EXPECT_EQ(run.code, 5) << run.out;
+  EXPECT_TRUE(Has(run.out, "--list needs FILE")) << run.out;
+  EXPECT_FALSE(Has(run.out, "Image format invalid!"));
+}
+
 TEST(FlashProgram, ListShowsTheKeyboardWithItsVersion) {
   const Outcome run = Flash("--list " + std::string(VEXARO_DEMO_PACKAGE));
   EXPECT_EQ(run.code, 0);

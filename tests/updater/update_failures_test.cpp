@@ -17,14 +17,19 @@ struct FailureCase {
 };
 
 // The start keyboard's version record holds "1.2": 0x27FC up to 0x2802.
-// The image is 0x2401 bytes from 0x2C00: the application area up to 0x5000.
+// The image is 0x601 bytes from 0x2C00: the application area up to 0x3200.
 // The external image lies at 0x9000.
+// A stage is given up after 1000 polls (10 s of program time, 0.4 s of real
+// time at the fixture's clock scale) while the report channel is closed; the
+// image is kept small (30 reports) so that a loaded machine finishes each
+// transfer well inside that, and only the injected fault fails a stage.
+constexpr std::uint32_t kFailureImageLength = 0x601;
 const FailureCase kFailures[] = {
     {"EraseExternal", "erase-fail-at=0x9100", sim::LoaderKind::kIap, true, "Erase external failed! 00009000-00009405"},
     {"ProgramExternal", "program-fail-at=0x9100", sim::LoaderKind::kIap, true, "Program External Failed!"},
     {"VerifyExternal", "verify-fail-at=0x9100", sim::LoaderKind::kIap, true, "External Verify Failed!"},
     {"EraseVersion", "erase-fail-at=0x27FC", sim::LoaderKind::kIap, false, "Erase Ver failed! 0x000027FC-0x00002802"},
-    {"EraseApplication", "erase-fail-at=0x3000", sim::LoaderKind::kIap, false, "Erase AP failed! 00002C00-00005000"},
+    {"EraseApplication", "erase-fail-at=0x3000", sim::LoaderKind::kIap, false, "Erase AP failed! 00002C00-00003200"},
     {"MassErase", "erase-fail-at=0x3000", sim::LoaderKind::kIsp, false, "Mass Erase failed!"},
     {"Reset", "fail-reset", sim::LoaderKind::kIsp, false, "Reset Failed!"},
     {"Program", "program-fail-at=0x3000", sim::LoaderKind::kIap, false, "Program Failed!"},
@@ -54,6 +59,7 @@ TEST_P(UpdateFailureTest, EndsWithItsTextTheFailureResultAndTheLoaderRunning) {
   const FailureCase& c = GetParam();
   PackagePlan package;
   package.external = c.external;
+  package.imageLength = kFailureImageLength;
   KeyboardPlan keyboard;
   keyboard.loader = c.loader;
   keyboard.faults = c.faults;
@@ -70,19 +76,35 @@ INSTANTIATE_TEST_SUITE_P(EveryStage, UpdateFailureTest, ::testing::ValuesIn(kFai
 
 using SizeCheckTest = UpdateFixture;
 
-// The check keeps 1024 bytes of the 64 KiB flash for the loader.
-TEST_F(SizeCheckTest, ImageOfFlashSizeLess1024PassesAndOneByteMoreFails) {
+// The check keeps 1024 bytes of the 64 KiB flash for the loader, and the
+// image must fit between the application start (0x2C00) and the flash end:
+// an image of FlashSize - 1024 bytes passes the first rule but not the
+// second, and is refused before the old firmware is erased.
+TEST_F(SizeCheckTest, ImageThatCannotFitFromTheApplicationStartIsRefusedBeforeAnyErase) {
   PackagePlan package;
   package.imageLength = kFlashSize - 1024;
   Start(package, {});
   RunUpdate();
-  EXPECT_TRUE(view_.MessageBoxes().empty());
-  EXPECT_TRUE(view_.HasStatus("Eraseing internal...."));
-  // The image passes the check but reaches past the flash from 0x2C00, which the loader refuses.
-  EXPECT_EQ(view_.Outcome()->failureText, "Erase AP failed! 00002C00-000127FF");
+  const std::vector<std::string> box = {"Image size is large the chip size! / Image Size Error"};
+  EXPECT_EQ(view_.MessageBoxes(), box);
+  EXPECT_FALSE(view_.HasStatus("Eraseing internal...."));
+  ASSERT_TRUE(view_.Outcome().has_value());
+  EXPECT_TRUE(view_.Outcome()->imageTooLarge);
+  // The old firmware and its version record are still there.
+  EXPECT_EQ(Flash(kApStart, 4), ApplicationImage(4, 9));
+  EXPECT_EQ(Flash(kVersionRecordAddress, 4), (std::vector<std::uint8_t>{3, 0, 0, 0}));
 
   Restart();
-  package.imageLength += 1;
+  package.imageLength = kFlashSize - kApStart + 1;
+  Start(package, {});
+  RunUpdate();
+  EXPECT_EQ(view_.MessageBoxes(), box);
+  EXPECT_EQ(Flash(kApStart, 4), ApplicationImage(4, 9));
+}
+
+TEST_F(SizeCheckTest, ImageOfFlashSizeLess1024PlusOneFailsTheLoaderReserve) {
+  PackagePlan package;
+  package.imageLength = kFlashSize - 1024 + 1;
   Start(package, {});
   RunUpdate();
   const std::vector<std::string> boxes = {"Image size is large the chip size! / Image Size Error"};

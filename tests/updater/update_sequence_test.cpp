@@ -85,9 +85,7 @@ TEST_F(UpdateSequenceTest, IapLoaderWithExternalImageProgramsItFirst) {
   EXPECT_EQ(progress, expected);
 }
 
-// The mass erase of an "ISP" loader takes the whole application area, so an
-// external image lying in the chip's own flash does not survive it; the
-// sequence is tested here with the internal image alone.
+// The "ISP" loader's sequence with the internal image alone.
 TEST_F(UpdateSequenceTest, IspLoaderMassErasesResetsAndReconnects) {
   KeyboardPlan keyboard;
   keyboard.loader = sim::LoaderKind::kIsp;
@@ -101,6 +99,26 @@ TEST_F(UpdateSequenceTest, IspLoaderMassErasesResetsAndReconnects) {
       << Joined(statuses);
   EXPECT_FALSE(view_.HasStatus("Erasing external...."));
   EXPECT_EQ(view_.Connections().back(), "USB, HT32F1654, ISP V100");
+}
+
+// An external image in the chip's own flash would be cleared by the mass
+// erase, so with an "ISP" loader it is written after the loader is back;
+// the bar takes the same steps as without it.
+TEST_F(UpdateSequenceTest, IspLoaderWritesAnExternalImageInItsFlashAfterTheMassErase) {
+  PackagePlan package;
+  package.external = true;
+  KeyboardPlan keyboard;
+  keyboard.loader = sim::LoaderKind::kIsp;
+  Start(package, keyboard);
+  RunUpdate();
+  ExpectInstalled("1.3");
+  EXPECT_EQ(Flash(package.externalStart, package.externalLength), externalImage_);
+  EXPECT_TRUE(InOrder(view_.Statuses(), {"Eraseing internal....", "Reset....", "Connecting....", "Erasing external....",
+                                         "Programming external....", "Verifing external....",
+                                         "Programming internal...."}))
+      << Joined(view_.Statuses());
+  const std::vector<int> expected = {35, 42, 49, 56, 63, 70, 77, 84, 91, 98, 105, 0};
+  EXPECT_EQ(view_.Progress(), expected);
 }
 
 TEST_F(UpdateSequenceTest, KeyboardAlreadyInLoaderModeIsUpdatedWithoutARestartRequest) {

@@ -49,7 +49,9 @@ OPTIONS
     --list
         Show the keyboards of the package's kind found in application mode
         and in loader mode, each with the firmware version it carries, and
-        install nothing.
+        install nothing. The package (FILE, or the one appended to this
+        program) names the keyboards' identities; without either, --list
+        ends with exit status 5.
     --json
         One JSON object per line and event, for scripts:
           {"event":"stage","text":...}          a stage text

@@ -132,6 +132,12 @@ int Update(UpdateHost& host, FlashView& view) {
 
 int RunFlash(const FlashOptions& options, FlashView& view) {
   if (!updater::LoadPackage(options.packageFile)) {
+    // Without FILE the package would be this program's own; a program that
+    // carries none cannot tell which keyboards to look for.
+    if (options.list && options.packageFile.empty()) {
+      view.Result(false, kExitUsage, "--list needs FILE: this program carries no firmware package");
+      return kExitUsage;
+    }
     view.Result(false, kExitBadPackage, "Image format invalid!");
     return kExitBadPackage;
   }

@@ -1,0 +1,51 @@
+#!/bin/sh
+# The long fuzzing budget, outside CI: every fuzz target (or the ones named)
+# runs RUNS executions (default 10^7), one target at a time in one process
+# (one core), so other work on the machine keeps the rest. Each target keeps a growing corpus in
+# build/fuzz-long/corpus-NAME and its log in build/fuzz-long/NAME.log; the
+# last line of each log has the executions done and their rate.
+#   scripts/fuzz-long.sh                         every target
+#   RUNS=1000000 scripts/fuzz-long.sh sim_state_file_fuzz hid_report_channel_fuzz
+set -eu
+cd "$(dirname "$0")/.."
+RUNS=${RUNS:-10000000}
+BUILD=build/fuzz-long
+ROOT=$(pwd)
+# target:seed folder, as in scripts/fuzz-ci.sh, and the two readers fuzzed
+# only here and in CI's replay of their corpora.
+ALL="xml/xml_parse_fuzzer:xml/corpus/parse xml/xml_read_file_fuzzer:xml/corpus/read_file
+  package/package_fuzz:package/corpus isp/isp_engine_replies_fuzz:isp/corpus/engine_replies
+  isp/isp_loader_commands_fuzz:isp/corpus/loader_commands gui/gui_bmp_fuzz:gui/corpus/bmp
+  gui/gui_ico_fuzz:gui/corpus/ico hid/hid_descriptor_fuzz:hid/corpus
+  hid/hid_report_channel_fuzz:hid/corpus-channel sim/sim_state_file_fuzz:sim/corpus"
+chosen=""
+for t in $ALL; do
+  name=$(basename "${t%%:*}")
+  if [ $# -eq 0 ]; then chosen="$chosen $t"; continue; fi
+  for want in "$@"; do [ "$want" = "$name" ] && chosen="$chosen $t"; done
+done
+[ -n "$chosen" ] || { echo "fuzz-long: no such target: $*" >&2; exit 2; }
+CC=clang CXX=clang++ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVEXARO_FUZZ=ON -DVEXARO_SANITIZE=address -DVEXARO_TESTS=OFF >/dev/null
+names=""
+for t in $chosen; do names="$names $(basename "${t%%:*}")"; done
+cmake --build "$BUILD" -j 1 --target $names
+export LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan.supp"
+status=0
+for t in $chosen; do
+  program=${t%%:*}
+  name=$(basename "$program")
+  extra=""
+  case $name in xml_*) extra="-dict=$ROOT/fuzz/xml/xml.dict -max_len=8192" ;; esac
+  mkdir -p "$BUILD/corpus-$name"
+  echo "== $name: $RUNS executions"
+  if (cd "$BUILD" && "./fuzz/$program" -runs="$RUNS" -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 $extra "corpus-$name" "$ROOT/fuzz/${t#*:}") >"$BUILD/$name.log" 2>&1; then
+    grep -E '^stat::number_of_executed_units|^stat::average_exec_per_sec|^Done' "$BUILD/$name.log" || tail -n 1 "$BUILD/$name.log"
+  else
+    tail -n 40 "$BUILD/$name.log"
+    echo "fuzz-long: $name found a fault (input saved in $BUILD)"
+    status=1
+  fi
+done
+exit $status

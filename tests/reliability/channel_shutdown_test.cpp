@@ -1,0 +1,93 @@
+// The report channel is destroyed while its keyboard comes and goes: its
+// monitor's window thread may be sending a device state to the channel's
+// thread at that moment, and the destruction must still end.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "hid/usb_driver.h"
+#include "platform/hid/hid.h"
+#include "platform/sim/sim_bus.h"
+#include "platform/sys/sys.h"
+#include "sim/demo_keyboard.h"
+#include "sim/keyboard.h"
+
+namespace vexaro::reliability {
+namespace {
+
+constexpr int kRounds = 40;
+// Far beyond a round's real time; a hang is reported instead of waited out.
+constexpr auto kHangLimit = std::chrono::seconds(120);
+
+// Aborts the test program with a message when it is not stopped in time.
+class Watchdog {
+ public:
+  Watchdog() : thread_([this] {
+    std::unique_lock lock(mutex_);
+    if (!cv_.wait_for(lock, kHangLimit, [this] { return stopped_; })) {
+      std::fprintf(stderr, "channel shutdown hung\n");
+      std::abort();
+    }
+  }) {}
+  ~Watchdog() {
+    {
+      std::lock_guard lock(mutex_);
+      stopped_ = true;
+    }
+    cv_.notify_all();
+    thread_.join();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  bool stopped_ = false;
+  std::thread thread_;
+};
+
+TEST(ChannelShutdownTest, DestroyingTheChannelWhileTheKeyboardComesAndGoesEnds) {
+#ifdef _WIN32
+  _putenv_s("VEXARO_DISPLAY", "headless");
+#else
+  setenv("VEXARO_DISPLAY", "headless", 1);
+#endif
+  ASSERT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
+  hid::sim::TheBus().Reset();
+  sim::KeyboardConfig config = sim::DemoKeyboardConfig();
+  config.timing = sim::Timing::Zero();
+  std::string error;
+  auto keyboard = sim::SimKeyboard::Create(config, error);
+  ASSERT_NE(keyboard, nullptr) << error;
+  ASSERT_TRUE(keyboard->InstallFirmware(std::vector<std::uint8_t>(64, 0x21), "V1.00"));
+  Watchdog watchdog;
+  std::atomic<bool> churn{true};
+  std::thread plugger([&] {
+    while (churn) {
+      keyboard->PlugIn();
+      std::this_thread::yield();
+      keyboard->Unplug();
+    }
+  });
+  for (int round = 0; round < kRounds; ++round) {
+    auto channel = std::make_unique<usb::CUSBDriver>();
+    channel->SetActive();
+    channel->SetOwner(nullptr, 0);
+    channel->Open(config.apVendorId, config.apProductId);
+    std::this_thread::yield();
+    channel.reset();  // no message loop runs here: only the stop itself handles what is sent
+  }
+  churn = false;
+  plugger.join();
+  keyboard->Unplug();
+  hid::sim::TheBus().Reset();
+}
+
+}  // namespace
+}  // namespace vexaro::reliability
