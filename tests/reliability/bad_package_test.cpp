@@ -14,7 +14,6 @@
 namespace vexaro::reliability {
 namespace {
 
-constexpr double kClockScale = 25;
 
 class BadPackageTest : public ::testing::Test {
  protected:

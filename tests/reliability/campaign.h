@@ -16,6 +16,10 @@
 
 namespace vexaro::reliability {
 
+// The program clock's speed-up in the reliability tests: windows of seconds
+// pass in tens of milliseconds, and a loaded machine still keeps up.
+inline constexpr double kClockScale = 25;
+
 struct Setup {
   sim::LoaderKind loader = sim::LoaderKind::kIap;
   bool external = false;

@@ -28,7 +28,6 @@ namespace {
 // Count-downs of two minutes run in five seconds. A transfer is given up
 // after 10 s of program time while the report channel is closed: 0.4 s of
 // real time for the image's 61 reports, room enough on a loaded machine.
-constexpr double kClockScale = 25;
 // Real scheduling on a loaded machine stretches the scaled clock.
 constexpr std::uint64_t kWindowSlackTenths = 11;  // 10 % more
 // Every 60th report of a transfer: the loader acknowledges in batches of 60.

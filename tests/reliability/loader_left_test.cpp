@@ -17,7 +17,6 @@
 namespace vexaro::reliability {
 namespace {
 
-constexpr double kClockScale = 25;
 // The channel and the controller look at the bus when the host starts.
 constexpr std::uint64_t kSettleMs = 1000;
 

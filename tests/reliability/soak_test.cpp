@@ -21,7 +21,6 @@
 namespace vexaro::reliability {
 namespace {
 
-constexpr double kClockScale = 25;
 // CI's short soak: 20 updates, 8 in the sanitizer builds (each some 30 s there).
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr int kDefaultUpdates = 8;
