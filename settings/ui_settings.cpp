@@ -1,10 +1,10 @@
-#include "ui/caption_font.h"
+#include "settings/ui_settings.h"
 
 #include <climits>
 
 #include "xml/settings_document.h"
 
-namespace vexaro::ui {
+namespace vexaro::settings {
 
 std::string ReadSetting(xml::XmlDocument& doc, std::string_view section, std::string_view key) {
   doc.Rewind();
@@ -36,12 +36,12 @@ int ParseDecimal(std::string_view text) {
   return static_cast<int>(value);
 }
 
-void ApplyCaptionFontSettings(CaptionFont& font) {
+void ApplyCaptionFontSettings(std::string& face, int& height) {
   xml::XmlDocument& doc = xml::SettingsDocument();
   if (doc.IsEmpty()) doc.Load(std::string() + kSettingsFileName);
-  if (std::string face = ReadSetting(doc, "GLOBAL", "FONT"); !face.empty()) font.face = std::move(face);
+  if (std::string found = ReadSetting(doc, "GLOBAL", "FONT"); !found.empty()) face = std::move(found);
   if (std::string size = ReadSetting(doc, "GLOBAL", "FONT_SIZE"); !size.empty())
-    font.height = ParseDecimal(size);
+    height = ParseDecimal(size);
 }
 
-}  // namespace vexaro::ui
+}  // namespace vexaro::settings
