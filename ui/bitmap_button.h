@@ -17,8 +17,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/gui/afx_wnd.h"
-#include "platform/gui/afx_tooltip.h"
+#include "platform/gui/afx/afx_wnd.h"
+#include "platform/gui/afx/afx_tooltip.h"
 #include "ui/caption_font.h"
 
 namespace vexaro::ui {

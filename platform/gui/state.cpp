@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "platform/gui/display.h"
-#include "platform/gui/window_internal.h"
+#include "platform/gui/internal/window_internal.h"
 #include "platform/sys/thread_slot.h"
 
 namespace vexaro::gui {
