@@ -17,7 +17,7 @@ std::string ReadSetting(xml::XmlDocument& doc, std::string_view section, std::st
 }
 
 std::string ReadSetting(std::string_view section, std::string_view key) {
-  return ReadSetting(xml::SettingsDocument(), section, key);
+  return ReadSetting(xml::TheSettingsDocument(), section, key);
 }
 
 int ParseDecimal(std::string_view text) {
@@ -37,7 +37,7 @@ int ParseDecimal(std::string_view text) {
 }
 
 void ApplyCaptionFontSettings(std::string& face, int& height) {
-  xml::XmlDocument& doc = xml::SettingsDocument();
+  xml::XmlDocument& doc = xml::TheSettingsDocument();
   if (doc.IsEmpty()) doc.Load(std::string() + kSettingsFileName);
   if (std::string found = ReadSetting(doc, "GLOBAL", "FONT"); !found.empty()) face = std::move(found);
   if (std::string size = ReadSetting(doc, "GLOBAL", "FONT_SIZE"); !size.empty())

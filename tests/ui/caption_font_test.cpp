@@ -20,13 +20,13 @@ class CaptionFontFile : public ::testing::Test {
  protected:
   void SetUp() override {
     SetCaptionFontSource(&settings::ApplyCaptionFontSettings);
-    xml::SettingsDocument().SetText();
+    xml::TheSettingsDocument().SetText();
     ASSERT_TRUE(host.Open(0, 0, 100, 100));
   }
   void TearDown() override {
     host.DestroyWindow();
     test::Pump();
-    xml::SettingsDocument().SetText();
+    xml::TheSettingsDocument().SetText();
     SetCaptionFontSource(nullptr);
   }
   static void Write(const std::string& text) {
@@ -41,7 +41,7 @@ class CaptionFontFile : public ::testing::Test {
   }
   // The font of a button created over a freshly read file.
   CaptionFont From(const std::string& text) {
-    xml::SettingsDocument().SetText();
+    xml::TheSettingsDocument().SetText();
     Write(text);
     return Created();
   }
