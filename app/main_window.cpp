@@ -3,7 +3,7 @@
 
 #include "isp/engine.h"
 #include "package/package.h"
-#include "platform/gui/afx_app.h"
+#include "platform/gui/afx/afx_app.h"
 #include "platform/gui/hid_device_events.h"
 #include "ui/dialog_templates.h"
 #include "ui/resource_ids.h"

@@ -10,8 +10,8 @@
 
 #include "app/auto_update.h"
 #include "hid/usb_driver.h"
-#include "platform/gui/afx_dialog.h"
-#include "platform/gui/afx_gdi.h"
+#include "platform/gui/afx/afx_dialog.h"
+#include "platform/gui/afx/afx_gdi.h"
 #include "platform/gui/devnotify.h"
 #include "ui/bitmap_button.h"
 #include "updater/controller.h"

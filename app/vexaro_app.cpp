@@ -1,6 +1,8 @@
 #include "app/vexaro_app.h"
 
 #include "app/main_window.h"
+#include "settings/ui_settings.h"
+#include "ui/caption_font.h"
 
 namespace vexaro::app {
 
@@ -26,6 +28,8 @@ BOOL CVexaroApp::InitInstance() {
   InitCommonControlsEx(&controls);
   CWinApp::InitInstance();
   SetRegistryKey(kSettingsKeyName);
+  // The skinned buttons take their caption font from strings.xml.
+  ui::SetCaptionFontSource(&settings::ApplyCaptionFontSettings);
   m_debug = IsDebugCommandLine(m_lpCmdLine);
   {
     CVexaroDlg dialog;

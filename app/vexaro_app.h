@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "platform/gui/afx_app.h"
+#include "platform/gui/afx/afx_app.h"
 
 namespace vexaro::app {
 

@@ -7,7 +7,7 @@
 #include <list>
 
 #include "hid/device_state.h"
-#include "platform/gui/afx_wnd.h"
+#include "platform/gui/afx/afx_wnd.h"
 
 namespace vexaro::usb {
 

@@ -13,7 +13,7 @@
 
 #include "hid/device_state.h"
 #include "hid/presence_monitor.h"
-#include "platform/gui/afx_wnd.h"
+#include "platform/gui/afx/afx_wnd.h"
 
 namespace vexaro::usb {
 

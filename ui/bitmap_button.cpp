@@ -44,7 +44,7 @@ void CBitmapBtn::PreSubclassWindow() {
 
 int CBitmapBtn::OnCreate(CREATESTRUCT* cs) {
   if (CButton::OnCreate(cs) == -1) return -1;
-  ApplyCaptionFontSettings(font_);
+  ApplyCaptionFontSource(font_);
   return 0;
 }
 

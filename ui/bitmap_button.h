@@ -1,7 +1,8 @@
 // CBitmapBtn: the skinned owner-drawn push button. It paints one of four state
 // images cut from a strip bitmap, shows a hover image while the mouse is over
-// it (holding the mouse capture), can draw a caption in the font configured in
-// "strings.xml", and takes its outline from a mask (ui/window_shape.h).
+// it (holding the mouse capture), can draw a caption in the font the
+// application configures (ui/caption_font.h), and takes its outline from a
+// mask (ui/window_shape.h).
 //
 // Notifications to the parent, all WM_COMMAND with lParam = the button's handle:
 //   click (release over the button)  wParam = MAKEWPARAM(id, BN_CLICKED)
@@ -16,8 +17,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/gui/afx_wnd.h"
-#include "platform/gui/afx_tooltip.h"
+#include "platform/gui/afx/afx_wnd.h"
+#include "platform/gui/afx/afx_tooltip.h"
 #include "ui/caption_font.h"
 
 namespace vexaro::ui {

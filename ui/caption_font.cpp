@@ -1,47 +1,21 @@
+// Where skinned buttons take their caption font from.
 #include "ui/caption_font.h"
 
-#include <climits>
-
-#include "xml/settings_document.h"
+#include <atomic>
 
 namespace vexaro::ui {
+namespace {
 
-std::string ReadSetting(xml::XmlDocument& doc, std::string_view section, std::string_view key) {
-  doc.Rewind();
-  // Each round enters one level deeper, so the loop ends with the document.
-  while (doc.FindChildElement(section)) {
-    if (!doc.EnterChild()) break;
-    if (doc.FindChildElement(key)) return doc.ChildText();
-  }
-  return {};
-}
+// Set by the application's start-up; atomic because tests and tools may set
+// it from another thread than the one creating windows.
+std::atomic<CaptionFontSource> g_source{nullptr};
 
-std::string ReadSetting(std::string_view section, std::string_view key) {
-  return ReadSetting(xml::SettingsDocument(), section, key);
-}
+}  // namespace
 
-int ParseDecimal(std::string_view text) {
-  std::size_t i = 0;
-  auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-  while (i < text.size() && blank(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX) value = INT_MAX;
-  return static_cast<int>(value);
-}
+void SetCaptionFontSource(CaptionFontSource source) { g_source.store(source); }
 
-void ApplyCaptionFontSettings(CaptionFont& font) {
-  xml::XmlDocument& doc = xml::SettingsDocument();
-  if (doc.IsEmpty()) doc.Load(std::string() + kSettingsFileName);
-  if (std::string face = ReadSetting(doc, "GLOBAL", "FONT"); !face.empty()) font.face = std::move(face);
-  if (std::string size = ReadSetting(doc, "GLOBAL", "FONT_SIZE"); !size.empty())
-    font.height = ParseDecimal(size);
+void ApplyCaptionFontSource(CaptionFont& font) {
+  if (CaptionFontSource source = g_source.load()) source(font.face, font.height);
 }
 
 }  // namespace vexaro::ui

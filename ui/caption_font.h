@@ -1,16 +1,12 @@
-// The skinned buttons' caption font settings: face name and height read from
-// the section "GLOBAL" of "strings.xml" in the current working directory,
-// through the process-wide settings document.
+// The skinned buttons' caption font: face name, height and weight, and where a
+// button takes the face and height from when its window is created (the
+// application points it at its settings, settings/ui_settings.h).
 #pragma once
 
 #include <string>
-#include <string_view>
-
-#include "xml/xml_document.h"
 
 namespace vexaro::ui {
 
-constexpr const char* kSettingsFileName = "strings.xml";
 constexpr int kDefaultCaptionHeight = 14;
 constexpr int kCaptionWeight = 500;
 
@@ -20,22 +16,14 @@ struct CaptionFont {
   int weight = kCaptionWeight;
 };
 
-// Text of the `key` element inside the `section` element below the root of
-// `doc`, or "". When the key is missing, a `section` element nested in the
-// one entered is searched in turn.
-std::string ReadSetting(xml::XmlDocument& doc, std::string_view section, std::string_view key);
-// The same on the settings document.
-std::string ReadSetting(std::string_view section, std::string_view key);
+// Replaces face and height with configured values; leaves what is not
+// configured. Called on the user-interface thread at each button's creation.
+using CaptionFontSource = void (*)(std::string& face, int& height);
 
-// Decimal conversion as atoi does it: leading white space, optional sign,
-// digits up to the first other character; 0 without digits. Values beyond
-// the 32-bit range are clamped.
-int ParseDecimal(std::string_view text);
-
-// Loads "strings.xml" into the settings document while that is empty (a
-// missing file is tried again next time; a read file is kept for the
-// process's life), then replaces the face and height of `font` with the
-// values found there.
-void ApplyCaptionFontSettings(CaptionFont& font);
+// Set once before the first button is created; null (the start) keeps the
+// defaults above.
+void SetCaptionFontSource(CaptionFontSource source);
+// Gives the button's font the face and height of the source set.
+void ApplyCaptionFontSource(CaptionFont& font);
 
 }  // namespace vexaro::ui

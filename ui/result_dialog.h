@@ -3,8 +3,8 @@
 // dragging anywhere else on it moves it.
 #pragma once
 
-#include "platform/gui/afx_dialog.h"
-#include "platform/gui/afx_gdi.h"
+#include "platform/gui/afx/afx_dialog.h"
+#include "platform/gui/afx/afx_gdi.h"
 #include "ui/bitmap_button.h"
 
 namespace vexaro::ui {

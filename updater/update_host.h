@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "platform/gui/afx_wnd.h"
+#include "platform/gui/afx/afx_wnd.h"
 #include "updater/controller.h"
 
 namespace vexaro::usb {

@@ -3,7 +3,7 @@
 
 namespace vexaro::xml {
 
-XmlDocument& SettingsDocument() {
+XmlDocument& TheSettingsDocument() {
   static XmlDocument document;
   return document;
 }

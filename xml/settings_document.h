@@ -7,6 +7,6 @@
 namespace vexaro::xml {
 
 // Constructed empty on first use and kept until the process ends.
-XmlDocument& SettingsDocument();
+XmlDocument& TheSettingsDocument();
 
 }  // namespace vexaro::xml

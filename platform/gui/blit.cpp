@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/gui/dc_internal.h"
+#include "platform/gui/internal/dc_internal.h"
 
 namespace vexaro::gui {
 namespace {

@@ -3,7 +3,7 @@
 #include <mutex>
 
 #include "platform/gui/backend.h"
-#include "platform/gui/window_internal.h"
+#include "platform/gui/internal/window_internal.h"
 
 namespace vexaro::gui {
 

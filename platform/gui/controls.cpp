@@ -3,7 +3,7 @@
 #include <utility>
 #include <algorithm>
 
-#include "platform/gui/window_internal.h"
+#include "platform/gui/internal/window_internal.h"
 
 namespace vexaro::gui {
 namespace {

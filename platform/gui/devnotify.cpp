@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/gui/window_internal.h"
+#include "platform/gui/internal/window_internal.h"
 
 namespace vexaro::gui {
 namespace {

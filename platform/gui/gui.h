@@ -3,12 +3,12 @@
 // and embedded resources.
 #pragma once
 
-#include "platform/gui/afx_app.h"
-#include "platform/gui/afx_dialog.h"
-#include "platform/gui/afx_gdi.h"
-#include "platform/gui/afx_tooltip.h"
-#include "platform/gui/afx_types.h"
-#include "platform/gui/afx_wnd.h"
+#include "platform/gui/afx/afx_app.h"
+#include "platform/gui/afx/afx_dialog.h"
+#include "platform/gui/afx/afx_gdi.h"
+#include "platform/gui/afx/afx_tooltip.h"
+#include "platform/gui/afx/afx_types.h"
+#include "platform/gui/afx/afx_wnd.h"
 #include "platform/gui/devnotify.h"
 #include "platform/gui/dialog_template.h"
 #include "platform/gui/display.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform/gui/window_internal.h"
+#include "platform/gui/internal/window_internal.h"
 #include "platform/sys/sys.h"
 
 namespace vexaro::gui {

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "platform/gui/display.h"
-#include "platform/gui/window_internal.h"
+#include "platform/gui/internal/window_internal.h"
 
 namespace vexaro::gui {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "platform/gui/dc_internal.h"
+#include "platform/gui/internal/dc_internal.h"
 
 namespace vexaro::gui {
 namespace {

@@ -1,10 +1,9 @@
 // The window table, the per-thread queues and their lifetime.
-#include <pthread.h>
-
 #include <algorithm>
 
 #include "platform/gui/display.h"
-#include "platform/gui/window_internal.h"
+#include "platform/gui/internal/window_internal.h"
+#include "platform/sys/thread_slot.h"
 
 namespace vexaro::gui {
 namespace {
@@ -50,13 +49,13 @@ void ReleaseQueue(const std::shared_ptr<ThreadQueue>& q) {
   }
 }
 
-// The calling thread's queue lives in a POSIX thread-specific slot whose
+// The calling thread's queue lives in a thread slot (platform/sys) whose
 // destructor releases it when the thread ends. Not a C++ thread_local: with
 // MinGW-w64's emulated TLS the storage of a thread_local can be freed before
 // its destructor runs, which crashed threads at exit now and then.
 struct QueueSlot {
   std::shared_ptr<ThreadQueue> queue;
-  pthread_key_t key;
+  sys::ThreadSlot key;
 };
 
 void EndThreadQueue(void* data) {
@@ -65,18 +64,14 @@ void EndThreadQueue(void* data) {
   if (!data) return;
   auto* slot = static_cast<QueueSlot*>(data);
   // Code run by the release (window destruction) still sees this queue.
-  pthread_setspecific(slot->key, slot);
+  sys::SetThreadSlot(slot->key, slot);
   ReleaseQueue(slot->queue);
-  pthread_setspecific(slot->key, nullptr);
+  sys::SetThreadSlot(slot->key, nullptr);
   delete slot;
 }
 
-pthread_key_t QueueKey() {
-  static const pthread_key_t key = [] {
-    pthread_key_t k;
-    pthread_key_create(&k, EndThreadQueue);
-    return k;
-  }();
+sys::ThreadSlot QueueKey() {
+  static const sys::ThreadSlot key = sys::NewThreadSlot(EndThreadQueue);
   return key;
 }
 
@@ -96,11 +91,11 @@ WindowRecord* Find(HWND hwnd) {
 }
 
 std::shared_ptr<ThreadQueue> CurrentQueue() {
-  const pthread_key_t key = QueueKey();
-  if (void* data = pthread_getspecific(key)) return static_cast<QueueSlot*>(data)->queue;
+  const sys::ThreadSlot key = QueueKey();
+  if (void* data = sys::GetThreadSlot(key)) return static_cast<QueueSlot*>(data)->queue;
   auto* slot = new QueueSlot{std::make_shared<ThreadQueue>(), key};
   slot->queue->tid = std::this_thread::get_id();
-  pthread_setspecific(key, slot);
+  sys::SetThreadSlot(key, slot);
   return slot->queue;
 }
 

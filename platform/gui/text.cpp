@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/gui/backend.h"
-#include "platform/gui/dc_internal.h"
+#include "platform/gui/internal/dc_internal.h"
 #include "platform/sys/codepage.h"
 
 namespace vexaro::gui {

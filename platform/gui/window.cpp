@@ -5,7 +5,7 @@
 #include <mutex>
 
 #include "platform/gui/display.h"
-#include "platform/gui/window_internal.h"
+#include "platform/gui/internal/window_internal.h"
 
 namespace vexaro::gui {
 namespace {

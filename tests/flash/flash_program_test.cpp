@@ -48,7 +48,7 @@ std::vector<std::string> Lines(const std::string& text) {
 // A package for the demo keyboard with another version text.
 std::string DemoPackageWithVersion(const std::string& version) {
   const vexaro::sim::KeyboardConfig keyboard = vexaro::sim::DemoKeyboardConfig();
-  vexaro::pack::PackageContents contents;
+  vexaro::package::PackageContents contents;
   contents.internalImage = vexaro::demo::DemoInternalImage(version);
   contents.apVendorId = keyboard.apVendorId;
   contents.apProductId = keyboard.apProductId;
@@ -59,7 +59,7 @@ std::string DemoPackageWithVersion(const std::string& version) {
   contents.windowTitle = contents.companyName = contents.productName = "Test";
   contents.crcKey = keyboard.crcKey;
   contents.key = {1, 2, 3, 4};
-  const auto bytes = vexaro::pack::BuildPackage(contents);
+  const auto bytes = vexaro::package::BuildPackage(contents);
   const std::string path =
       (std::filesystem::temp_directory_path() / ("vexaro-flash-test-" + version + ".bin")).string();
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),

@@ -7,7 +7,7 @@
 
 #include "tools/vexaro-pack/image_digests.h"
 
-namespace vexaro::pack {
+namespace vexaro::package {
 namespace {
 
 std::vector<std::uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
@@ -29,4 +29,4 @@ TEST(ImageDigestsTest, Sha256AcrossBlockAndPaddingBoundaries) {
 }
 
 }  // namespace
-}  // namespace vexaro::pack
+}  // namespace vexaro::package

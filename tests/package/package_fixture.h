@@ -47,8 +47,8 @@ inline std::vector<std::uint8_t> RandomBytes(std::mt19937& random, std::size_t n
   return bytes;
 }
 
-inline pack::PackageContents SampleContents() {
-  pack::PackageContents s;
+inline package::PackageContents SampleContents() {
+  package::PackageContents s;
   s.internalImage = {0x10, 0x20, 0x30, 0x40, 0x50};
   s.apVendorId = 0x3C9A;
   s.apProductId = 0x0A21;

@@ -1,11 +1,12 @@
-// The caption font from strings.xml in the current working directory: the
-// load-once rule, where the section must stand, the size conversion, entities
+// The caption font from strings.xml in the current working directory, as the
+// application hands it to the buttons: the load-once rule, where the section must stand, the size conversion, entities
 // and letter case. Each test works in a fresh temporary directory.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <fstream>
 
+#include "settings/ui_settings.h"
 #include "tests/ui/ui_test_util.h"
 #include "ui/bitmap_button.h"
 #include "xml/settings_document.h"
@@ -18,13 +19,15 @@ using namespace gui;
 class CaptionFontFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    xml::SettingsDocument().SetText();
+    SetCaptionFontSource(&settings::ApplyCaptionFontSettings);
+    xml::TheSettingsDocument().SetText();
     ASSERT_TRUE(host.Open(0, 0, 100, 100));
   }
   void TearDown() override {
     host.DestroyWindow();
     test::Pump();
-    xml::SettingsDocument().SetText();
+    xml::TheSettingsDocument().SetText();
+    SetCaptionFontSource(nullptr);
   }
   static void Write(const std::string& text) {
     std::ofstream out("strings.xml", std::ios::binary | std::ios::trunc);
@@ -38,7 +41,7 @@ class CaptionFontFile : public ::testing::Test {
   }
   // The font of a button created over a freshly read file.
   CaptionFont From(const std::string& text) {
-    xml::SettingsDocument().SetText();
+    xml::TheSettingsDocument().SetText();
     Write(text);
     return Created();
   }
@@ -106,14 +109,14 @@ TEST_F(CaptionFontFile, NamesCompareWithLetterCase) {
 }
 
 TEST(ParseDecimal, FollowsAtoi) {
-  EXPECT_EQ(ParseDecimal(""), 0);
-  EXPECT_EQ(ParseDecimal("+7x"), 7);
-  EXPECT_EQ(ParseDecimal("\t\n 3"), 3);
-  EXPECT_EQ(ParseDecimal("- 3"), 0);
-  EXPECT_EQ(ParseDecimal("0012"), 12);
-  EXPECT_EQ(ParseDecimal("99999999999999999999"), INT_MAX);
-  EXPECT_EQ(ParseDecimal("-2147483648"), INT_MIN);
-  EXPECT_EQ(ParseDecimal("-99999999999999999999"), INT_MIN);
+  EXPECT_EQ(settings::ParseDecimal(""), 0);
+  EXPECT_EQ(settings::ParseDecimal("+7x"), 7);
+  EXPECT_EQ(settings::ParseDecimal("\t\n 3"), 3);
+  EXPECT_EQ(settings::ParseDecimal("- 3"), 0);
+  EXPECT_EQ(settings::ParseDecimal("0012"), 12);
+  EXPECT_EQ(settings::ParseDecimal("99999999999999999999"), INT_MAX);
+  EXPECT_EQ(settings::ParseDecimal("-2147483648"), INT_MIN);
+  EXPECT_EQ(settings::ParseDecimal("-99999999999999999999"), INT_MIN);
 }
 
 }  // namespace

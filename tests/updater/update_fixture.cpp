@@ -35,9 +35,9 @@ bool ForceHeadless() {
 }
 const bool kHeadless = ForceHeadless();
 
-pack::PackageContents PackageFor(const PackagePlan& plan, const sim::KeyboardConfig& keyboard,
+package::PackageContents PackageFor(const PackagePlan& plan, const sim::KeyboardConfig& keyboard,
                             const std::vector<std::uint8_t>& image, const std::vector<std::uint8_t>& external) {
-  pack::PackageContents contents;
+  package::PackageContents contents;
   contents.internalImage = image;
   contents.externalImage = external;
   contents.externalStart = plan.externalStart;
@@ -105,9 +105,9 @@ void UpdateFixture::Start(const PackagePlan& package, const KeyboardPlan& plan) 
   image_ = ApplicationImage(package.imageLength, 3);
   if (package.external) externalImage_.assign(package.externalLength, 0);
   for (std::size_t i = 0; i < externalImage_.size(); ++i) externalImage_[i] = static_cast<std::uint8_t>(i ^ 0x5A);
-  const pack::PackageContents contents = PackageFor(package, config, image_, externalImage_);
-  ASSERT_EQ(pack::CheckPackageContents(contents), "");
-  const auto bytes = pack::BuildPackage(contents);
+  const package::PackageContents contents = PackageFor(package, config, image_, externalImage_);
+  ASSERT_EQ(package::CheckPackageContents(contents), "");
+  const auto bytes = package::BuildPackage(contents);
   std::ofstream(packageFile_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                      static_cast<std::streamsize>(bytes.size()));
   ASSERT_TRUE(LoadPackage(packageFile_));

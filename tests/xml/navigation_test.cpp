@@ -146,8 +146,8 @@ TEST_F(NavigationTest, ElementTextJoinsTextSkipsMarkupAndUnwrapsCdata) {
 }
 
 TEST_F(NavigationTest, SettingsDocumentIsOneEmptyDocument) {
-  XmlDocument& settings = SettingsDocument();
-  EXPECT_EQ(&settings, &SettingsDocument());
+  XmlDocument& settings = TheSettingsDocument();
+  EXPECT_EQ(&settings, &TheSettingsDocument());
   EXPECT_TRUE(settings.IsEmpty());
   EXPECT_EQ(settings.DocumentFlags(), 0u);
   EXPECT_EQ(settings.RecordCount(), 1);

@@ -12,7 +12,7 @@
 #include "tools/vexaro-pack/options.h"
 #include "tools/vexaro-pack/packer.h"
 
-namespace vexaro::pack {
+namespace vexaro::package {
 namespace {
 
 const std::vector<std::string> kKnown = {
@@ -192,4 +192,4 @@ int BuildCommand(const std::vector<std::string>& args) {
   }
 }
 
-}  // namespace vexaro::pack
+}  // namespace vexaro::package

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace vexaro::pack {
+namespace vexaro::package {
 
 int BuildCommand(const std::vector<std::string>& args);
 int InspectCommand(const std::vector<std::string>& args);
@@ -15,4 +15,4 @@ int InspectCommand(const std::vector<std::string>& args);
 void PrintBuildUsage(std::FILE* to);
 void PrintInspectUsage(std::FILE* to);
 
-}  // namespace vexaro::pack
+}  // namespace vexaro::package

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdio>
 
-namespace vexaro::pack {
+namespace vexaro::package {
 namespace {
 
 constexpr std::uint32_t kCrc32Polynomial = 0xEDB88320u;
@@ -92,4 +92,4 @@ std::string Sha256Hex(std::span<const std::uint8_t> bytes) {
   return hex;
 }
 
-}  // namespace vexaro::pack
+}  // namespace vexaro::package

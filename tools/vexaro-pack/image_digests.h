@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-namespace vexaro::pack {
+namespace vexaro::package {
 
 // CRC-32 of the zip and PNG formats (reflected polynomial 0xEDB88320,
 // initial value and final XOR 0xFFFFFFFF).
@@ -16,4 +16,4 @@ std::uint32_t Crc32(std::span<const std::uint8_t> bytes);
 // SHA-256 as 64 lower-case hexadecimal digits.
 std::string Sha256Hex(std::span<const std::uint8_t> bytes);
 
-}  // namespace vexaro::pack
+}  // namespace vexaro::package

@@ -10,7 +10,7 @@
 #include "package/package.h"
 #include "tools/vexaro-pack/image_digests.h"
 
-namespace vexaro::pack {
+namespace vexaro::package {
 namespace {
 
 // Bytes in order as hexadecimal digits, with a space between bytes or, for
@@ -147,4 +147,4 @@ int InspectCommand(const std::vector<std::string>& args) {
   return PrintImageDigests(path, in.imageLength, ex.externalLength);
 }
 
-}  // namespace vexaro::pack
+}  // namespace vexaro::package

@@ -9,8 +9,8 @@
 namespace {
 
 void Usage(std::FILE* to) {
-  vexaro::pack::PrintBuildUsage(to);
-  vexaro::pack::PrintInspectUsage(to);
+  vexaro::package::PrintBuildUsage(to);
+  vexaro::package::PrintInspectUsage(to);
   std::fputs("Each command takes --help. Exit codes: 0 done, 1 refused or invalid package, 2 wrong usage.\n", to);
 }
 
@@ -23,8 +23,8 @@ int main(int argc, char** argv) {
   }
   std::vector<std::string> args(argv + 2, argv + argc);
   std::string command = argv[1];
-  if (command == "build") return vexaro::pack::BuildCommand(args);
-  if (command == "inspect") return vexaro::pack::InspectCommand(args);
+  if (command == "build") return vexaro::package::BuildCommand(args);
+  if (command == "inspect") return vexaro::package::InspectCommand(args);
   std::fprintf(stderr, "vexaro-pack: unknown command \"%s\"\n", command.c_str());
   Usage(stderr);
   return 2;

@@ -6,7 +6,7 @@
 
 #include "package/package.h"
 
-namespace vexaro::pack {
+namespace vexaro::package {
 namespace {
 
 constexpr const char* kHexDigits = "0123456789abcdefABCDEF";
@@ -79,4 +79,4 @@ std::vector<std::uint8_t> ReadInput(const std::string& option, const std::string
   return bytes;
 }
 
-}  // namespace vexaro::pack
+}  // namespace vexaro::package

@@ -10,7 +10,7 @@
 
 #include "tools/vexaro-pack/options.h"
 
-namespace vexaro::pack {
+namespace vexaro::package {
 
 // Why the build makes no package; caught inside the build command.
 struct Refusal {
@@ -37,4 +37,4 @@ class Reader {
 // The whole input file named by --option; `what` says what it holds.
 std::vector<std::uint8_t> ReadInput(const std::string& option, const std::string& what, const std::string& path);
 
-}  // namespace vexaro::pack
+}  // namespace vexaro::package

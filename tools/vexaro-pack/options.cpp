@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-namespace vexaro::pack {
+namespace vexaro::package {
 namespace {
 
 bool Contains(const std::vector<std::string>& list, const std::string& name) {
@@ -83,4 +83,4 @@ OptionsFault ParseOptions(const std::vector<std::string>& args, const std::vecto
   return ReadConfig(config, known, pathOptions, out);
 }
 
-}  // namespace vexaro::pack
+}  // namespace vexaro::package

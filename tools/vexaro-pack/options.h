@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace vexaro::pack {
+namespace vexaro::package {
 
 struct Options {
   std::map<std::string, std::string> values;
@@ -28,4 +28,4 @@ struct OptionsFault {
 OptionsFault ParseOptions(const std::vector<std::string>& args, const std::vector<std::string>& known,
                           const std::vector<std::string>& pathOptions, Options& out);
 
-}  // namespace vexaro::pack
+}  // namespace vexaro::package

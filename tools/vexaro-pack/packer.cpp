@@ -7,7 +7,7 @@
 #include <random>
 #include <tuple>
 
-namespace vexaro::pack {
+namespace vexaro::package {
 namespace {
 
 namespace f = descriptor_field;
@@ -152,4 +152,4 @@ std::vector<std::uint8_t> BuildPackage(const PackageContents& s) {
   return out;
 }
 
-}  // namespace vexaro::pack
+}  // namespace vexaro::package

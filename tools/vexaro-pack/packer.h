@@ -9,7 +9,7 @@
 
 #include "package/package.h"
 
-namespace vexaro::pack {
+namespace vexaro::package {
 
 enum class KeySlot { One = 1, Two = 2, Both = 3 };  // Both only for tests of the reader
 
@@ -54,4 +54,4 @@ std::string CheckPackageContents(const PackageContents& contents, const Contents
 // have passed CheckPackageContents.
 std::vector<std::uint8_t> BuildPackage(const PackageContents& contents);
 
-}  // namespace vexaro::pack
+}  // namespace vexaro::package

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "platform/gui/afx_wnd.h"
+#include "platform/gui/afx/afx_wnd.h"
 #include "platform/gui/dialog_template.h"
 
 namespace vexaro::gui {

@@ -1,5 +1,5 @@
 // The tooltip popup and its class.
-#include "platform/gui/afx_tooltip.h"
+#include "platform/gui/afx/afx_tooltip.h"
 
 #include "platform/gui/gdi.h"
 

@@ -1,6 +1,6 @@
 // The application object and the program entry.
-#include "platform/gui/afx_app.h"
-#include "platform/gui/afx_dialog.h"
+#include "platform/gui/afx/afx_app.h"
+#include "platform/gui/afx/afx_dialog.h"
 
 namespace vexaro::gui {
 namespace {

@@ -1,6 +1,6 @@
 // CDialog: creation from a template, the modal loop and dialog keys.
-#include "platform/gui/afx_app.h"
-#include "platform/gui/afx_dialog.h"
+#include "platform/gui/afx/afx_app.h"
+#include "platform/gui/afx/afx_dialog.h"
 #include "platform/sys/sys.h"
 
 namespace vexaro::gui {

@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/gui/dc_internal.h"
+#include "platform/gui/internal/dc_internal.h"
 #include "platform/gui/window.h"
 
 namespace vexaro::gui {

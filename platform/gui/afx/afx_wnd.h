@@ -5,8 +5,8 @@
 
 #include <string_view>
 
-#include "platform/gui/afx_gdi.h"
-#include "platform/gui/afx_types.h"
+#include "platform/gui/afx/afx_gdi.h"
+#include "platform/gui/afx/afx_types.h"
 #include "platform/gui/window.h"
 
 namespace vexaro::gui {

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/gui/afx_wnd.h"
+#include "platform/gui/afx/afx_wnd.h"
 
 namespace vexaro::gui {
 

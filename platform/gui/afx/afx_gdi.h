@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "platform/gui/afx_types.h"
+#include "platform/gui/afx/afx_types.h"
 #include "platform/gui/gdi.h"
 
 namespace vexaro::gui {

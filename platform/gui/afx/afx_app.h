@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/gui/afx_wnd.h"
+#include "platform/gui/afx/afx_wnd.h"
 
 namespace vexaro::gui {
 

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <mutex>
 
-#include "platform/gui/afx_dialog.h"
+#include "platform/gui/afx/afx_dialog.h"
 
 namespace vexaro::gui {
 namespace {

@@ -1,8 +1,8 @@
 // CWnd: binding objects to windows and routing messages to the handlers.
 #include <unordered_map>
 
-#include "platform/gui/afx_wnd.h"
-#include "platform/gui/window_internal.h"
+#include "platform/gui/afx/afx_wnd.h"
+#include "platform/gui/internal/window_internal.h"
 
 namespace vexaro::gui {
 namespace {

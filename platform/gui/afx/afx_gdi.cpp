@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/gui/afx_gdi.h"
-#include "platform/gui/afx_wnd.h"
+#include "platform/gui/afx/afx_gdi.h"
+#include "platform/gui/afx/afx_wnd.h"
 #include "platform/gui/window.h"
 
 namespace vexaro::gui {
