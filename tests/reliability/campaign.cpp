@@ -93,9 +93,9 @@ std::vector<std::uint8_t> Pattern(std::uint32_t length, std::uint8_t seed) {
   return bytes;
 }
 
-pack::PackageContents Contents(const sim::KeyboardConfig& keyboard, const std::vector<std::uint8_t>& image,
+package::PackageContents Contents(const sim::KeyboardConfig& keyboard, const std::vector<std::uint8_t>& image,
                                const std::vector<std::uint8_t>& external) {
-  pack::PackageContents c;
+  package::PackageContents c;
   c.internalImage = image;
   c.externalImage = external;
   c.externalStart = kExternalStart;
@@ -135,7 +135,7 @@ Campaign::Campaign(const Setup& setup, std::string tag) : setup_(setup) {
   traceFile_ = TempPath(base + ".trace");
   image_ = Pattern(kImageLength, 3);
   if (setup.external) externalImage_ = Pattern(kExternalLength, 0x5A);
-  const auto bytes = pack::BuildPackage(Contents(KeyboardFor(setup), image_, externalImage_));
+  const auto bytes = package::BuildPackage(Contents(KeyboardFor(setup), image_, externalImage_));
   std::ofstream(packageFile_, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
