@@ -99,6 +99,7 @@ TEST(BandedUnion, BatchesOfRowRunsGiveTheExactUnion) {
       }
       at += n;
     }
+    ASSERT_NE(result, nullptr);
     long long area = 0, covered = 0;
     for (const RECT& r : result->rects) area += static_cast<long long>(r.right - r.left) * (r.bottom - r.top);
     for (int y = -1; y <= kH; ++y)
