@@ -49,7 +49,9 @@ echo "== fuzzing every target for a bounded time (clang, libFuzzer, ASan+UBSan)"
 sh scripts/fuzz-ci.sh
 
 echo "== MinGW-w64 cross build"
-build build/mingw -- -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+# File by file: in combined units MinGW's optimiser warns where the files
+# alone are clean, and the Windows-only test files share private names.
+build build/mingw -- -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DVEXARO_UNITY_TESTS=OFF
 
 echo "== the Windows build's tests under wine"
 sh scripts/test-wine.sh build/mingw

@@ -54,7 +54,6 @@ long ResidentKiB() {
   }
   return 0;
 }
-#endif
 
 bool AddressSanitizer() {
 #if defined(__SANITIZE_ADDRESS__)
@@ -69,6 +68,7 @@ bool AddressSanitizer() {
   return false;
 #endif
 }
+#endif
 
 class SoakTest : public ::testing::Test {
  protected:
