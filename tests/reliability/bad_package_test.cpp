@@ -9,29 +9,14 @@
 #include "platform/sys/sys.h"
 #include "tests/reliability/bad_packages.h"
 #include "tests/reliability/campaign.h"
+#include "tests/reliability/simulated_bus_test.h"
 #include "tools/vexaro-flash/flash_options.h"
 
 namespace vexaro::reliability {
 namespace {
 
 
-class BadPackageTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-#ifdef _WIN32
-    _putenv_s("VEXARO_DISPLAY", "headless");
-#else
-    setenv("VEXARO_DISPLAY", "headless", 1);
-#endif
-    ASSERT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
-    hid::sim::TheBus().Reset();
-    sys::SetClockScale(kClockScale);
-  }
-  void TearDown() override {
-    hid::sim::TheBus().Reset();
-    sys::SetClockScale(1.0);
-  }
-};
+class BadPackageTest : public SimulatedBusTest {};
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 

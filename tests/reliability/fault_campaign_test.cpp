@@ -20,6 +20,7 @@
 #include "platform/sim/sim_bus.h"
 #include "platform/sys/sys.h"
 #include "tests/reliability/campaign.h"
+#include "tests/reliability/simulated_bus_test.h"
 #include "tests/reliability/matrix.h"
 
 namespace vexaro::reliability {
@@ -109,11 +110,7 @@ struct CampaignCase {
 class FaultCampaignTest : public ::testing::TestWithParam<CampaignCase> {
  protected:
   static void SetUpTestSuite() {
-#ifdef _WIN32
-    _putenv_s("VEXARO_DISPLAY", "headless");
-#else
-    setenv("VEXARO_DISPLAY", "headless", 1);
-#endif
+    UseHeadlessDisplay();
     ASSERT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
   }
   void SetUp() override {

@@ -10,6 +10,7 @@
 #include "platform/sim/sim_bus.h"
 #include "platform/sys/sys.h"
 #include "tests/reliability/campaign.h"
+#include "tests/reliability/simulated_bus_test.h"
 #include "tests/updater/recording_view.h"
 #include "updater/package_loader.h"
 #include "updater/update_host.h"
@@ -20,23 +21,8 @@ namespace {
 // The channel and the controller look at the bus when the host starts.
 constexpr std::uint64_t kSettleMs = 1000;
 
-class LoaderLeftTest : public ::testing::Test {
+class LoaderLeftTest : public SimulatedBusTest {
  protected:
-  void SetUp() override {
-#ifdef _WIN32
-    _putenv_s("VEXARO_DISPLAY", "headless");
-#else
-    setenv("VEXARO_DISPLAY", "headless", 1);
-#endif
-    ASSERT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
-    hid::sim::TheBus().Reset();
-    sys::SetClockScale(kClockScale);
-  }
-  void TearDown() override {
-    hid::sim::TheBus().Reset();
-    sys::SetClockScale(1.0);
-  }
-
   // What the window shows at its start: its connection text and whether it
   // offers the update.
   static void StartWindow(const Campaign& campaign, std::string& connection, std::optional<bool>& offered) {

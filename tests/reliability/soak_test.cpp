@@ -16,6 +16,7 @@
 #include "platform/sim/sim_bus.h"
 #include "platform/sys/sys.h"
 #include "tests/reliability/campaign.h"
+#include "tests/reliability/simulated_bus_test.h"
 #include "tools/vexaro-flash/flash_options.h"
 
 namespace vexaro::reliability {
@@ -70,23 +71,7 @@ bool AddressSanitizer() {
 }
 #endif
 
-class SoakTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-#ifdef _WIN32
-    _putenv_s("VEXARO_DISPLAY", "headless");
-#else
-    setenv("VEXARO_DISPLAY", "headless", 1);
-#endif
-    ASSERT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
-    hid::sim::TheBus().Reset();
-    sys::SetClockScale(kClockScale);
-  }
-  void TearDown() override {
-    hid::sim::TheBus().Reset();
-    sys::SetClockScale(1.0);
-  }
-};
+class SoakTest : public SimulatedBusTest {};
 
 TEST_F(SoakTest, ConsecutiveUpdatesWithRareFaultsLeaveNothingBehind) {
   const std::uint32_t seed = static_cast<std::uint32_t>(std::random_device{}());
