@@ -2,36 +2,46 @@
 #include "xml/element_index.h"
 
 #include <algorithm>
-#include <cstring>
+#include <new>
+#include <type_traits>
 
 namespace vexaro::xml {
+
+// Records are moved by realloc, byte for byte.
+static_assert(std::is_trivially_copyable_v<ElementRecord>);
 
 std::int32_t ElementIndex::SegmentSize(int n) const {
   if (n < 0 || n >= segmentCount_) return 0;
   return n + 1 < segmentCount_ ? kSegmentSize : capacity_ - n * kSegmentSize;
 }
 
-void ElementIndex::ResizeLastSegment(std::int32_t size) {
+bool ElementIndex::ResizeLastSegment(std::int32_t size) {
   const int last = segmentCount_ - 1;
   const std::int32_t old = SegmentSize(last);
-  if (old == size) return;
-  auto grown = std::make_unique_for_overwrite<ElementRecord[]>(static_cast<std::size_t>(size));
-  std::memcpy(grown.get(), segments_[last].get(), static_cast<std::size_t>(old) * sizeof(ElementRecord));
-  segments_[last] = std::move(grown);
+  if (old == size) return true;
+  void* grown = std::realloc(segments_[last].get(), static_cast<std::size_t>(size) * sizeof(ElementRecord));
+  if (grown == nullptr) return false;  // the old segment is still held
+  static_cast<void>(segments_[last].release());
+  segments_[last].reset(static_cast<ElementRecord*>(grown));
   capacity_ += size - old;
+  return true;
 }
 
-void ElementIndex::AddSegment(std::int32_t size) {
-  if (segmentCount_ > 0) ResizeLastSegment(kSegmentSize);  // only the last may be short
+bool ElementIndex::AddSegment(std::int32_t size) {
+  if (segmentCount_ > 0 && !ResizeLastSegment(kSegmentSize)) return false;  // only the last may be short
   if (segmentCount_ >= tableSize_) {
     const int newSize = 2 * segmentCount_ + 4;
-    auto table = std::make_unique<std::unique_ptr<ElementRecord[]>[]>(static_cast<std::size_t>(newSize));
+    std::unique_ptr<Segment[]> table(new (std::nothrow) Segment[static_cast<std::size_t>(newSize)]);
+    if (!table) return false;
     std::move(segments_.get(), segments_.get() + segmentCount_, table.get());
     segments_ = std::move(table);
     tableSize_ = newSize;
   }
-  segments_[segmentCount_++] = std::make_unique_for_overwrite<ElementRecord[]>(static_cast<std::size_t>(size));
+  Segment segment(static_cast<ElementRecord*>(std::malloc(static_cast<std::size_t>(size) * sizeof(ElementRecord))));
+  if (!segment) return false;
+  segments_[segmentCount_++] = std::move(segment);
   capacity_ += size;
+  return true;
 }
 
 bool ElementIndex::Reserve(std::int64_t records) {
@@ -40,12 +50,12 @@ bool ElementIndex::Reserve(std::int64_t records) {
   const auto wanted = static_cast<std::int32_t>(records);
   const int lastNeeded = (wanted - 1) >> kSegmentShift;
   if (segmentCount_ > 0 && lastNeeded == segmentCount_ - 1) {
-    ResizeLastSegment(wanted - lastNeeded * kSegmentSize);
-    return true;
+    return ResizeLastSegment(wanted - lastNeeded * kSegmentSize);
   }
-  while (segmentCount_ < lastNeeded) AddSegment(kSegmentSize);
-  AddSegment(wanted - lastNeeded * kSegmentSize);
-  return true;
+  while (segmentCount_ < lastNeeded) {
+    if (!AddSegment(kSegmentSize)) return false;
+  }
+  return AddSegment(wanted - lastNeeded * kSegmentSize);
 }
 
 bool ElementIndex::Grow(std::int32_t used) {

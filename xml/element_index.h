@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 namespace vexaro::xml {
@@ -73,10 +74,17 @@ class ElementIndex {
   }
 
  private:
-  void ResizeLastSegment(std::int32_t size);
-  void AddSegment(std::int32_t size);
+  // Segments are malloc'd so that the short last one grows with realloc: in
+  // place, or by moving its pages, instead of a copy into fresh memory.
+  struct FreeSegment {
+    void operator()(ElementRecord* segment) const { std::free(segment); }
+  };
+  using Segment = std::unique_ptr<ElementRecord[], FreeSegment>;
 
-  std::unique_ptr<std::unique_ptr<ElementRecord[]>[]> segments_;
+  bool ResizeLastSegment(std::int32_t size);
+  bool AddSegment(std::int32_t size);
+
+  std::unique_ptr<Segment[]> segments_;
   int tableSize_ = 0;
   int segmentCount_ = 0;
   std::int32_t capacity_ = 0;

@@ -69,6 +69,17 @@ std::size_t SkipText(const char* p, std::size_t i, std::size_t n) {
   return n;
 }
 
+// The end of character data from i: most texts between tags are a few bytes,
+// read here one at a time; longer ones go to the block search.
+std::size_t TextEnd(const char* p, std::size_t i, std::size_t n) {
+  constexpr std::size_t kShortText = 32;
+  for (const std::size_t shortEnd = std::min(n, i + kShortText); i < shortEnd; ++i) {
+    const char c = p[i];
+    if (c == '<' || c == '>' || c == '\0') return i;
+  }
+  return SkipText(p, i, n);
+}
+
 // State of one ParseNode call.
 struct Scanner {
   const ScanText& scan;
@@ -259,9 +270,9 @@ bool Scanner::Deciding(std::size_t i, unsigned char c, std::size_t& end) {
 }
 
 // The common nodes of single-byte text read in one tight loop each: start
-// tags, end tags and white-space runs. They follow the same rules as the
-// state machine below, which takes over (from the node's start) whenever the
-// node is anything else or the text ends inside it.
+// tags, end tags, white-space runs and character data. They follow the same
+// rules as the state machine below, which takes over (from the node's start)
+// whenever the node is anything else or the text ends inside it.
 bool QuickNode(const ScanText& scan, std::size_t pos, NodeDescriptor& node, std::size_t& end) {
   const char* p = scan.text.data();
   const std::size_t n = scan.text.size();
@@ -271,25 +282,31 @@ bool QuickNode(const ScanText& scan, std::size_t pos, NodeDescriptor& node, std:
     }
     return k;
   };
-  const unsigned char first = at(pos);
-  if (IsSpace(first)) {
-    std::size_t i = pos + 1;
+  if (at(pos) != '<') {
+    std::size_t i = pos;
     while (IsSpace(at(i))) ++i;
-    if (at(i) != '<' && at(i) != 0) return false;  // becomes a text node
-    node.type = kNodeWhitespace;
-    end = i;
+    if (i > pos && (at(i) == '<' || at(i) == 0)) {
+      node.type = kNodeWhitespace;
+      end = i;
+      return true;
+    }
+    // Character data (white space followed by anything else is too) runs to
+    // the next '<' (not included), '>' (included) or NUL.
+    i = TextEnd(p, i, n);
+    node.type = kNodeText;
+    end = at(i) == '>' ? i + 1 : i;
     return true;
   }
-  if (first != '<') return false;
   const unsigned char second = at(pos + 1);
   if (second == '/') {
     const std::size_t name = pos + 2;
-    std::size_t i = nameEnd(name);
+    const std::size_t afterName = nameEnd(name);
+    std::size_t i = afterName;
     while (at(i) != 0 && at(i) != '>') ++i;
     if (at(i) == 0) return false;
     node.type = kNodeEndTag;
     node.nameStart = static_cast<std::int32_t>(name);
-    node.nameLength = static_cast<std::int32_t>(nameEnd(name) - name);
+    node.nameLength = static_cast<std::int32_t>(afterName - name);
     end = i + 1;
     return true;
   }

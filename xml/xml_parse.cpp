@@ -246,7 +246,9 @@ void XmlDocument::ResetIndex() {
   SetPositions(0, 0, 0);
   nextFreeRecord_ = 1;
   deletedRecords_ = 0;
-  index_.Reserve(static_cast<std::int64_t>(text_.size() / 64 + 8));
+  // Short of memory for the usual start, the index begins small and the parse
+  // grows it as far as it can.
+  if (!index_.Reserve(static_cast<std::int64_t>(text_.size() / 64 + 8))) index_.Reserve(8);
   index_[0] = ElementRecord{};
 }
 
