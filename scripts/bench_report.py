@@ -152,6 +152,11 @@ def engine_section(runs, goals, figures):
         lines.append("")
         lines.append("Zero-latency loader, 32 KiB: %.1f µs CPU per report (engine and simulated loader)." %
                      (z["cpu_s_per_report"] * 1e6))
+    f = runs.get("BM_FrameSleepFloor/iterations:2/real_time")
+    if f:
+        lines.append("")
+        lines.append("One frame's sleep alone (no report), the floor under the CPU per report: %.1f µs, %.2f %% "
+                     "of a frame." % (f["cpu_us_per_frame"], f["cpu_pct_of_frame"]))
     with open(os.path.join(figures, "engine.dat"), "w") as f:
         for p in points:
             f.write("%d %.1f %.1f %.1f\n" % p)

@@ -114,6 +114,25 @@ BENCHMARK(BM_ProgramVerifyUsbTiming)
     ->Arg(1)->Arg(8)->Arg(32)->Arg(64)->Arg(256)
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
+// The floor under the CPU per report of the timing model: the calling
+// thread's CPU for one frame spent as the simulated keyboard spends it (one
+// sleep to the next deadline on the clock's millisecond grid), with no report.
+// What the engine and the loader add is the case above minus this.
+void BM_FrameSleepFloor(benchmark::State& state) {
+  sys::SetClockScale(1.0);
+  constexpr int kFrames = 500;
+  double cpu_ms = 0;
+  for (auto _ : state) {
+    const double c0 = ThreadCpuMs();
+    for (int i = 0; i < kFrames; ++i) sys::SleepUntilMs(sys::NowMs() + 1);
+    cpu_ms += ThreadCpuMs() - c0;
+  }
+  const double frames = static_cast<double>(state.iterations()) * kFrames;
+  state.counters["cpu_us_per_frame"] = cpu_ms * 1e3 / frames;
+  state.counters["cpu_pct_of_frame"] = cpu_ms / frames * 100.0;
+}
+BENCHMARK(BM_FrameSleepFloor)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -12,6 +12,7 @@
 #include "platform/hid/hid.h"
 #include "platform/sim/sim_bus.h"
 #include "platform/sys/sys.h"
+#include "sim/checksum.h"
 #include "sim/flash.h"
 #include "sim/keyboard.h"
 #include "sim/start.h"
@@ -297,6 +298,17 @@ TEST_F(SimKeyboardTest, FrontEndStartPutsTheFirmwareOnAFreshKeyboardOnly) {
   auto again = StartSimulatedKeyboard(config, std::vector<std::uint8_t>(64, 0x21), "V1.00", error);
   ASSERT_NE(again, nullptr) << error;
   EXPECT_EQ(again->ReadFlash(0x0C00, 1).at(0), 0x20);  // the state file wins
+}
+
+// The keyboard's own checksum, with the known check values of CRC-16/XMODEM
+// and a continuation across an odd split (the nibble table's two halves).
+TEST(SimChecksumTest, KnownCheckValuesAndContinuation) {
+  const auto* digits = reinterpret_cast<const std::uint8_t*>("123456789");
+  EXPECT_EQ(Crc16(0, digits, 9), 0x31C3);
+  EXPECT_EQ(Crc16(0, reinterpret_cast<const std::uint8_t*>("abc"), 3), 0x9DD6);
+  EXPECT_EQ(Crc16(Crc16(0, digits, 3), digits + 3, 6), 0x31C3);
+  const std::uint8_t high[] = {0xFF, 0x80, 0x01};
+  EXPECT_EQ(Crc16(0xFFFF, high, 3), 0x0846);
 }
 
 }  // namespace
