@@ -269,6 +269,61 @@ bool Scanner::Deciding(std::size_t i, unsigned char c, std::size_t& end) {
   return false;
 }
 
+// Bytes that stop the quick loops: the end of a tag name, and the bytes that
+// matter in a start tag after its name.
+constexpr std::array<bool, 256> kNameStops = [] {
+  std::array<bool, 256> table{};
+  for (unsigned char c : {'\0', ' ', '\t', '\n', '\r', '/', '>'}) table[c] = true;
+  return table;
+}();
+constexpr std::array<bool, 256> kTagStops = [] {
+  std::array<bool, 256> table{};
+  for (unsigned char c : {'\0', '>', '='}) table[c] = true;
+  return table;
+}();
+
+// A start tag at pos ("<" and a name start): the same rules as the state
+// machine's quote tracking, read from the bytes themselves. The byte before
+// any position is what the state machine calls the last character; the
+// first byte after the name is never '=' (the name runs over it).
+bool QuickStartTag(const char* p, std::size_t n, std::size_t pos, NodeDescriptor& node, std::size_t& end) {
+  auto at = [&](std::size_t k) -> unsigned char { return k < n ? static_cast<unsigned char>(p[k]) : 0; };
+  std::size_t i = pos + 1;
+  while (!kNameStops[at(i)]) ++i;
+  const std::size_t afterName = i;
+  for (;;) {
+    while (!kTagStops[at(i)]) ++i;
+    if (at(i) != '=') break;  // '>' or the end
+    if (at(i - 1) == '=') {   // a second '=' does not announce a value
+      ++i;
+      continue;
+    }
+    ++i;
+    while (IsSpace(at(i))) ++i;
+    const unsigned char c = at(i);
+    if (c == '"' || c == '\'') {
+      // A quoted value: nothing inside it counts, up to the same quote.
+      do ++i;
+      while (at(i) != 0 && at(i) != c);
+      if (at(i) == 0) return false;
+      ++i;
+    } else if (c != '>' && c != 0) {
+      ++i;  // an unquoted value begins; its first byte announces nothing
+    }
+  }
+  if (at(i) != '>') return false;
+  node.nameStart = static_cast<std::int32_t>(pos + 1);
+  node.nameLength = static_cast<std::int32_t>(afterName - pos - 1);
+  const unsigned char last = i > afterName ? at(i - 1) : 0;
+  const unsigned char beforeLast = i > afterName + 1 ? at(i - 2) : 0;
+  if (last == '/' && (beforeLast == 0 || IsSpace(beforeLast) || beforeLast == '\'' || beforeLast == '"')) {
+    node.flags |= kNodeEmptyElement;
+  }
+  node.type = kNodeElement;
+  end = i + 1;
+  return true;
+}
+
 // The common nodes of single-byte text read in one tight loop each: start
 // tags, end tags, white-space runs and character data. They follow the same
 // rules as the state machine below, which takes over (from the node's start)
@@ -277,11 +332,6 @@ bool QuickNode(const ScanText& scan, std::size_t pos, NodeDescriptor& node, std:
   const char* p = scan.text.data();
   const std::size_t n = scan.text.size();
   auto at = [&](std::size_t k) -> unsigned char { return k < n ? static_cast<unsigned char>(p[k]) : 0; };
-  auto nameEnd = [&](std::size_t k) {
-    for (unsigned char c = at(k); c != 0 && !IsSpace(c) && c != '/' && c != '>'; c = at(++k)) {
-    }
-    return k;
-  };
   if (at(pos) != '<') {
     std::size_t i = pos;
     while (IsSpace(at(i))) ++i;
@@ -300,7 +350,8 @@ bool QuickNode(const ScanText& scan, std::size_t pos, NodeDescriptor& node, std:
   const unsigned char second = at(pos + 1);
   if (second == '/') {
     const std::size_t name = pos + 2;
-    const std::size_t afterName = nameEnd(name);
+    std::size_t afterName = name;
+    while (!kNameStops[at(afterName)]) ++afterName;
     std::size_t i = afterName;
     while (at(i) != 0 && at(i) != '>') ++i;
     if (at(i) == 0) return false;
@@ -311,40 +362,7 @@ bool QuickNode(const ScanText& scan, std::size_t pos, NodeDescriptor& node, std:
     return true;
   }
   if (!StartsTagName(second)) return false;
-  std::size_t i = nameEnd(pos + 1);
-  node.nameStart = static_cast<std::int32_t>(pos + 1);
-  node.nameLength = static_cast<std::int32_t>(i - pos - 1);
-  unsigned char last = 0, beforeLast = 0;
-  bool afterEquals = false;
-  for (;; ++i) {
-    unsigned char c = at(i);
-    if (c == 0) return false;
-    if (c == '>') break;
-    if (afterEquals && (c == '"' || c == '\'')) {
-      // A quoted value: nothing inside it counts, up to the same quote.
-      const unsigned char quote = c;
-      do c = at(++i);
-      while (c != 0 && c != quote);
-      if (c == 0) return false;
-      afterEquals = false;
-      beforeLast = at(i - 1);  // the opening quote itself for an empty value
-      last = quote;
-      continue;
-    }
-    if (afterEquals) {
-      if (!IsSpace(c)) afterEquals = false;  // an unquoted value begins
-    } else if (c == '=' && last != '=') {
-      afterEquals = true;
-    }
-    beforeLast = last;
-    last = c;
-  }
-  if (last == '/' && (beforeLast == 0 || IsSpace(beforeLast) || beforeLast == '\'' || beforeLast == '"')) {
-    node.flags |= kNodeEmptyElement;
-  }
-  node.type = kNodeElement;
-  end = i + 1;
-  return true;
+  return QuickStartTag(p, n, pos, node, end);
 }
 
 // Field by field: assigning a whole temporary costs a store-forwarding stall
