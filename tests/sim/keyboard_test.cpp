@@ -301,7 +301,7 @@ TEST_F(SimKeyboardTest, FrontEndStartPutsTheFirmwareOnAFreshKeyboardOnly) {
 }
 
 // The keyboard's own checksum, with the known check values of CRC-16/XMODEM
-// and a continuation across an odd split (the nibble table's two halves).
+// and a continuation across a split.
 TEST(SimChecksumTest, KnownCheckValuesAndContinuation) {
   const auto* digits = reinterpret_cast<const std::uint8_t*>("123456789");
   EXPECT_EQ(Crc16(0, digits, 9), 0x31C3);
