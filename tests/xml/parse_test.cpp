@@ -246,6 +246,30 @@ TEST(ParseNodeTest, QuickLoopsAgreeWithStateMachine) {
   }
 }
 
+// The quick loops end at the scanned text's length, not at a NUL: character
+// data of either side of the byte loop's 32 bytes, and tags cut short, must
+// not see the markup that follows in memory beyond the text.
+TEST(ParseNodeTest, QuickLoopsStopAtTheEndOfTheText) {
+  for (std::size_t length : {1u, 31u, 32u, 33u, 300u}) {
+    const std::string buffer = std::string(length, 'x') + "yy<r>";
+    const ScanText scan(std::string_view(buffer).substr(0, length));
+    std::size_t pos = 0;
+    NodeDescriptor node;
+    EXPECT_EQ(ParseNode(scan, pos, node), kNodeText) << length;
+    EXPECT_EQ(pos, length);
+    EXPECT_EQ(ParseNode(scan, pos, node), kNodeEndOfText);
+  }
+  for (std::string_view tag : {"<a b='x' c=\"y\"/", "<a b=", "<a b='x", "</a", "<a"}) {
+    const std::string buffer = std::string(tag) + ">'\">";
+    const ScanText scan(std::string_view(buffer).substr(0, tag.size()));
+    std::size_t pos = 0;
+    NodeDescriptor node;
+    EXPECT_EQ(ParseNode(scan, pos, node), kNodeError) << tag;
+    EXPECT_TRUE(node.unterminated) << tag;
+    EXPECT_EQ(pos, tag.size()) << tag;
+  }
+}
+
 TEST_F(ParseTest, ManyShortTextNodesAreReadInLinearTime) {
   // Each '>' ends a text node; a search for the next '<' must not run to the
   // end of the text for every one of them.
