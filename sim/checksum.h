@@ -1,7 +1,7 @@
 // The checksum the keyboard checks on every command report: CRC-16 with
 // polynomial 0x1021 over bytes 1 to 64 (bytes 3 and 4 counted as zero),
-// continued over the key block unless the command is sent unkeyed. Its table
-// is filled from the bit-by-bit rule here, independently of the host's engine.
+// continued over the key block unless the command is sent unkeyed. Its tables
+// are filled from the bit-by-bit rule here, independently of the host's engine.
 #pragma once
 
 #include <cstddef>
