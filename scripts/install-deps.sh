@@ -19,11 +19,9 @@ done
 [ -n "$missing" ] || exit 0
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
-# The manual page index is rebuilt after every package that ships pages;
-# nothing here reads it, and on a fresh machine it is a good part of the
-# install time.
-echo "man-db man-db/auto-update boolean false" | $SUDO debconf-set-selections
 $SUDO apt-get update -qq
+# Unpacking without a sync after every file: a machine that crashes meanwhile
+# is set up again anyway.
 # shellcheck disable=SC2086
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
   -o Dpkg::Options::=--force-unsafe-io $missing
