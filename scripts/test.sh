@@ -26,7 +26,8 @@ timed() {  # timed NAME COMMAND...: runs COMMAND, noting its wall and CPU second
 }
 timed install-deps sh scripts/install-deps.sh
 JOBS=$(nproc)
-background=""   # name:pid of each stage running in the background
+background=""   # name:pid of each stage in the background
+queued=""       # the stage queued last
 # ccache caches units built with a precompiled header only when told that
 # their macros come from it (no unit uses the time and date macros).
 export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:+$CCACHE_SLOPPINESS,}pch_defines,time_macros"
@@ -47,11 +48,23 @@ configure_and_build() {  # DIR TARGET cmake-args...
     cmake --build "$dir" -j "$JOBS" $target
 }
 
-start() {  # start NAME COMMAND...: runs a stage in the background, output to its log
+# The stages in the background run one after another, each after the one
+# started before it: the tests wait on the program clock with time limits
+# that outlast two test programs per core, not more.
+start() {  # start NAME COMMAND...: queues a stage in the background, output to its log
   name=$1; shift
-  echo "== $name: running in the background (log build/ci-logs/$name.log)"
-  timed "$name" "$@" >"$LOGS/$name.log" 2>&1 &
+  echo "== $name: queued in the background (log build/ci-logs/$name.log)"
+  (
+    if [ -n "$queued" ]; then
+      while [ ! -e "$LOGS/$queued.done" ]; do sleep 2; done
+    fi
+    status=0
+    timed "$name" "$@" || status=$?
+    touch "$LOGS/$name.done"
+    exit $status
+  ) >"$LOGS/$name.log" 2>&1 &
   background="$background $name:$!"
+  queued=$name
 }
 
 collect() {  # waits for every background stage; fails if any failed
