@@ -126,12 +126,10 @@ echo "== fuzz targets (clang, libFuzzer, ASan+UBSan), each run for a bounded tim
 timed fuzz-build sh scripts/fuzz-ci.sh build
 start fuzzing sh scripts/fuzz-ci.sh run
 
-echo "== MinGW-w64 cross build"
+echo "== MinGW-w64 cross build, then its tests under wine"
 build build/mingw -- -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 
-echo "== the Windows build's tests under wine"
-wine_status=0
-timed wine-tests sh scripts/test-wine.sh build/mingw || wine_status=1
+start wine-tests sh scripts/test-wine.sh build/mingw
 
 echo "== waiting for the stages in the background"
 collect_status=0
@@ -144,7 +142,7 @@ for f in "$LOGS"/*.wall; do
   cpu=$(tr ' ' '\n' <"$LOGS/$stage.cpu" | awk -F'[ms]' '/m/ { t += $1 * 60 + $2 } END { printf "%.0f", t }')
   printf '%-14s %6s %6s\n' "$stage" "$(cat "$f")" "$cpu"
 done
-if [ "$wine_status" -ne 0 ] || [ "$collect_status" -ne 0 ]; then
+if [ "$collect_status" -ne 0 ]; then
   echo "== FAILED (see the stages above)"
   exit 1
 fi
