@@ -50,7 +50,7 @@ done
 display_check() {
   "$(dirname "$WINE")/wineserver" -k >/dev/null 2>&1
   # Its search for a free display starts above the numbers the Linux tests'
-  # servers take (tests/CMakeLists.txt), which may be running meanwhile.
+  # searches start from (tests/CMakeLists.txt), should any run meanwhile.
   timeout 300 xvfb-run -a -n 4200 -s "-screen 0 1024x768x24" "$WINE" "$1" >"$1.xvfb.log" 2>&1 &&
     ! grep -q "SKIPPED" "$1.xvfb.log"
 }
