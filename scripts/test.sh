@@ -28,23 +28,19 @@ timed install-deps sh scripts/install-deps.sh
 JOBS=$(nproc)
 background=""   # name:pid of each stage in the background
 queued=""       # the stage queued last
-# ccache caches units built with a precompiled header only when told that
-# their macros come from it (no unit uses the time and date macros).
-export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:+$CCACHE_SLOPPINESS,}pch_defines,time_macros"
 
 build() {  # build DIR [TARGET] -- [cmake args...]
   dir=$1; shift
   target=""
   [ "$1" = "--" ] || { target="--target $1"; shift; }
   shift
-  # Each test program compiles as a few combined units, and all share one
-  # precompiled test framework header: parsing that header was most of the
-  # test build's time.
+  # Each test program compiles as a few combined units: the test build's time
+  # is mostly the test framework's headers, compiled once per unit.
   timed "$(basename "$dir")" configure_and_build "$dir" "$target" "$@"
 }
 configure_and_build() {  # DIR TARGET cmake-args...
   dir=$1; target=$2; shift 2
-  cmake -S . -B "$dir" -G Ninja -DVEXARO_UNITY_TESTS=ON -DVEXARO_TEST_PCH=ON "$@" >/dev/null &&
+  cmake -S . -B "$dir" -G Ninja -DVEXARO_UNITY_TESTS=ON "$@" >/dev/null &&
     cmake --build "$dir" -j "$JOBS" $target
 }
 
