@@ -20,6 +20,18 @@ run() {
     timeout 600 "$WINE" "$1" >"$2" 2>&1
   fi
 }
+# Counts one check and says how it went; a failure shows the end of its log.
+# Usage: verdict STATUS WHAT LOG
+verdict() {
+  if [ "$1" -eq 0 ]; then
+    passed=$((passed + 1))
+    echo "passed  $2"
+  else
+    failed=$((failed + 1))
+    echo "FAILED  $2 (exit $1), its output:"
+    tail -n 40 "$3"
+  fi
+}
 for exe in $(find "$build/tests" -name '*.exe' | sort); do
   log="$exe.wine.log"
   run "$exe" "$log"
@@ -30,33 +42,22 @@ for exe in $(find "$build/tests" -name '*.exe' | sort); do
     run "$exe" "$log"
     status=$?
   fi
-  if [ "$status" -eq 0 ]; then
-    passed=$((passed + 1))
-    echo "passed  $exe"
-  else
-    failed=$((failed + 1))
-    echo "FAILED  $exe (exit $status), its output:"
-    tail -n 40 "$log"
-  fi
+  verdict "$status" "$exe" "$log"
 done
 # The Win32 display needs a desktop: wine's, on a virtual X server. The
 # loop above ran its program without one (skipped); wine's processes of that
 # run end first, so that the desktop starts with the X server.
 display_check() {
   "$(dirname "$WINE")/wineserver" -k >/dev/null 2>&1
-  timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" "$WINE" "$1" >"$1.xvfb.log" 2>&1 &&
+  # Its search for a free display starts above the numbers the Linux tests'
+  # searches start from (tests/CMakeLists.txt), should any run meanwhile.
+  timeout 300 xvfb-run -a -n 4200 -s "-screen 0 1024x768x24" "$WINE" "$1" >"$1.xvfb.log" 2>&1 &&
     ! grep -q "SKIPPED" "$1.xvfb.log"
 }
 display_test="$build/tests/windows_display/windows_display_test.exe"
 if [ -f "$display_test" ] && command -v xvfb-run >/dev/null 2>&1; then
-  if display_check "$display_test"; then
-    passed=$((passed + 1))
-    echo "passed  $display_test under Xvfb"
-  else
-    failed=$((failed + 1))
-    echo "FAILED  $display_test under Xvfb, its output:"
-    tail -n 40 "$display_test.xvfb.log"
-  fi
+  display_check "$display_test"
+  verdict $? "$display_test under Xvfb" "$display_test.xvfb.log"
 fi
 # The release zip: made by CPack, holding what it should; its flash program
 # then updates the simulated keyboard from its demo updater, as a user would.
@@ -75,14 +76,8 @@ zip_check() {
   return $status
 }
 if [ -f "$build/CPackConfig.cmake" ]; then
-  if zip_check >"$build/zip-check.log" 2>&1; then
-    passed=$((passed + 1))
-    echo "passed  release zip and a simulated update from it"
-  else
-    failed=$((failed + 1))
-    echo "FAILED  release zip, its output:"
-    tail -n 40 "$build/zip-check.log"
-  fi
+  zip_check >"$build/zip-check.log" 2>&1
+  verdict $? "release zip and a simulated update from it" "$build/zip-check.log"
 fi
 "$(dirname "$WINE")/wineserver" -k >/dev/null 2>&1 || true
 echo "wine: $passed passed, $failed failed"

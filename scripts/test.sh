@@ -4,10 +4,30 @@
 # build, the thread sanitizer build of the threaded tests, a bounded run of
 # every fuzz target, and the MinGW-w64 cross build of every subsystem with its
 # tests run under wine.
+#
+# The tests mostly wait on the program clock, so each build's tests run in the
+# background while the next build compiles; every stage's exit code is
+# collected at the end, and a failed stage's whole output is printed. The
+# closing table gives each stage's wall and CPU seconds. A compiler launcher
+# (ccache) named in CMAKE_CXX_COMPILER_LAUNCHER and CMAKE_C_COMPILER_LAUNCHER
+# is taken up by each new build directory.
 set -eu
 cd "$(dirname "$0")/.."
-sh scripts/install-deps.sh
+LOGS=$PWD/build/ci-logs
+rm -rf "$LOGS"
+mkdir -p "$LOGS"
+timed() {  # timed NAME COMMAND...: runs COMMAND, noting its wall and CPU seconds
+  name=$1; shift
+  begin=$(date +%s)
+  status=0
+  ( set +e; "$@"; s=$?; times >"$LOGS/$name.cpu"; exit $s ) || status=$?
+  echo $(($(date +%s) - begin)) >"$LOGS/$name.wall"
+  return $status
+}
+timed install-deps sh scripts/install-deps.sh
 JOBS=$(nproc)
+background=""   # name:pid of each stage in the background
+queued=""       # the stage queued last
 
 build() {  # build DIR [TARGET] -- [cmake args...]
   dir=$1; shift
@@ -16,19 +36,70 @@ build() {  # build DIR [TARGET] -- [cmake args...]
   shift
   # Each test program compiles as a few combined units: the test build's time
   # is mostly the test framework's headers, compiled once per unit.
-  cmake -S . -B "$dir" -G Ninja -DVEXARO_UNITY_TESTS=ON "$@" >/dev/null
-  cmake --build "$dir" -j "$JOBS" $target
+  timed "$(basename "$dir")" configure_and_build "$dir" "$target" "$@"
+}
+configure_and_build() {  # DIR TARGET cmake-args...
+  dir=$1; target=$2; shift 2
+  cmake -S . -B "$dir" -G Ninja -DVEXARO_UNITY_TESTS=ON "$@" >/dev/null &&
+    cmake --build "$dir" -j "$JOBS" $target
+}
+
+# The stages in the background run one after another, each after the one
+# started before it: the tests wait on the program clock with time limits
+# that outlast two test programs per core, not more.
+start() {  # start NAME COMMAND...: queues a stage in the background, output to its log
+  name=$1; shift
+  echo "== $name: queued in the background (log build/ci-logs/$name.log)"
+  (
+    if [ -n "$queued" ]; then
+      while [ ! -e "$LOGS/$queued.done" ]; do sleep 2; done
+    fi
+    status=0
+    timed "$name" "$@" || status=$?
+    touch "$LOGS/$name.done"
+    exit $status
+  ) >"$LOGS/$name.log" 2>&1 &
+  background="$background $name:$!"
+  queued=$name
+}
+
+collect() {  # waits for every background stage; fails if any failed
+  failures=0
+  for job in $background; do
+    name=${job%%:*}
+    if wait "${job#*:}"; then
+      echo "== $name: passed ($(tail -n 1 "$LOGS/$name.log"))"
+    else
+      failures=$((failures + 1))
+      echo "== $name: FAILED, its output:"
+      cat "$LOGS/$name.log"
+    fi
+  done
+  background=""
+  [ "$failures" -eq 0 ]
+}
+
+# A build that fails ends the run, but what already runs in the background is
+# still waited for and reported.
+trap 'status=$?; trap - EXIT; if [ -n "$background" ]; then collect || status=1; fi; exit $status' EXIT
+
+release_checks() {  # the release build's tests, then its Debian packages under lintian
+  status=0
+  ctest --test-dir build/release -j "$JOBS" --output-on-failure --timeout 300 || status=1
+  echo "== Debian packages, checked by lintian (its errors fail the run)"
+  rm -rf build/release/packages
+  (cd build/release && cpack --config CPackConfig.cmake -B "$PWD/packages" >/dev/null) &&
+    lintian --fail-on error --info build/release/packages/*.deb || status=1
+  echo "release tests and packages: exit $status"
+  return $status
 }
 
 echo "== build (release, warnings as errors)"
-# The /usr prefix puts the library in /usr/lib/<multiarch>, as the packages want.
-build build/release -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr
-ctest --test-dir build/release -j "$JOBS" --output-on-failure --timeout 300
-
-echo "== Debian packages, checked by lintian (its errors fail the run)"
-rm -rf build/release/packages
-(cd build/release && cpack --config CPackConfig.cmake -B "$PWD/packages" >/dev/null)
-lintian --fail-on error --info build/release/packages/*.deb
+# The /usr prefix puts the library in /usr/lib/<multiarch>, as the packages
+# want. No debug information: the packages strip it and nothing reads it.
+build build/release -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG"
+start release-tests release_checks
 
 # The fault campaign's cases are whole updates waiting on the program clock;
 # the plain build runs them all, the sanitizer builds leave them out and check
@@ -36,24 +107,43 @@ lintian --fail-on error --info build/release/packages/*.deb
 # the loader-left tests.
 CAMPAIGN=FaultCampaignTest
 
+# The sanitizer builds keep line tables and function names (-g1): all that
+# their reports print, at less cost than full debug information.
+SANITIZER_DEBUG="-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCMAKE_C_FLAGS_DEBUG=-g1"
+
 echo "== address + undefined-behaviour sanitizers"
-build build/asan -- -DCMAKE_BUILD_TYPE=Debug -DVEXARO_SANITIZE=address
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp \
+build build/asan -- $SANITIZER_DEBUG -DVEXARO_SANITIZE=address
+start asan-tests env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp \
   ctest --test-dir build/asan -j "$JOBS" -E "$CAMPAIGN" --output-on-failure --timeout 600
 
 echo "== thread sanitizer (tests that use threads)"
-build build/tsan vexaro_threaded_tests -- -DCMAKE_BUILD_TYPE=Debug -DVEXARO_SANITIZE=thread
-TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/scripts/tsan.supp" ctest --test-dir build/tsan -j "$JOBS" -L threads -E "$CAMPAIGN" --output-on-failure --timeout 600 --no-tests=ignore
+build build/tsan vexaro_threaded_tests -- $SANITIZER_DEBUG -DVEXARO_SANITIZE=thread
+start tsan-tests env TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/scripts/tsan.supp" \
+  ctest --test-dir build/tsan -j "$JOBS" -L threads -E "$CAMPAIGN" --output-on-failure --timeout 600 --no-tests=ignore
 
-echo "== fuzzing every target for a bounded time (clang, libFuzzer, ASan+UBSan)"
-sh scripts/fuzz-ci.sh
+echo "== fuzz targets (clang, libFuzzer, ASan+UBSan), each run for a bounded time"
+timed fuzz-build sh scripts/fuzz-ci.sh build
+start fuzzing sh scripts/fuzz-ci.sh run
 
-echo "== MinGW-w64 cross build"
-# File by file: in combined units MinGW's optimiser warns where the files
-# alone are clean, and the Windows-only test files share private names.
-build build/mingw -- -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DVEXARO_UNITY_TESTS=OFF
+echo "== MinGW-w64 cross build, then its tests under wine"
+build build/mingw -- -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 
-echo "== the Windows build's tests under wine"
-sh scripts/test-wine.sh build/mingw
+start wine-tests sh scripts/test-wine.sh build/mingw
 
+echo "== waiting for the stages in the background"
+collect_status=0
+collect || collect_status=1
+trap - EXIT
+echo "== stage: wall s, CPU s (user+sys)"
+for f in "$LOGS"/*.wall; do
+  stage=$(basename "$f" .wall)
+  # `times`: the shell's and its children's user and system time, as 1m2.5s.
+  cpu=$(tr ' ' '\n' <"$LOGS/$stage.cpu" | awk -F'[ms]' '/m/ { t += $1 * 60 + $2 } END { printf "%.0f", t }')
+  printf '%-14s %6s %6s\n' "$stage" "$(cat "$f")" "$cpu"
+done
+if [ "$collect_status" -ne 0 ]; then
+  echo "== FAILED (see the stages above)"
+  exit 1
+fi
 echo "== all tests passed"

@@ -17,7 +17,9 @@
 namespace vexaro::hid::win {
 namespace {
 
-const std::string kKeyboard = "\\\\?\\hid#vid_3c9a&pid_0a21&mi_01#8&1f&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+// The keyboard's interface path as the notification messages spell it (lower case).
+const std::string kNotifiedKeyboard =
+    "\\\\?\\hid#vid_3c9a&pid_0a21&mi_01#8&1f&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
 
 struct Recorder {
   std::mutex mutex;
@@ -85,7 +87,7 @@ class WinHidNotify : public ::testing::Test {
  protected:
   void SetUp() override {
     testing::FakeInterface keyboard;
-    keyboard.path = kKeyboard;
+    keyboard.path = kNotifiedKeyboard;
     keyboard.caps.InputReportByteLength = 65;
     testing::SetFakeInterfaces({keyboard});
     ASSERT_NE(NotifyWindowOfThisProcess(), nullptr);
@@ -101,28 +103,28 @@ TEST_F(WinHidNotify, ArrivalAndRemovalCarryTheLowerCasePath) {
   const auto events = Events().Take();
   ASSERT_EQ(events.size(), 2u);
   EXPECT_EQ(events[0].kind, DeviceEventKind::kInterfaceArrival);
-  EXPECT_EQ(events[0].path, kKeyboard);
+  EXPECT_EQ(events[0].path, kNotifiedKeyboard);
   EXPECT_EQ(events[1].kind, DeviceEventKind::kInterfaceRemoval);
-  EXPECT_EQ(events[1].path, kKeyboard);
+  EXPECT_EQ(events[1].path, kNotifiedKeyboard);
 }
 
 TEST_F(WinHidNotify, AnOpenHandlesRemovalIsToldOnceBeforeItsInterfaces) {
-  const Handle h = TheBackend().Open(kKeyboard, Access::kReadWrite);
+  const Handle h = TheBackend().Open(kNotifiedKeyboard, Access::kReadWrite);
   ASSERT_NE(h, kInvalidHandle);
   SendHandleRemoval(testing::Counters().lastHostFile);
-  SendInterfaceChange(DBT_DEVICEREMOVECOMPLETE, kKeyboard);
+  SendInterfaceChange(DBT_DEVICEREMOVECOMPLETE, kNotifiedKeyboard);
   auto events = Events().Take();
   ASSERT_EQ(events.size(), 2u);
   EXPECT_EQ(events[0].kind, DeviceEventKind::kHandleRemoval);
   EXPECT_EQ(events[0].handle, h);
-  EXPECT_EQ(events[0].path, kKeyboard);
+  EXPECT_EQ(events[0].path, kNotifiedKeyboard);
   EXPECT_EQ(events[1].kind, DeviceEventKind::kInterfaceRemoval);
   TheBackend().Close(h);
 }
 
 TEST_F(WinHidNotify, AnInterfaceRemovalEndsHandlesWhoseOwnNoticeDidNotCome) {
-  const Handle h = TheBackend().Open(kKeyboard, Access::kQuery);
-  SendInterfaceChange(DBT_DEVICEREMOVECOMPLETE, kKeyboard);
+  const Handle h = TheBackend().Open(kNotifiedKeyboard, Access::kQuery);
+  SendInterfaceChange(DBT_DEVICEREMOVECOMPLETE, kNotifiedKeyboard);
   SendHandleRemoval(testing::Counters().lastHostFile);  // late: already told
   auto events = Events().Take();
   ASSERT_EQ(events.size(), 2u);
@@ -133,7 +135,7 @@ TEST_F(WinHidNotify, AnInterfaceRemovalEndsHandlesWhoseOwnNoticeDidNotCome) {
 }
 
 TEST_F(WinHidNotify, AClosedHandlesRemovalIsNotTold) {
-  const Handle h = TheBackend().Open(kKeyboard, Access::kQuery);
+  const Handle h = TheBackend().Open(kNotifiedKeyboard, Access::kQuery);
   const HANDLE file = testing::Counters().lastHostFile;
   TheBackend().Close(h);
   SendHandleRemoval(file);

@@ -14,6 +14,8 @@ std::uint16_t ExpectedChecksum(const Report& r, bool keyed) {
 }
 
 bool ScriptedDevice::IsProbe(const Report& r) {
+  // A write shorter than a whole report is no probe (and has no checksum to read).
+  if (r.size() < 65) return false;
   const std::uint16_t stored = static_cast<std::uint16_t>(r[3] | r[4] << 8);
   return r[1] >= 6 && stored != ExpectedChecksum(r, true) && stored != ExpectedChecksum(r, false);
 }
