@@ -10,6 +10,8 @@ BUILD=${BUILD:-build/bench}
 mkdir -p "$BUILD/results" docs/performance-figures
 OUT=$(cd "$BUILD/results" && pwd)
 
+# The benchmarks' libraries (Google Benchmark, the XML readers compared).
+sh scripts/install-deps.sh bench
 if ! command -v gnuplot >/dev/null 2>&1; then
   echo "bench.sh: installing gnuplot-nox to draw the figures" >&2
   if [ "$(id -u)" = 0 ]; then SUDO=; else SUDO=sudo; fi
