@@ -42,6 +42,11 @@ for t in $chosen; do
   if (cd "$BUILD" && "./fuzz/$program" -runs="$RUNS" -timeout=10 -rss_limit_mb=2048 \
       -print_final_stats=1 $extra "corpus-$name" "$ROOT/fuzz/${t#*:}") >"$BUILD/$name.log" 2>&1; then
     grep -E '^stat::number_of_executed_units|^stat::average_exec_per_sec|^Done' "$BUILD/$name.log" || tail -n 1 "$BUILD/$name.log"
+  elif grep -q '^==[0-9]*== libFuzzer: run interrupted' "$BUILD/$name.log"; then
+    # Stopped by a signal (the run was cut short), not a finding.
+    grep -E '^stat::number_of_executed_units|^stat::average_exec_per_sec' "$BUILD/$name.log"
+    echo "fuzz-long: $name interrupted"
+    status=1
   else
     tail -n 40 "$BUILD/$name.log"
     echo "fuzz-long: $name found a fault (input saved in $BUILD)"

@@ -9,13 +9,16 @@ build=${1:-build/dev}
 sample=${2:-stages}
 rows=$(mktemp)
 trap 'rm -f "$rows" "$rows".0 "$rows".1' EXIT
+pids=""
 for shard in 0 1; do
   VEXARO_RELIABILITY_SAMPLE=$sample VEXARO_RELIABILITY_MATRIX=$rows.$shard \
     GTEST_TOTAL_SHARDS=2 GTEST_SHARD_INDEX=$shard \
     "$build/tests/reliability/reliability_tests" --gtest_filter='Campaign/*' >"$rows.$shard.log" 2>&1 &
+  pids="$pids $!"
 done
+# A bare wait returns 0 whatever the shards did; each one is waited for.
 status=0
-wait || status=1
+for pid in $pids; do wait "$pid" || status=1; done
 cat "$rows".0 "$rows".1 >"$rows"
 grep -h -A12 'Failure' "$rows".0.log "$rows".1.log >&2 || true
 rm -f "$rows".0.log "$rows".1.log

@@ -1,6 +1,7 @@
 // How long each command waits for a status that never comes, on the scaled
 // program clock, and how zero bytes inside a status are read.
 #include <functional>
+#include <string>
 
 #include "tests/isp/engine_fixture.h"
 
@@ -8,6 +9,7 @@ namespace vexaro::isp::testing {
 namespace {
 
 constexpr std::uint8_t kReadCommand = 0x01, kReadSubCommand = 0x02, kInformationCommand = 0x03;
+constexpr int kAttempts = 3;
 
 // Windows are counted in whole seconds of the clock: starting half-way
 // through a second puts a window of W seconds at W + 0.5 seconds, and one
@@ -53,14 +55,23 @@ TEST_F(EngineTest, EachCommandWaitsItsOwnWindowForAMissingStatus) {
       {"checksum", 2, [&] { return ISP_CRCCheck(0, 32, &value, buffer.data()); }, 0},
   };
   for (const Case& c : cases) {
-    StartMidSecond();
-    const std::uint64_t start = sys::NowMs();
-    EXPECT_EQ(c.run(), c.expected) << c.name;
-    const std::uint64_t elapsed = sys::NowMs() - start;
-    // A window of W whole seconds lasts W to W + 1 seconds; the upper bound
-    // leaves room for a loaded machine and still fails a window twice as long.
-    EXPECT_GE(elapsed, c.windowSeconds * 1000) << c.name;
-    EXPECT_LT(elapsed, (2 * c.windowSeconds + 1) * 1000) << c.name;
+    // A loaded machine may stall the test between the engine's clock readings
+    // and its own by a few hundred program milliseconds, which moves either
+    // bound; a wrong window is wrong on every attempt, a stall is not.
+    std::string elapsedSeen;
+    bool within = false;
+    for (int attempt = 0; attempt < kAttempts && !within; ++attempt) {
+      StartMidSecond();
+      const std::uint64_t start = sys::NowMs();
+      EXPECT_EQ(c.run(), c.expected) << c.name;
+      const std::uint64_t elapsed = sys::NowMs() - start;
+      // A window of W whole seconds lasts W to W + 1 seconds; the upper bound
+      // leaves room for a loaded machine.
+      within = elapsed >= c.windowSeconds * 1000 && elapsed < (2 * c.windowSeconds + 1) * 1000;
+      elapsedSeen += " " + std::to_string(elapsed);
+    }
+    EXPECT_TRUE(within) << c.name << ": a window of " << c.windowSeconds
+                        << " s, program milliseconds of each attempt:" << elapsedSeen;
   }
 }
 

@@ -6,6 +6,13 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <string>
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "isp/engine.h"
 #include "platform/hid/hid.h"
@@ -82,8 +89,16 @@ class SlowerClock {
   double saved_;
 };
 
-std::string TempPath(const std::string& name) {
-  return (std::filesystem::temp_directory_path() / name).string();
+// Other test programs may run the same case at the same time (parallel
+// CTest, a run from another checkout); each process keeps its own package,
+// state and trace files, or one run's clean-up deletes another's package.
+std::string TempPath(const std::string& name, const char* extension) {
+#ifdef _WIN32
+  const int pid = _getpid();
+#else
+  const int pid = static_cast<int>(getpid());
+#endif
+  return (std::filesystem::temp_directory_path() / (name + "-" + std::to_string(pid) + extension)).string();
 }
 
 std::vector<std::uint8_t> Pattern(std::uint32_t length, std::uint8_t seed) {
@@ -130,9 +145,9 @@ std::string SetupName(const Setup& setup) {
 
 Campaign::Campaign(const Setup& setup, std::string tag) : setup_(setup) {
   const std::string base = "vexaro-reliability-" + tag + "-" + SetupName(setup);
-  packageFile_ = TempPath(base + ".pkg");
-  stateFile_ = TempPath(base + ".state");
-  traceFile_ = TempPath(base + ".trace");
+  packageFile_ = TempPath(base, ".pkg");
+  stateFile_ = TempPath(base, ".state");
+  traceFile_ = TempPath(base, ".trace");
   image_ = Pattern(kImageLength, 3);
   if (setup.external) externalImage_ = Pattern(kExternalLength, 0x5A);
   const auto bytes = package::BuildPackage(Contents(KeyboardFor(setup), image_, externalImage_));
