@@ -12,12 +12,13 @@
 #include <map>
 #include <mutex>
 
+#include "platform/hid/handle_table.h"
+#include "platform/hid/subscribers.h"
 #include "platform/sys/sys.h"
 #include "platform/windows/hid_win_device.h"
 #include "platform/windows/hid_win_io.h"
 #include "platform/windows/hid_win_notify.h"
 #include "platform/windows/hid_win_paths.h"
-#include "platform/windows/hid_win_subscribers.h"
 
 namespace vexaro::hid::win {
 namespace {
@@ -62,35 +63,22 @@ class WindowsBackend final : public Backend {
     // starts is watched exactly once, here or by StartNotifications.
     std::lock_guard lock(mutex_);
     if (notifyRunning_) open->registration = notify_.WatchHandle(open->file);
-    handles_.emplace(++lastHandle_, std::move(open));
-    return lastHandle_;
+    return handles_.AddLocked(std::move(open));
   }
 
   bool Close(Handle handle) override {
-    std::shared_ptr<OpenInterface> open;
-    {
-      std::lock_guard lock(mutex_);
-      auto it = handles_.find(handle);
-      if (it == handles_.end()) return false;
-      open = std::move(it->second);
-      handles_.erase(it);
-    }
+    std::shared_ptr<OpenInterface> open = handles_.Take(handle);
+    if (!open) return false;
     notify_.ReleaseLater(open->registration);
     SetEvent(open->cancelEvent);  // a read still waiting ends; the file closes after it
     return true;
   }
 
   bool GetAttributes(Handle handle, Attributes& attributes) override {
-    auto open = Find(handle);
-    if (open) attributes = open->attributes;
-    return open != nullptr;
+    return handles_.GetAttributes(handle, attributes);
   }
 
-  bool GetCaps(Handle handle, Caps& caps) override {
-    auto open = Find(handle);
-    if (open) caps = open->caps;
-    return open != nullptr;
-  }
+  bool GetCaps(Handle handle, Caps& caps) override { return handles_.GetCaps(handle, caps); }
 
   bool WriteReport(Handle handle, const std::uint8_t* data, std::size_t length) override {
     auto open = Find(handle);
@@ -145,11 +133,7 @@ class WindowsBackend final : public Backend {
   void Unsubscribe(SubscriptionId id) override { subscribers_.Remove(id); }
 
  private:
-  std::shared_ptr<OpenInterface> Find(Handle handle) {
-    std::lock_guard lock(mutex_);
-    auto it = handles_.find(handle);
-    return it == handles_.end() ? nullptr : it->second;
-  }
+  std::shared_ptr<OpenInterface> Find(Handle handle) { return handles_.Find(handle); }
 
   static void EndRead(OpenInterface& open) {
     std::lock_guard lock(open.mutex);
@@ -173,7 +157,7 @@ class WindowsBackend final : public Backend {
     // Handles opened before the window existed are watched from now on.
     std::lock_guard handlesLock(mutex_);
     notifyRunning_ = true;
-    for (auto& [handle, open] : handles_) {
+    for (auto& [handle, open] : handles_.EntriesLocked()) {
       if (open->registration == nullptr) open->registration = notify_.WatchHandle(open->file);
     }
   }
@@ -200,7 +184,7 @@ class WindowsBackend final : public Backend {
   std::vector<std::pair<Handle, std::string>> TakeRemovals(Match match) {
     std::vector<std::pair<Handle, std::string>> gone;
     std::lock_guard lock(mutex_);
-    for (auto& [handle, open] : handles_) {
+    for (auto& [handle, open] : handles_.EntriesLocked()) {
       if (open->removalReported || !match(*open)) continue;
       open->removalReported = true;
       gone.emplace_back(handle, open->path);
@@ -209,9 +193,8 @@ class WindowsBackend final : public Backend {
   }
 
   const WinHidApi& api_;
-  std::mutex mutex_;  // guards handles_, lastHandle_ and each removalReported
-  std::map<Handle, std::shared_ptr<OpenInterface>> handles_;
-  Handle lastHandle_ = 0;
+  std::mutex mutex_;  // guards handles_ and each removalReported
+  HandleTable<OpenInterface> handles_{mutex_};
   Subscribers subscribers_;
   std::mutex startMutex_;
   bool notifyTried_ = false;
