@@ -13,6 +13,7 @@
 
 #include "platform/hid/backend.h"
 #include "platform/hid/handle_table.h"
+#include "platform/hid/reads_in_progress.h"
 #include "platform/hid/subscribers.h"
 #include "platform/linux/hid_monitor.h"
 #include "platform/linux/hid_node.h"
@@ -46,8 +47,7 @@ struct OpenInterface {
   // Input report ids of this handle's collection when its node carries
   // several; empty: every report of the node is this handle's.
   std::vector<std::uint8_t> ownInputIds;
-  std::mutex mutex;  // guards readers
-  int readers = 0;
+  ReadsInProgress reads;
   ~OpenInterface() {
     if (fd >= 0) ::close(fd);
     if (cancelFd >= 0) ::close(cancelFd);
@@ -55,6 +55,10 @@ struct OpenInterface {
   void Wake() {
     const std::uint64_t one = 1;
     [[maybe_unused]] ssize_t n = ::write(cancelFd, &one, sizeof one);
+  }
+  void ClearWake() {
+    std::uint64_t count = 0;
+    [[maybe_unused]] ssize_t n = ::read(cancelFd, &count, sizeof count);
   }
 };
 
@@ -178,12 +182,9 @@ class LinuxBackend final : public Backend {
       if (bytesRead != nullptr) *bytesRead = 0;
       return ReadResult::kFailed;
     }
-    {
-      std::lock_guard lock(open->mutex);
-      ++open->readers;
-    }
+    open->reads.Begin();
     const ReadResult result = ReadOwnReport(*open, data, length, timeoutMs, bytesRead);
-    EndRead(*open);
+    open->reads.End([&] { open->ClearWake(); });
     return result;
   }
 
@@ -192,8 +193,7 @@ class LinuxBackend final : public Backend {
   bool CancelIo(Handle handle) override {
     auto open = Find(handle);
     if (!open) return false;
-    std::lock_guard lock(open->mutex);
-    if (open->readers > 0) open->Wake();
+    open->reads.Cancel([&] { open->Wake(); });
     return true;
   }
 
@@ -224,13 +224,6 @@ class LinuxBackend final : public Backend {
 
  private:
   std::shared_ptr<OpenInterface> Find(Handle handle) { return handles_.Find(handle); }
-
-  static void EndRead(OpenInterface& open) {
-    std::lock_guard lock(open.mutex);
-    if (--open.readers > 0) return;
-    std::uint64_t count = 0;
-    [[maybe_unused]] ssize_t n = ::read(open.cancelFd, &count, sizeof count);
-  }
 
   // ---- device events --------------------------------------------------------
   void StartMonitor() {

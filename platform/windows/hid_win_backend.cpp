@@ -9,10 +9,10 @@
 #include <string>
 #include <utility>
 #include <vector>
-#include <map>
 #include <mutex>
 
 #include "platform/hid/handle_table.h"
+#include "platform/hid/reads_in_progress.h"
 #include "platform/hid/subscribers.h"
 #include "platform/sys/sys.h"
 #include "platform/windows/hid_win_device.h"
@@ -33,8 +33,7 @@ struct OpenInterface {
   Caps caps;
   HDEVNOTIFY registration = nullptr;
   bool removalReported = false;  // guarded by the backend's mutex
-  std::mutex mutex;              // guards readers
-  int readers = 0;
+  ReadsInProgress reads;
   ~OpenInterface() {
     if (file != INVALID_HANDLE_VALUE) api->CloseHandle(file);
     if (cancelEvent != nullptr) ::CloseHandle(cancelEvent);
@@ -98,13 +97,10 @@ class WindowsBackend final : public Backend {
       if (bytesRead != nullptr) *bytesRead = 0;
       return ReadResult::kFailed;
     }
-    {
-      std::lock_guard lock(open->mutex);
-      ++open->readers;
-    }
+    open->reads.Begin();
     const ReadResult result =
         OverlappedRead(api_, open->file, open->cancelEvent, data, length, timeoutMs, bytesRead);
-    EndRead(*open);
+    open->reads.End([&] { ResetEvent(open->cancelEvent); });
     return result;
   }
 
@@ -113,8 +109,7 @@ class WindowsBackend final : public Backend {
   bool CancelIo(Handle handle) override {
     auto open = Find(handle);
     if (!open) return false;
-    std::lock_guard lock(open->mutex);
-    if (open->readers > 0) SetEvent(open->cancelEvent);
+    open->reads.Cancel([&] { SetEvent(open->cancelEvent); });
     return true;
   }
 
@@ -134,11 +129,6 @@ class WindowsBackend final : public Backend {
 
  private:
   std::shared_ptr<OpenInterface> Find(Handle handle) { return handles_.Find(handle); }
-
-  static void EndRead(OpenInterface& open) {
-    std::lock_guard lock(open.mutex);
-    if (--open.readers == 0) ResetEvent(open.cancelEvent);
-  }
 
   // ---- device events ------------------------------------------------------
   void StartNotifications() {
