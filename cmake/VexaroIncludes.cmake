@@ -34,8 +34,8 @@ endfunction()
 # vexaro_include_folder_without(TARGET SCOPE FOLDER HIDDEN...): like
 # vexaro_include_folder, but the subfolders named HIDDEN stay out of reach:
 # the folder is a real directory with one link per header and subfolder.
-# The target's own sources see the whole folder (PRIVATE), so they must
-# reach it through this directory first.
+# vexaro_library gives the library's own sources the whole folder, ahead of
+# this directory, so that they reach every header by one path.
 function(vexaro_include_folder_without target scope folder)
   string(REPLACE "/" "_" key "${folder}")
   set(dir ${VEXARO_INCLUDE_ROOT}/${key}_public/${folder})
