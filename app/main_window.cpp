@@ -55,13 +55,13 @@ BOOL CVexaroDlg::OnInitDialog() {
   m_btnOK.EnableWindow(FALSE);
   m_btnUpdate.EnableWindow(FALSE);
 
-  PackageInfo& info = ThePackageInfo();
-  DescriptorBytes descriptor{};
-  const bool valid = ReadPackageDescriptor(descriptor);
+  package::PackageInfo& info = package::ThePackageInfo();
+  package::DescriptorBytes descriptor{};
+  const bool valid = package::ReadPackageDescriptor(descriptor);
   m_Driver.SetActive();
   m_Driver.SetOwner(m_hWnd, 0);
   if (valid) {
-    DecodeDescriptorInto(descriptor, info);
+    package::DecodeDescriptorInto(descriptor, info);
     ShowPackage();
     m_Driver.Open(static_cast<int>(info.ApVendorId), static_cast<int>(info.ApProductId));
   } else {
@@ -76,8 +76,8 @@ BOOL CVexaroDlg::OnInitDialog() {
   m_Driver.Open(static_cast<int>(info.ApVendorId), static_cast<int>(info.ApProductId));
   m_nProgressPos = 0;
   m_Progress.SetPos(0);
-  if (valid && ReadImageBlocks(info.InternalImageBlock, info.ExternalImageBlock)) {
-    const InternalBlockFields block = DecodeInternalBlock(info.InternalImageBlock);
+  if (valid && package::ReadImageBlocks(info.InternalImageBlock, info.ExternalImageBlock)) {
+    const package::InternalBlockFields block = package::DecodeInternalBlock(info.InternalImageBlock);
     isp::ISP_SetCrcKey(block.crcKey.data(), block.crcKeyLength);
   }
   if (!IsWindow(m_hWnd)) return FALSE;
@@ -95,7 +95,7 @@ bool CVexaroDlg::AutoUpdateSucceeded() const {
 }
 
 void CVexaroDlg::ShowPackage() {
-  const PackageInfo& info = ThePackageInfo();
+  const package::PackageInfo& info = package::ThePackageInfo();
   WindowTitle = info.WindowTitle;
   CompanyName = info.CompanyName;
   ProductName = info.ProductName;

@@ -114,7 +114,7 @@ void CVexaroDlg::OnClose() {
   // The close controls are disabled while the worker runs; a close message
   // that comes anyway must not touch the engine the worker is using.
   if (m_controller->State() == updater::UpdateState::Updating) return;
-  const PackageInfo& info = ThePackageInfo();
+  const package::PackageInfo& info = package::ThePackageInfo();
   if (ISP_IsConnectedToDevice(static_cast<std::int32_t>(info.IapVendorId),
                               static_cast<std::int32_t>(info.IapProductId),
                               static_cast<std::int32_t>(info.IapInterfaceIndex)) == kLoaderFound) {

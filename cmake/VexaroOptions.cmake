@@ -1,5 +1,7 @@
 # Build options shared by every target: warnings, sanitizers, test helpers.
 
+include(VexaroIncludes)
+
 option(VEXARO_WERROR "Treat warnings in the project's own code as errors" ON)
 set(VEXARO_SANITIZE "" CACHE STRING "Sanitizer build: empty, 'address' (address+undefined) or 'thread'")
 option(VEXARO_TESTS "Build the tests" ON)
@@ -62,16 +64,24 @@ function(vexaro_warnings target)
   endif()
 endfunction()
 
-# vexaro_library(NAME SOURCES ... [DEPS ...]): one library target per subsystem;
-# headers are included by their path from the repository root ("package/package.h").
+# vexaro_library(NAME SOURCES ... [DEPS ...] [HIDDEN subfolder...]): one
+# library target per subsystem. Its folder's headers are public, included by
+# their path from the repository root ("package/package.h"), except the
+# HIDDEN subfolders, which only the library's own sources see.
 function(vexaro_library name)
-  cmake_parse_arguments(ARG "SHARED" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "SHARED" "" "SOURCES;DEPS;PRIVATE_DEPS;HIDDEN" ${ARGN})
   if(ARG_SHARED)
     add_library(${name} SHARED ${ARG_SOURCES})
   else()
     add_library(${name} STATIC ${ARG_SOURCES})
   endif()
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  vexaro_current_folder(folder)
+  if(ARG_HIDDEN)
+    vexaro_include_folder(${name} PRIVATE ${folder})
+    vexaro_include_folder_without(${name} PUBLIC ${folder} ${ARG_HIDDEN})
+  else()
+    vexaro_include_folder(${name} PUBLIC ${folder})
+  endif()
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
   vexaro_warnings(${name})
 endfunction()
@@ -82,7 +92,8 @@ function(vexaro_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  vexaro_current_folder(folder)
+  vexaro_include_folder(${name} PRIVATE ${folder})
   vexaro_warnings(${name})
   if("threads" IN_LIST ARG_LABELS)
     add_dependencies(vexaro_threaded_tests ${name})
@@ -109,7 +120,8 @@ function(vexaro_fuzz_target name)
   cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  vexaro_current_folder(folder)
+  vexaro_include_folder(${name} PRIVATE ${folder})
   vexaro_warnings(${name})
   if(VEXARO_FUZZ)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer)

@@ -1,6 +1,6 @@
 #include "package/package.h"
 
-namespace vexaro {
+namespace vexaro::package {
 
 std::uint32_t ParseHexText(std::string_view text) {
   std::uint32_t value = 0;
@@ -20,4 +20,4 @@ std::uint32_t ParseHexText(std::string_view text) {
   return value;
 }
 
-}  // namespace vexaro
+}  // namespace vexaro::package

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace vexaro {
+namespace vexaro::package {
 
 // Sizes and positions, counted back from the end of the file.
 inline constexpr std::size_t kDescriptorSize = 572;
@@ -119,4 +119,4 @@ constexpr std::uint64_t RoundUpToWord(std::uint32_t length) {
   return (static_cast<std::uint64_t>(length) + 3u) & ~std::uint64_t{3};
 }
 
-}  // namespace vexaro
+}  // namespace vexaro::package

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-namespace vexaro {
+namespace vexaro::package {
 namespace {
 
 std::uint32_t ReadLe32(std::span<const std::uint8_t> bytes, std::size_t offset) {
@@ -60,4 +60,4 @@ PackageInfo& ThePackageInfo() {
   return info;
 }
 
-}  // namespace vexaro
+}  // namespace vexaro::package

@@ -8,7 +8,7 @@
 #include "package/package.h"
 #include "platform/sys/sys.h"
 
-namespace vexaro {
+namespace vexaro::package {
 namespace {
 
 struct ReaderState {
@@ -124,4 +124,4 @@ bool ReadImages(std::uint32_t internalLength, std::uint32_t externalLength,
   return true;
 }
 
-}  // namespace vexaro
+}  // namespace vexaro::package

@@ -1,6 +1,6 @@
 #include "package/package.h"
 
-namespace vexaro {
+namespace vexaro::package {
 
 void ScramblePackageBytes(std::span<std::uint8_t> bytes, const PackageKeyBytes& key) {
   for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -8,4 +8,4 @@ void ScramblePackageBytes(std::span<std::uint8_t> bytes, const PackageKeyBytes& 
   }
 }
 
-}  // namespace vexaro
+}  // namespace vexaro::package

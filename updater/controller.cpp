@@ -68,7 +68,7 @@ void UpdateController::CheckVersion() {
   const std::string current = channel_.Version();
   view_.SetCurrentVersionText(current);
   const bool open = channel_.IsOpen();
-  if (open && LayoutMark(current) == LayoutMark(ThePackageInfo().UpdateVersion)) {
+  if (open && LayoutMark(current) == LayoutMark(package::ThePackageInfo().UpdateVersion)) {
     EnableUpdateButtonsByVersion(current);
     return;
   }
@@ -79,7 +79,7 @@ void UpdateController::CheckVersion() {
 }
 
 void UpdateController::EnableUpdateButtonsByVersion(const std::string& current) {
-  const bool allow = VersionAllowsUpdate(current, ThePackageInfo().UpdateVersion) || DebugMode();
+  const bool allow = VersionAllowsUpdate(current, package::ThePackageInfo().UpdateVersion) || DebugMode();
   view_.EnableUpdateButtons(allow);
   view_.KillResultTimer(kLayoutErrorTimer);
 }

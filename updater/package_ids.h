@@ -7,13 +7,13 @@
 namespace vexaro::updater {
 
 inline bool ApplicationFound() {
-  const PackageInfo& p = ThePackageInfo();
+  const package::PackageInfo& p = package::ThePackageInfo();
   return ISP_IsConnectedToDevice(static_cast<int32_t>(p.ApVendorId), static_cast<int32_t>(p.ApProductId),
                                  static_cast<int32_t>(p.ApInterfaceIndex)) != 0;
 }
 
 inline bool LoaderFound() {
-  const PackageInfo& p = ThePackageInfo();
+  const package::PackageInfo& p = package::ThePackageInfo();
   return ISP_IsConnectedToDevice(static_cast<int32_t>(p.IapVendorId), static_cast<int32_t>(p.IapProductId),
                                  static_cast<int32_t>(p.IapInterfaceIndex)) != 0;
 }
@@ -21,7 +21,7 @@ inline bool LoaderFound() {
 // A package whose application identifiers are zero leaves the keyboard in
 // its loader: no restart request and no wait for the application.
 inline bool HasApplicationIds() {
-  const PackageInfo& p = ThePackageInfo();
+  const package::PackageInfo& p = package::ThePackageInfo();
   return p.ApVendorId != 0 && p.ApProductId != 0;
 }
 

@@ -6,17 +6,20 @@
 namespace vexaro::updater {
 
 bool LoadPackage(const std::string& file) {
-  SetPackageFile(file);
-  DescriptorBytes descriptor{};
-  ImageBlockBytes internalBlock{};
-  ImageBlockBytes externalBlock{};
-  if (!ReadPackageDescriptor(descriptor) || !ReadImageBlocks(internalBlock, externalBlock)) return false;
-  PackageInfo& info = ThePackageInfo();
-  DecodeDescriptorInto(descriptor, info);
+  package::SetPackageFile(file);
+  package::DescriptorBytes descriptor{};
+  package::ImageBlockBytes internalBlock{};
+  package::ImageBlockBytes externalBlock{};
+  if (!package::ReadPackageDescriptor(descriptor) ||
+      !package::ReadImageBlocks(internalBlock, externalBlock)) {
+    return false;
+  }
+  package::PackageInfo& info = package::ThePackageInfo();
+  package::DecodeDescriptorInto(descriptor, info);
   info.InternalImageBlock = internalBlock;
   info.ExternalImageBlock = externalBlock;
-  info.PackageKey = PackageKey();
-  const InternalBlockFields fields = DecodeInternalBlock(internalBlock);
+  info.PackageKey = package::PackageKey();
+  const package::InternalBlockFields fields = package::DecodeInternalBlock(internalBlock);
   return isp::ISP_SetCrcKey(fields.crcKey.data(), fields.crcKeyLength) == 0;
 }
 

@@ -15,7 +15,7 @@ UpdateHost::UpdateHost(UpdateView& view) {
   controller_ = std::make_unique<UpdateController>(view, *channel_);
   channel_->SetActive();  // input reports of the channel's slot come here
   channel_->SetOwner(m_hWnd, kChannelSlot);
-  const PackageInfo& info = ThePackageInfo();
+  const package::PackageInfo& info = package::ThePackageInfo();
   channel_->Open(static_cast<int>(info.ApVendorId), static_cast<int>(info.ApProductId));
 }
 

@@ -101,9 +101,9 @@ void UpdateWorker::Run() {
 }
 
 bool UpdateWorker::ReadPackageImages() {
-  const PackageInfo& package = ThePackageInfo();
-  internal_ = DecodeInternalBlock(package.InternalImageBlock);
-  external_ = DecodeExternalBlock(package.ExternalImageBlock);
+  const package::PackageInfo& info = package::ThePackageInfo();
+  internal_ = package::DecodeInternalBlock(info.InternalImageBlock);
+  external_ = package::DecodeExternalBlock(info.ExternalImageBlock);
   // An empty internal image is a damaged package too: its erase range would
   // end before it starts, and the loader would refuse it only after the
   // version record had been erased.
@@ -111,14 +111,14 @@ bool UpdateWorker::ReadPackageImages() {
                     external_.externalLength <= kMaxImageBytes;
   try {
     if (sane) {
-      internalImage_.assign(RoundUpToWord(internal_.imageLength), kErasedByte);
-      externalImage_.assign(RoundUpToWord(external_.externalLength), kErasedByte);
+      internalImage_.assign(package::RoundUpToWord(internal_.imageLength), kErasedByte);
+      externalImage_.assign(package::RoundUpToWord(external_.externalLength), kErasedByte);
     }
   } catch (const std::bad_alloc&) {
     internalImage_.clear();
   }
-  if (sane && internalImage_.size() == RoundUpToWord(internal_.imageLength) &&
-      ReadImages(internal_.imageLength, external_.externalLength, internalImage_, externalImage_)) {
+  if (sane && internalImage_.size() == package::RoundUpToWord(internal_.imageLength) &&
+      package::ReadImages(internal_.imageLength, external_.externalLength, internalImage_, externalImage_)) {
     return true;
   }
   outcome_.packageUnreadable = true;
@@ -264,7 +264,7 @@ void UpdateWorker::DigestStage() {
 
 void UpdateWorker::VersionStage() {
   std::uint32_t last = 0;
-  const auto record = VersionRecord(ThePackageInfo().UpdateVersion, loader_.VersionBase, last);
+  const auto record = VersionRecord(package::ThePackageInfo().UpdateVersion, loader_.VersionBase, last);
   controller_.SetVersionEnd(last);
   code_ = ProgramVersionRecord(loader_.VersionBase, last, record);
   if (code_ != 0) {

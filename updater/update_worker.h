@@ -45,8 +45,8 @@ class UpdateWorker {
   UpdateController& controller_;
   UpdateView& view_;
   LoaderInfo loader_;
-  InternalBlockFields internal_;
-  ExternalBlockFields external_;
+  package::InternalBlockFields internal_;
+  package::ExternalBlockFields external_;
   std::vector<std::uint8_t> internalImage_;
   std::vector<std::uint8_t> externalImage_;
   int code_ = 0;  // the last engine result; non-zero restarts the loader at the end

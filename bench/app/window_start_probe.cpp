@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: window_start_probe PACKAGE_FILE\n");
     return 2;
   }
-  vexaro::SetPackageFile(argv[1]);
+  vexaro::package::SetPackageFile(argv[1]);
   vexaro::app::BusChoice choice;
   choice.simulated = true;
   std::shared_ptr<vexaro::sim::SimKeyboard> keyboard;

@@ -16,27 +16,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
-  vexaro::SetPackageFile(path);
-  vexaro::DescriptorBytes descriptor{};
-  if (!vexaro::ReadPackageDescriptor(descriptor)) return 0;
-  vexaro::PackageInfo info;
-  vexaro::DecodeDescriptorInto(descriptor, info);
-  vexaro::ImageBlockBytes internalBlock{}, externalBlock{};
-  if (!vexaro::ReadImageBlocks(internalBlock, externalBlock)) return 0;
-  auto in = vexaro::DecodeInternalBlock(internalBlock);
-  auto ex = vexaro::DecodeExternalBlock(externalBlock);
+  vexaro::package::SetPackageFile(path);
+  vexaro::package::DescriptorBytes descriptor{};
+  if (!vexaro::package::ReadPackageDescriptor(descriptor)) return 0;
+  vexaro::package::PackageInfo info;
+  vexaro::package::DecodeDescriptorInto(descriptor, info);
+  vexaro::package::ImageBlockBytes internalBlock{}, externalBlock{};
+  if (!vexaro::package::ReadImageBlocks(internalBlock, externalBlock)) return 0;
+  auto in = vexaro::package::DecodeInternalBlock(internalBlock);
+  auto ex = vexaro::package::DecodeExternalBlock(externalBlock);
   // Only lengths that fit the input can be satisfied; larger ones must fail
   // before any buffer of that size is needed.
   if (in.imageLength > size || ex.externalLength > size) {
     std::vector<std::uint8_t> small(16), none;
-    if (vexaro::ReadImages(in.imageLength, ex.externalLength, small, none) && in.imageLength > 16) {
+    if (vexaro::package::ReadImages(in.imageLength, ex.externalLength, small, none) && in.imageLength > 16) {
       __builtin_trap();
     }
     return 0;
   }
-  std::vector<std::uint8_t> internal(vexaro::RoundUpToWord(in.imageLength));
-  std::vector<std::uint8_t> external(vexaro::RoundUpToWord(ex.externalLength));
+  std::vector<std::uint8_t> internal(vexaro::package::RoundUpToWord(in.imageLength));
+  std::vector<std::uint8_t> external(vexaro::package::RoundUpToWord(ex.externalLength));
   bool fits = std::uint64_t{740} + in.imageLength + ex.externalLength <= size;
-  if (vexaro::ReadImages(in.imageLength, ex.externalLength, internal, external) != fits) __builtin_trap();
+  if (vexaro::package::ReadImages(in.imageLength, ex.externalLength, internal, external) != fits) {
+    __builtin_trap();
+  }
   return 0;
 }

@@ -12,11 +12,13 @@
 #include <mutex>
 
 #include "platform/hid/backend.h"
+#include "platform/hid/handle_table.h"
+#include "platform/hid/reads_in_progress.h"
+#include "platform/hid/subscribers.h"
 #include "platform/linux/hid_monitor.h"
 #include "platform/linux/hid_node.h"
 #include "platform/linux/hid_paths.h"
 #include "platform/linux/hid_report_descriptor.h"
-#include "platform/linux/hid_subscribers.h"
 #include "platform/sys/sys.h"
 
 namespace vexaro::hid {
@@ -45,8 +47,7 @@ struct OpenInterface {
   // Input report ids of this handle's collection when its node carries
   // several; empty: every report of the node is this handle's.
   std::vector<std::uint8_t> ownInputIds;
-  std::mutex mutex;  // guards readers
-  int readers = 0;
+  ReadsInProgress reads;
   ~OpenInterface() {
     if (fd >= 0) ::close(fd);
     if (cancelFd >= 0) ::close(cancelFd);
@@ -54,6 +55,10 @@ struct OpenInterface {
   void Wake() {
     const std::uint64_t one = 1;
     [[maybe_unused]] ssize_t n = ::write(cancelFd, &one, sizeof one);
+  }
+  void ClearWake() {
+    std::uint64_t count = 0;
+    [[maybe_unused]] ssize_t n = ::read(cancelFd, &count, sizeof count);
   }
 };
 
@@ -144,34 +149,21 @@ class LinuxBackend final : public Backend {
     open->cancelFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (open->cancelFd < 0 || !Describe(parts, node, *open)) return kInvalidHandle;
     std::lock_guard lock(mutex_);
-    handles_.emplace(++lastHandle_, std::move(open));
-    return lastHandle_;
+    return handles_.AddLocked(std::move(open));
   }
 
   bool Close(Handle handle) override {
-    std::shared_ptr<OpenInterface> open;
-    {
-      std::lock_guard lock(mutex_);
-      auto it = handles_.find(handle);
-      if (it == handles_.end()) return false;
-      open = std::move(it->second);
-      handles_.erase(it);
-    }
+    std::shared_ptr<OpenInterface> open = handles_.Take(handle);
+    if (!open) return false;
     open->Wake();  // a read still waiting ends; the descriptor closes after it
     return true;
   }
 
   bool GetAttributes(Handle handle, Attributes& attributes) override {
-    auto open = Find(handle);
-    if (open) attributes = open->attributes;
-    return open != nullptr;
+    return handles_.GetAttributes(handle, attributes);
   }
 
-  bool GetCaps(Handle handle, Caps& caps) override {
-    auto open = Find(handle);
-    if (open) caps = open->caps;
-    return open != nullptr;
-  }
+  bool GetCaps(Handle handle, Caps& caps) override { return handles_.GetCaps(handle, caps); }
 
   bool WriteReport(Handle handle, const std::uint8_t* data, std::size_t length) override {
     auto open = Find(handle);
@@ -190,12 +182,9 @@ class LinuxBackend final : public Backend {
       if (bytesRead != nullptr) *bytesRead = 0;
       return ReadResult::kFailed;
     }
-    {
-      std::lock_guard lock(open->mutex);
-      ++open->readers;
-    }
+    open->reads.Begin();
     const ReadResult result = ReadOwnReport(*open, data, length, timeoutMs, bytesRead);
-    EndRead(*open);
+    open->reads.End([&] { open->ClearWake(); });
     return result;
   }
 
@@ -204,8 +193,7 @@ class LinuxBackend final : public Backend {
   bool CancelIo(Handle handle) override {
     auto open = Find(handle);
     if (!open) return false;
-    std::lock_guard lock(open->mutex);
-    if (open->readers > 0) open->Wake();
+    open->reads.Cancel([&] { open->Wake(); });
     return true;
   }
 
@@ -227,27 +215,15 @@ class LinuxBackend final : public Backend {
   }
 
   SubscriptionId Subscribe(DeviceEventCallback callback) override {
-    bool first = false;
-    const SubscriptionId id = subscribers_.Add(std::move(callback), first);
-    if (first) StartMonitor();
+    const SubscriptionId id = subscribers_.Add(std::move(callback));
+    StartMonitor();  // once; later calls return at once
     return id;
   }
 
   void Unsubscribe(SubscriptionId id) override { subscribers_.Remove(id); }
 
  private:
-  std::shared_ptr<OpenInterface> Find(Handle handle) {
-    std::lock_guard lock(mutex_);
-    auto it = handles_.find(handle);
-    return it == handles_.end() ? nullptr : it->second;
-  }
-
-  static void EndRead(OpenInterface& open) {
-    std::lock_guard lock(open.mutex);
-    if (--open.readers > 0) return;
-    std::uint64_t count = 0;
-    [[maybe_unused]] ssize_t n = ::read(open.cancelFd, &count, sizeof count);
-  }
+  std::shared_ptr<OpenInterface> Find(Handle handle) { return handles_.Find(handle); }
 
   // ---- device events --------------------------------------------------------
   void StartMonitor() {
@@ -300,7 +276,7 @@ class LinuxBackend final : public Backend {
         paths = std::move(known->second);
         knownPaths_.erase(known);
       }
-      for (const auto& [handle, open] : handles_) {
+      for (const auto& [handle, open] : handles_.EntriesLocked()) {
         if (open->syspath == node.syspath) gone.emplace_back(handle, open->path);
       }
     }
@@ -312,9 +288,8 @@ class LinuxBackend final : public Backend {
     }
   }
 
-  std::mutex mutex_;  // guards handles_, lastHandle_, knownPaths_
-  std::map<Handle, std::shared_ptr<OpenInterface>> handles_;
-  Handle lastHandle_ = 0;
+  std::mutex mutex_;  // guards handles_ and knownPaths_
+  HandleTable<OpenInterface> handles_{mutex_};
   std::map<std::string, std::vector<std::string>> knownPaths_;  // by node syspath
   Subscribers subscribers_;
   std::mutex monitorMutex_;

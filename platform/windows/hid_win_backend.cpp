@@ -9,15 +9,16 @@
 #include <string>
 #include <utility>
 #include <vector>
-#include <map>
 #include <mutex>
 
+#include "platform/hid/handle_table.h"
+#include "platform/hid/reads_in_progress.h"
+#include "platform/hid/subscribers.h"
 #include "platform/sys/sys.h"
 #include "platform/windows/hid_win_device.h"
 #include "platform/windows/hid_win_io.h"
 #include "platform/windows/hid_win_notify.h"
 #include "platform/windows/hid_win_paths.h"
-#include "platform/windows/hid_win_subscribers.h"
 
 namespace vexaro::hid::win {
 namespace {
@@ -32,8 +33,7 @@ struct OpenInterface {
   Caps caps;
   HDEVNOTIFY registration = nullptr;
   bool removalReported = false;  // guarded by the backend's mutex
-  std::mutex mutex;              // guards readers
-  int readers = 0;
+  ReadsInProgress reads;
   ~OpenInterface() {
     if (file != INVALID_HANDLE_VALUE) api->CloseHandle(file);
     if (cancelEvent != nullptr) ::CloseHandle(cancelEvent);
@@ -62,35 +62,22 @@ class WindowsBackend final : public Backend {
     // starts is watched exactly once, here or by StartNotifications.
     std::lock_guard lock(mutex_);
     if (notifyRunning_) open->registration = notify_.WatchHandle(open->file);
-    handles_.emplace(++lastHandle_, std::move(open));
-    return lastHandle_;
+    return handles_.AddLocked(std::move(open));
   }
 
   bool Close(Handle handle) override {
-    std::shared_ptr<OpenInterface> open;
-    {
-      std::lock_guard lock(mutex_);
-      auto it = handles_.find(handle);
-      if (it == handles_.end()) return false;
-      open = std::move(it->second);
-      handles_.erase(it);
-    }
+    std::shared_ptr<OpenInterface> open = handles_.Take(handle);
+    if (!open) return false;
     notify_.ReleaseLater(open->registration);
     SetEvent(open->cancelEvent);  // a read still waiting ends; the file closes after it
     return true;
   }
 
   bool GetAttributes(Handle handle, Attributes& attributes) override {
-    auto open = Find(handle);
-    if (open) attributes = open->attributes;
-    return open != nullptr;
+    return handles_.GetAttributes(handle, attributes);
   }
 
-  bool GetCaps(Handle handle, Caps& caps) override {
-    auto open = Find(handle);
-    if (open) caps = open->caps;
-    return open != nullptr;
-  }
+  bool GetCaps(Handle handle, Caps& caps) override { return handles_.GetCaps(handle, caps); }
 
   bool WriteReport(Handle handle, const std::uint8_t* data, std::size_t length) override {
     auto open = Find(handle);
@@ -110,13 +97,10 @@ class WindowsBackend final : public Backend {
       if (bytesRead != nullptr) *bytesRead = 0;
       return ReadResult::kFailed;
     }
-    {
-      std::lock_guard lock(open->mutex);
-      ++open->readers;
-    }
+    open->reads.Begin();
     const ReadResult result =
         OverlappedRead(api_, open->file, open->cancelEvent, data, length, timeoutMs, bytesRead);
-    EndRead(*open);
+    open->reads.End([&] { ResetEvent(open->cancelEvent); });
     return result;
   }
 
@@ -125,8 +109,7 @@ class WindowsBackend final : public Backend {
   bool CancelIo(Handle handle) override {
     auto open = Find(handle);
     if (!open) return false;
-    std::lock_guard lock(open->mutex);
-    if (open->readers > 0) SetEvent(open->cancelEvent);
+    open->reads.Cancel([&] { SetEvent(open->cancelEvent); });
     return true;
   }
 
@@ -145,16 +128,7 @@ class WindowsBackend final : public Backend {
   void Unsubscribe(SubscriptionId id) override { subscribers_.Remove(id); }
 
  private:
-  std::shared_ptr<OpenInterface> Find(Handle handle) {
-    std::lock_guard lock(mutex_);
-    auto it = handles_.find(handle);
-    return it == handles_.end() ? nullptr : it->second;
-  }
-
-  static void EndRead(OpenInterface& open) {
-    std::lock_guard lock(open.mutex);
-    if (--open.readers == 0) ResetEvent(open.cancelEvent);
-  }
+  std::shared_ptr<OpenInterface> Find(Handle handle) { return handles_.Find(handle); }
 
   // ---- device events ------------------------------------------------------
   void StartNotifications() {
@@ -173,7 +147,7 @@ class WindowsBackend final : public Backend {
     // Handles opened before the window existed are watched from now on.
     std::lock_guard handlesLock(mutex_);
     notifyRunning_ = true;
-    for (auto& [handle, open] : handles_) {
+    for (auto& [handle, open] : handles_.EntriesLocked()) {
       if (open->registration == nullptr) open->registration = notify_.WatchHandle(open->file);
     }
   }
@@ -200,7 +174,7 @@ class WindowsBackend final : public Backend {
   std::vector<std::pair<Handle, std::string>> TakeRemovals(Match match) {
     std::vector<std::pair<Handle, std::string>> gone;
     std::lock_guard lock(mutex_);
-    for (auto& [handle, open] : handles_) {
+    for (auto& [handle, open] : handles_.EntriesLocked()) {
       if (open->removalReported || !match(*open)) continue;
       open->removalReported = true;
       gone.emplace_back(handle, open->path);
@@ -209,9 +183,8 @@ class WindowsBackend final : public Backend {
   }
 
   const WinHidApi& api_;
-  std::mutex mutex_;  // guards handles_, lastHandle_ and each removalReported
-  std::map<Handle, std::shared_ptr<OpenInterface>> handles_;
-  Handle lastHandle_ = 0;
+  std::mutex mutex_;  // guards handles_ and each removalReported
+  HandleTable<OpenInterface> handles_{mutex_};
   Subscribers subscribers_;
   std::mutex startMutex_;
   bool notifyTried_ = false;

@@ -157,7 +157,7 @@ TEST_F(MainWindowTest, RightPressOnTheUpdateButtonAlsoStartsTheUpdate) {
 }
 
 TEST_F(MainWindowTest, PackageWithoutFirmwareSaysImageFormatInvalidAndCloses) {
-  SetPackageFile(VEXARO_BARE_FILE);
+  package::SetPackageFile(VEXARO_BARE_FILE);
   StartKeyboard(kOlderVersion);
   window_ = std::make_unique<CVexaroDlg>();
   window_->Create(ui::kIddMainWindow);
@@ -175,7 +175,7 @@ namespace {
 // Start-up runs the window modally and returns false whatever happened; with
 // no package the window says so and ends at once.
 TEST_F(MainWindowTest, StartUpRunsTheWindowAndReadsTheDebugOption) {
-  SetPackageFile(VEXARO_BARE_FILE);
+  package::SetPackageFile(VEXARO_BARE_FILE);
   CVexaroApp app;
   app.m_lpCmdLine = "-DEBUG";
   EXPECT_FALSE(app.InitInstance());

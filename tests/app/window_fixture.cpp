@@ -69,7 +69,7 @@ void MainWindowTest::SetUpTestSuite() {
 }
 
 void MainWindowTest::SetUp() {
-  SetPackageFile(VEXARO_DEMO_PACKAGE);
+  package::SetPackageFile(VEXARO_DEMO_PACKAGE);
   SetMessageBoxHook([this](std::string_view text, std::string_view caption, UINT) {
     messageBoxes_.push_back(std::string(caption) + ": " + std::string(text));
     return IDOK;
@@ -81,7 +81,7 @@ void MainWindowTest::TearDown() {
   if (keyboard_) keyboard_->Unplug();
   keyboard_.reset();
   SetMessageBoxHook({});
-  SetPackageFile("");
+  package::SetPackageFile("");
   RunFor(100);
 }
 

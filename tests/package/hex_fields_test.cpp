@@ -7,7 +7,7 @@
 
 #include "package/package.h"
 
-namespace vexaro {
+namespace vexaro::package {
 namespace {
 
 void Put(DescriptorBytes& d, std::size_t offset, const std::string& text) {
@@ -44,4 +44,4 @@ TEST(HexFields, FullWidthIndexFieldsEndAtTheirWidth) {
 }
 
 }  // namespace
-}  // namespace vexaro
+}  // namespace vexaro::package

@@ -2,7 +2,7 @@
 
 #include "tests/package/package_fixture.h"
 
-namespace vexaro {
+namespace vexaro::package {
 namespace {
 
 using test::ReadBytes;
@@ -14,9 +14,9 @@ class PackageReader : public ::testing::Test {
   void TearDown() override { SetPackageFile(""); }
 
   // A program part of `programSize` bytes followed by the package of contents.
-  std::string Write(const package::PackageContents& contents, std::size_t programSize = 1000) {
+  std::string Write(const PackageContents& contents, std::size_t programSize = 1000) {
     std::vector<std::uint8_t> file(programSize, 0xCC);
-    auto package = package::BuildPackage(contents);
+    auto package = BuildPackage(contents);
     file.insert(file.end(), package.begin(), package.end());
     std::string path = dir_.File("program.bin");
     WriteBytes(path, file);
@@ -30,18 +30,18 @@ class PackageReader : public ::testing::Test {
 TEST_F(PackageReader, RoundTripsRandomPackagesThroughEverySlot) {
   std::mt19937 random(20261207);
   for (int round = 0; round < 40; ++round) {
-    package::PackageContents contents = test::SampleContents();
+    PackageContents contents = test::SampleContents();
     contents.internalImage = test::RandomBytes(random, 1 + random() % 3000);
     contents.externalImage = round % 3 == 0 ? std::vector<std::uint8_t>{}
                                         : test::RandomBytes(random, 1 + random() % 500);
     contents.externalStart = static_cast<std::uint32_t>(random() & 0xFFFFF);
     contents.crcKey = test::RandomBytes(random, random() % 65);
     for (auto& b : contents.key) b = static_cast<std::uint8_t>(random());
-    contents.slot = round % 2 ? package::KeySlot::One : package::KeySlot::Two;
+    contents.slot = round % 2 ? KeySlot::One : KeySlot::Two;
     contents.fillerSeed = static_cast<std::uint32_t>(random());
     contents.apInterfaceIndex = static_cast<std::uint32_t>(random() % 0x1000);
     contents.updateVersion = std::string(random() % 128, 'v');
-    ASSERT_EQ(package::CheckPackageContents(contents), "");
+    ASSERT_EQ(CheckPackageContents(contents), "");
     Write(contents, random() % 5000);
 
     DescriptorBytes d{};
@@ -72,10 +72,10 @@ TEST_F(PackageReader, RoundTripsRandomPackagesThroughEverySlot) {
 }
 
 TEST_F(PackageReader, EachSlotAloneIsFoundAndReported) {
-  for (auto slot : {package::KeySlot::One, package::KeySlot::Two}) {
-    package::PackageContents contents = test::SampleContents();
+  for (auto slot : {KeySlot::One, KeySlot::Two}) {
+    PackageContents contents = test::SampleContents();
     contents.slot = slot;
-    auto bytes = package::BuildPackage(contents);
+    auto bytes = BuildPackage(contents);
     DescriptorBytes stored{};
     std::copy(bytes.end() - kDescriptorSize, bytes.end(), stored.begin());
     KeyChoice choice = ChoosePackageKey(stored);
@@ -85,9 +85,9 @@ TEST_F(PackageReader, EachSlotAloneIsFoundAndReported) {
 }
 
 TEST_F(PackageReader, TagFittingBothSlotsSelectsSlotTwo) {
-  package::PackageContents contents = test::SampleContents();
-  contents.slot = package::KeySlot::Both;
-  auto bytes = package::BuildPackage(contents);
+  PackageContents contents = test::SampleContents();
+  contents.slot = KeySlot::Both;
+  auto bytes = BuildPackage(contents);
   DescriptorBytes stored{};
   std::copy(bytes.end() - kDescriptorSize, bytes.end(), stored.begin());
   EXPECT_EQ(ChoosePackageKey(stored).slot, 2);
@@ -99,14 +99,14 @@ TEST_F(PackageReader, TagFittingBothSlotsSelectsSlotTwo) {
 }
 
 TEST_F(PackageReader, TagFittingNeitherSlotLeavesKeyAndOutputUntouched) {
-  package::PackageContents good = test::SampleContents();
+  PackageContents good = test::SampleContents();
   Write(good);
   DescriptorBytes d{};
   ASSERT_TRUE(ReadPackageDescriptor(d));
   ASSERT_EQ(PackageKey(), good.key);
 
   // Another file whose tag fits neither slot: key and output must not change.
-  auto bytes = package::BuildPackage(good);
+  auto bytes = BuildPackage(good);
   bytes[bytes.size() - 1] ^= 0x01;  // last tag byte
   std::string path = dir_.File("broken.bin");
   WriteBytes(path, bytes);
@@ -119,7 +119,7 @@ TEST_F(PackageReader, TagFittingNeitherSlotLeavesKeyAndOutputUntouched) {
 }
 
 TEST_F(PackageReader, KeepsLastFourDescriptorBytesAsStoredAndUnscramblesTheRest) {
-  package::PackageContents contents = test::SampleContents();
+  PackageContents contents = test::SampleContents();
   std::string path = Write(contents);
   auto file = ReadBytes(path);
   DescriptorBytes d{};
@@ -132,7 +132,7 @@ TEST_F(PackageReader, KeepsLastFourDescriptorBytesAsStoredAndUnscramblesTheRest)
 }
 
 TEST_F(PackageReader, ScramblingIndexRestartsForEveryBlock) {
-  package::PackageContents contents = test::SampleContents();
+  PackageContents contents = test::SampleContents();
   contents.internalImage = std::vector<std::uint8_t>(300, 0x00);
   contents.externalImage = std::vector<std::uint8_t>(7, 0x00);
   std::string path = Write(contents, 0);
@@ -147,7 +147,7 @@ TEST_F(PackageReader, ScramblingIndexRestartsForEveryBlock) {
 }
 
 TEST_F(PackageReader, NoExternalImageReadsNothingForIt) {
-  package::PackageContents contents = test::SampleContents();
+  PackageContents contents = test::SampleContents();
   Write(contents, 0);  // nothing in front of the internal image at all
   DescriptorBytes d{};
   ASSERT_TRUE(ReadPackageDescriptor(d));
@@ -156,7 +156,7 @@ TEST_F(PackageReader, NoExternalImageReadsNothingForIt) {
 }
 
 TEST_F(PackageReader, OddLengthFillsTheRoundedBufferWithErasedBytes) {
-  package::PackageContents contents = test::SampleContents();  // L = 5
+  PackageContents contents = test::SampleContents();  // L = 5
   Write(contents);
   DescriptorBytes d{};
   ASSERT_TRUE(ReadPackageDescriptor(d));
@@ -171,9 +171,9 @@ TEST_F(PackageReader, OddLengthFillsTheRoundedBufferWithErasedBytes) {
 }
 
 TEST_F(PackageReader, TruncatedAndCorruptFilesFailWithoutReadingOutOfBounds) {
-  package::PackageContents contents = test::SampleContents();
+  PackageContents contents = test::SampleContents();
   contents.externalImage = {1, 2, 3};
-  auto package = package::BuildPackage(contents);
+  auto package = BuildPackage(contents);
   DescriptorBytes d{};
   ImageBlockBytes ib{}, eb{};
 
@@ -203,8 +203,8 @@ TEST_F(PackageReader, TruncatedAndCorruptFilesFailWithoutReadingOutOfBounds) {
 }
 
 TEST_F(PackageReader, KeyBlockLengthOver64IsABrokenPackage) {
-  package::PackageContents contents = test::SampleContents();
-  auto package = package::BuildPackage(contents);
+  PackageContents contents = test::SampleContents();
+  auto package = BuildPackage(contents);
   // Internal block sits 656 bytes before the end; CrcKeyLength at its byte 82.
   std::size_t at = package.size() - 656 + 82;
   std::uint8_t keyByte = contents.key[82 % 4];
@@ -250,4 +250,4 @@ TEST(ParseHexText, StopsAtTheEndOfAnUnterminatedField) {
 }
 
 }  // namespace
-}  // namespace vexaro
+}  // namespace vexaro::package

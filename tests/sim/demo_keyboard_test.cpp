@@ -34,10 +34,10 @@ TEST(DemoKeyboard, MatchesTheDemoPackageInputs) {
   auto conf = ReadConf(VEXARO_DEMO_CONF);
   ASSERT_FALSE(conf.empty()) << VEXARO_DEMO_CONF;
   auto config = vexaro::sim::DemoKeyboardConfig();
-  EXPECT_EQ(vexaro::ParseHexText(conf["ap-vid"]), config.apVendorId);
-  EXPECT_EQ(vexaro::ParseHexText(conf["ap-pid"]), config.apProductId);
-  EXPECT_EQ(vexaro::ParseHexText(conf["iap-vid"]), config.iapVendorId);
-  EXPECT_EQ(vexaro::ParseHexText(conf["iap-pid"]), config.iapProductId);
+  EXPECT_EQ(vexaro::package::ParseHexText(conf["ap-vid"]), config.apVendorId);
+  EXPECT_EQ(vexaro::package::ParseHexText(conf["ap-pid"]), config.apProductId);
+  EXPECT_EQ(vexaro::package::ParseHexText(conf["iap-vid"]), config.iapVendorId);
+  EXPECT_EQ(vexaro::package::ParseHexText(conf["iap-pid"]), config.iapProductId);
   // The vendor collection follows the boot keyboard collection.
   EXPECT_EQ(conf["ap-index"], "1");
   EXPECT_EQ(conf["iap-index"], "0");
@@ -55,9 +55,10 @@ TEST(DemoKeyboard, DemoImagesFitItsFlashLayout) {
   auto conf = ReadConf(VEXARO_DEMO_CONF);
   auto config = vexaro::sim::DemoKeyboardConfig();
   const std::uint32_t apStart = config.applicationStart == 0 ? config.userStart : config.applicationStart;
-  std::uint32_t externalStart = vexaro::ParseHexText(conf["external-start"]);
-  std::uint64_t internalEnd = apStart + vexaro::RoundUpToWord(vexaro::demo::kDemoImageLength);
-  std::uint64_t externalEnd = externalStart + vexaro::RoundUpToWord(vexaro::demo::kDemoExternalLength);
+  std::uint32_t externalStart = vexaro::package::ParseHexText(conf["external-start"]);
+  std::uint64_t internalEnd = apStart + vexaro::package::RoundUpToWord(vexaro::demo::kDemoImageLength);
+  std::uint64_t externalEnd =
+      externalStart + vexaro::package::RoundUpToWord(vexaro::demo::kDemoExternalLength);
   // The update page-erases the version record's 132 bytes and the image
   // separately: loader, version pages, application and external table each
   // keep pages of their own, in this order.

@@ -4,7 +4,9 @@
 Reads every .h and .cpp of the product folders, counts the #include lines that
 reach into another folder, checks the layering rules (no cycle between folders,
 nothing outside platform/gui includes platform/gui/internal/) and writes a
-Graphviz picture. Usage:
+Graphviz picture. The build keeps platform/gui/internal/ out of reach as well
+(docs/platform.md, "Include folders"); a cycle only this check finds, as
+static libraries may link each other. Usage:
     tools/include-graph/include_graph.py [--out docs/architecture.png] [--dot FILE]
 Exits 1 when a rule is broken (the picture is still drawn, offending edges red).
 """

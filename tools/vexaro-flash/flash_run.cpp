@@ -70,7 +70,7 @@ std::string LoaderVersion(std::string& detail) {
 }
 
 int ListKeyboards(UpdateHost& host, FlashView& view) {
-  const PackageInfo& p = ThePackageInfo();
+  const package::PackageInfo& p = package::ThePackageInfo();
   int found = 0;
   if (ISP_IsConnectedToDevice(static_cast<int32_t>(p.ApVendorId), static_cast<int32_t>(p.ApProductId),
                               static_cast<int32_t>(p.ApInterfaceIndex)) != 0) {
@@ -99,7 +99,7 @@ std::string RefusalText(UpdateHost& host, FlashView& view) {
   if (view.LayoutErrorArmed()) return "Firmware Update Layout Error!";
   if (!host.Channel().IsOpen()) return "The keyboard's firmware version could not be read";
   return "The keyboard carries version " + view.Version() + ", newer than the package's " +
-         ThePackageInfo().UpdateVersion + " (see --allow-any-version)";
+         package::ThePackageInfo().UpdateVersion + " (see --allow-any-version)";
 }
 
 int Update(UpdateHost& host, FlashView& view) {
@@ -141,8 +141,8 @@ int RunFlash(const FlashOptions& options, FlashView& view) {
     view.Result(false, kExitBadPackage, "Image format invalid!");
     return kExitBadPackage;
   }
-  const PackageInfo& package = ThePackageInfo();
-  view.Note(package.ProductName + ": firmware " + package.UpdateVersion);
+  const package::PackageInfo& info = package::ThePackageInfo();
+  view.Note(info.ProductName + ": firmware " + info.UpdateVersion);
   UpdateHost host(view);
   host.Controller().SetDebugMode(options.allowAnyVersion);
   if (host.Channel().IsOpen()) {

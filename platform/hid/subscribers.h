@@ -1,6 +1,7 @@
-// The device-event subscribers of the Windows HID backend. Dispatch runs on
-// the notification window's thread; Remove waits for a callback of that
-// subscription that is running, so a caller can free what its callback uses.
+// The device-event subscribers of a HID backend, for the native backends to
+// share. Dispatch runs on the backend's event thread; Remove waits for a
+// callback of that subscription that is running, so a caller can free what
+// its callback uses once Remove returns.
 #pragma once
 
 #include <condition_variable>
@@ -10,7 +11,7 @@
 
 #include "platform/hid/hid.h"
 
-namespace vexaro::hid::win {
+namespace vexaro::hid {
 
 class Subscribers {
  public:
@@ -31,4 +32,4 @@ class Subscribers {
   SubscriptionId lastId_ = 0;
 };
 
-}  // namespace vexaro::hid::win
+}  // namespace vexaro::hid

@@ -1,29 +1,27 @@
 // Subscriber bookkeeping: callbacks run without the lock held, so they may
 // call back into the HID platform.
-#include "platform/linux/hid_subscribers.h"
+#include "platform/hid/subscribers.h"
 
 #include <vector>
 
-namespace vexaro::hid::hidraw {
+namespace vexaro::hid {
 
-SubscriptionId Subscribers::Add(DeviceEventCallback callback, bool& first) {
+SubscriptionId Subscribers::Add(DeviceEventCallback callback) {
   std::lock_guard lock(mutex_);
-  first = entries_.empty();
   auto entry = std::make_shared<Entry>();
   entry->callback = std::move(callback);
   entries_.emplace(++lastId_, std::move(entry));
   return lastId_;
 }
 
-bool Subscribers::Remove(SubscriptionId id) {
+void Subscribers::Remove(SubscriptionId id) {
   std::unique_lock lock(mutex_);
   auto it = entries_.find(id);
-  if (it == entries_.end()) return false;
+  if (it == entries_.end()) return;
   std::shared_ptr<Entry> entry = it->second;
   entries_.erase(it);
   entry->removed = true;
   idle_.wait(lock, [&] { return entry->running == 0; });
-  return entries_.empty();
 }
 
 void Subscribers::Dispatch(const DeviceEvent& event) {
@@ -45,4 +43,4 @@ void Subscribers::Dispatch(const DeviceEvent& event) {
   }
 }
 
-}  // namespace vexaro::hid::hidraw
+}  // namespace vexaro::hid
