@@ -68,7 +68,10 @@ TEST_F(EngineTest, EachCommandWaitsItsOwnWindowForAMissingStatus) {
       // A window of W whole seconds lasts W to W + 1 seconds; the upper bound
       // leaves room for a loaded machine.
       within = elapsed >= c.windowSeconds * 1000 && elapsed < (2 * c.windowSeconds + 1) * 1000;
-      elapsedSeen += " " + std::to_string(elapsed);
+      // Appended in two steps: the cross compiler's optimiser misreads a
+      // temporary string joined in front of another as an overlapping copy.
+      elapsedSeen += ' ';
+      elapsedSeen += std::to_string(elapsed);
     }
     EXPECT_TRUE(within) << c.name << ": a window of " << c.windowSeconds
                         << " s, program milliseconds of each attempt:" << elapsedSeen;
