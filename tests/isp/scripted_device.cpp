@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/sys/sys.h"
+
 namespace vexaro::isp::testing {
 
 std::uint16_t ExpectedChecksum(const Report& r, bool keyed) {
@@ -70,11 +72,17 @@ int ScriptedDevice::SuccessfulGets() const {
   return gets_;
 }
 
+PollTimes ScriptedDevice::PollsSinceLastWrite() const {
+  std::lock_guard lock(mutex_);
+  return polls_;
+}
+
 bool ScriptedDevice::OnOutputReport(int, std::size_t, const std::uint8_t* data, std::size_t length) {
   Report r(data, data + length);
   {
     std::lock_guard lock(mutex_);
     writes_.push_back(r);
+    polls_ = PollTimes{sys::NowMs()};
     if (static_cast<int>(writes_.size()) == failWriteNumber) return false;
   }
   if (IsProbe(r)) {
@@ -92,7 +100,13 @@ bool ScriptedDevice::OnOutputReport(int, std::size_t, const std::uint8_t* data, 
 
 bool ScriptedDevice::OnGetInputReport(int, std::size_t, std::uint8_t* data, std::size_t length) {
   std::lock_guard lock(mutex_);
-  if (statuses_.empty()) return false;
+  if (statuses_.empty()) {
+    const std::uint64_t now = sys::NowMs();
+    if (polls_.refused++ == 0) polls_.firstRefusedMs = now;
+    polls_.lastButOneRefusedMs = polls_.refused > 1 ? polls_.lastRefusedMs : now;
+    polls_.lastRefusedMs = now;
+    return false;
+  }
   std::memset(data + 1, 0, length - 1);
   const Report& s = statuses_.front();
   std::copy_n(s.begin(), std::min(s.size(), length - 1), data + 1);

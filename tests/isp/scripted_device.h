@@ -18,6 +18,17 @@ namespace vexaro::isp::testing {
 
 using Report = std::vector<std::uint8_t>;
 
+// Program-clock readings taken on the engine's thread, inside its calls: the
+// last write, and the first and last two GET_REPORTs refused since then (the
+// polls of a status window that got no answer).
+struct PollTimes {
+  std::uint64_t writeMs = 0;
+  std::uint64_t firstRefusedMs = 0;
+  std::uint64_t lastButOneRefusedMs = 0;
+  std::uint64_t lastRefusedMs = 0;
+  int refused = 0;
+};
+
 class ScriptedDevice final : public hid::sim::Device {
  public:
   // Reacts to one command report (not the probe); default: status "O".
@@ -40,6 +51,7 @@ class ScriptedDevice final : public hid::sim::Device {
   std::vector<Report> Writes() const;
   std::vector<Report> Commands() const;  // the writes that were not probes
   int SuccessfulGets() const;
+  PollTimes PollsSinceLastWrite() const;
   int port = 0;
 
   bool OnOutputReport(int port, std::size_t collection, const std::uint8_t* data,
@@ -54,6 +66,7 @@ class ScriptedDevice final : public hid::sim::Device {
   std::vector<Report> writes_;
   std::deque<Report> statuses_;
   int gets_ = 0;
+  PollTimes polls_;
   std::string probeAnswer_ = "F";
 };
 
