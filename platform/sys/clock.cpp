@@ -2,9 +2,17 @@
 // time; a change of scale rebases so the clock never jumps or runs backwards.
 #include "platform/sys/sys.h"
 
+#include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
+
+#ifdef __linux__
+#include <cerrno>
+#include <ctime>
+#endif
 
 namespace vexaro::sys {
 namespace {
@@ -16,6 +24,17 @@ struct ClockState {
   double scale = 1.0;
   RealClock::time_point realBase;
   double programBaseMs = 0;  // program time at realBase
+  // Counts the changes of scale, so that a sleeper can tell without the lock
+  // whether the mapping it read still holds.
+  std::atomic<std::uint64_t> changes{0};
+};
+
+// The mapping from real to program time as it stood at one moment.
+struct Mapping {
+  double scale = 1.0;
+  RealClock::time_point realBase;
+  double programBaseMs = 0;
+  std::uint64_t changes = 0;
 };
 
 double ScaleFromEnvironment() {
@@ -43,6 +62,43 @@ ClockState& State() {
 double ProgramMsLocked(ClockState& s, RealClock::time_point now) {
   std::chrono::duration<double, std::milli> real = now - s.realBase;
   return s.programBaseMs + real.count() * s.scale;
+}
+
+Mapping CurrentMapping() {
+  ClockState& s = State();
+  std::lock_guard lock(s.mutex);
+  return {s.scale, s.realBase, s.programBaseMs, s.changes.load(std::memory_order_relaxed)};
+}
+
+double ProgramMs(const Mapping& m, RealClock::time_point now) {
+  std::chrono::duration<double, std::milli> real = now - m.realBase;
+  return m.programBaseMs + real.count() * m.scale;
+}
+
+// The first real instant at which the mapping's program time reaches
+// targetMs, rounded up so that a sleep to it does not end a hair early. A
+// deadline beyond a century is held there rather than overflowing.
+RealClock::time_point RealInstant(const Mapping& m, double targetMs) {
+  constexpr double kCenturyNs = 100 * 365.25 * 86400 * 1e9;
+  const double realNs = std::min((targetMs - m.programBaseMs) / m.scale * 1e6, kCenturyNs);
+  return m.realBase + std::chrono::nanoseconds(static_cast<std::int64_t>(std::ceil(realNs)) + 1);
+}
+
+// Sleeps until the steady clock reaches `when`. On Linux the steady clock is
+// CLOCK_MONOTONIC, so the system sleeps to the instant itself: no relative
+// time is computed before the call and then stretched by a preemption. The
+// other runtimes sleep a relative time and may wake early; callers re-check.
+void SleepUntilReal(RealClock::time_point when) {
+#ifdef __linux__
+  const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch()).count();
+  timespec at{};
+  at.tv_sec = static_cast<std::time_t>(ns / 1000000000);
+  at.tv_nsec = static_cast<long>(ns % 1000000000);
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+  }
+#else
+  std::this_thread::sleep_until(when);
+#endif
 }
 
 }  // namespace
@@ -77,19 +133,12 @@ void SleepMs(std::uint32_t ms) {
 
 void SleepUntilMs(std::uint64_t deadlineMs) {
   const auto target = static_cast<double>(deadlineMs);
-  for (;;) {
-    double now = 0, scale = 1;
-    {
-      ClockState& s = State();
-      std::lock_guard lock(s.mutex);
-      now = ProgramMsLocked(s, RealClock::now());
-      scale = s.scale;
-    }
-    if (now >= target) return;
-    // Measured in fractions of a millisecond, unlike SleepMs, and re-checked
-    // after waking because the scale may change meanwhile.
-    const auto ns = static_cast<std::int64_t>((target - now) * 1e6 / scale) + 1;
-    std::this_thread::sleep_for(std::chrono::nanoseconds(ns));
+  Mapping mapping = CurrentMapping();
+  // A wake-up costs a clock read and an atomic load; the lock is taken again
+  // only when the scale has changed meanwhile and moved the deadline.
+  while (ProgramMs(mapping, RealClock::now()) < target) {
+    SleepUntilReal(RealInstant(mapping, target));
+    if (State().changes.load(std::memory_order_acquire) != mapping.changes) mapping = CurrentMapping();
   }
 }
 
@@ -101,6 +150,7 @@ void SetClockScale(double factor) {
   s.programBaseMs = ProgramMsLocked(s, now);
   s.realBase = now;
   s.scale = factor;
+  s.changes.fetch_add(1, std::memory_order_release);
 }
 
 double ClockScale() {

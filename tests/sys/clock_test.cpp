@@ -82,6 +82,27 @@ TEST(Clock, MonotonicAcrossThreads) {
   EXPECT_FALSE(backwards);
 }
 
+// A sleeper reads the clock's scale once and sleeps to the real instant of
+// its deadline; when the clock is slowed meanwhile, that instant comes before
+// the deadline and the sleeper must sleep on.
+TEST(Clock, SleepUntilOutlastsASlowingOfTheClock) {
+  ScaleGuard guard;
+  SetClockScale(50.0);
+  const std::uint64_t deadline = NowMs() + 5000;  // 100 ms of real time at this scale
+  std::atomic<bool> started{false};
+  std::uint64_t woke = 0;
+  std::thread sleeper([&] {
+    started = true;
+    SleepUntilMs(deadline);
+    woke = NowMs();
+  });
+  while (!started) std::this_thread::yield();
+  SleepMs(500);
+  SetClockScale(25.0);
+  sleeper.join();
+  EXPECT_GE(woke, deadline);
+}
+
 }  // namespace
 
 namespace {
