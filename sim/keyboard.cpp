@@ -14,21 +14,24 @@ namespace {
 
 constexpr std::size_t kProtocolReportBytes = 65;
 
-// Spends ms of the program's clock, as a transfer on the bus does. Sleeping
-// once is not enough: on Windows the MinGW runtime sleeps whole real
-// milliseconds, rounded down, so on a fast clock a frame would take no time.
+// Spends ms of the program's clock, as a transfer on the bus does, and
+// returns when the transfer started. Sleeping once is not enough: on Windows
+// the MinGW runtime sleeps whole real milliseconds, rounded down, so on a fast
+// clock a frame would take no time.
 //
 // The end is a deadline on the clock's whole milliseconds, the bus's frame
 // grid: a transfer that starts late within a frame still ends at that frame's
 // deadline, so the wake-up latency of one sleep is not carried into the next
 // transfer and a run of reports takes one frame each, not a frame plus the
 // system's sleep overshoot each.
-void Spend(std::uint32_t ms) {
+std::uint64_t Spend(std::uint32_t ms) {
   if (ms == 0) {
     sys::SleepMs(0);  // a zero-latency device still lets the host's threads run
-    return;
+    return 0;
   }
-  sys::SleepUntilMs(sys::NowMs() + ms);
+  const std::uint64_t start = sys::NowMs();
+  sys::SleepUntilMs(start + ms);
+  return start;
 }
 
 hid::Caps VendorCollection() {
@@ -226,14 +229,14 @@ bool SimKeyboard::OnOutputReport(int port, std::size_t collection, const std::ui
       action = After::kVanish;
     }
   }
-  Spend(Scaled(config_.timing.frameMs));
+  SpendTransfer(Scaled(config_.timing.frameMs));
   Carry(action);
   return true;
 }
 
 bool SimKeyboard::OnGetInputReport(int port, std::size_t collection, std::uint8_t* data,
                                    std::size_t length) {
-  Spend(Scaled(config_.timing.getReportMs));
+  SpendTransfer(Scaled(config_.timing.getReportMs));
   std::lock_guard lock(mutex_);
   if (!plugged_ || port != port_ || collection != ProtocolCollection()) return false;
   if (mode_ == Mode::kApplication && ApplicationStatus(data, length)) {
@@ -246,6 +249,22 @@ bool SimKeyboard::OnGetInputReport(int port, std::size_t collection, std::uint8_
   }
   trace_.Report("GET", collection, data, length, sys::NowMs());
   return true;
+}
+
+void SimKeyboard::SpendTransfer(std::uint32_t ms) {
+  const std::uint64_t start = Spend(ms);
+  if (ms == 0) return;
+  std::lock_guard lock(mutex_);
+  if (transferEndMs_ != 0 && start > transferEndMs_) busIdleMs_ += start - transferEndMs_;
+  transferEndMs_ = start + ms;
+}
+
+std::uint64_t SimKeyboard::TakeBusIdleMs() {
+  std::lock_guard lock(mutex_);
+  const std::uint64_t idle = busIdleMs_;
+  busIdleMs_ = 0;
+  transferEndMs_ = 0;
+  return idle;
 }
 
 // ---- Replies --------------------------------------------------------------

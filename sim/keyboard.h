@@ -129,6 +129,11 @@ class SimKeyboard final : public hid::sim::Device,
   // and the version record has been written (an update erases the record
   // first and writes it last), otherwise its loader.
   Mode PowerOnMode() const;
+  // Program milliseconds the bus carried no transfer of this keyboard's
+  // between the end of one and the start of the next (the host's pauses and
+  // its late wake-ups) since the last call; the gap before the next transfer
+  // is not counted. Always 0 with zero timing.
+  std::uint64_t TakeBusIdleMs();
 
   // hid::sim::Device
   bool OnOutputReport(int port, std::size_t collection, const std::uint8_t* data,
@@ -187,6 +192,7 @@ class SimKeyboard final : public hid::sim::Device,
   void Carry(After action);
   void Replug(Mode mode, std::uint64_t generation);
   void StartApplicationLater(std::uint64_t generation, std::uint32_t delay);
+  void SpendTransfer(std::uint32_t ms);
 
   KeyboardConfig config_;
   const int port_;
@@ -201,6 +207,8 @@ class SimKeyboard final : public hid::sim::Device,
   std::uint64_t nextInFrameMs_ = 0;
   std::uint32_t writes_ = 0;
   std::uint32_t statusesQueued_ = 0;
+  std::uint64_t transferEndMs_ = 0;  // where the last transfer's frames ended
+  std::uint64_t busIdleMs_ = 0;
   Trace trace_;
 };
 
