@@ -251,6 +251,8 @@ bool SimKeyboard::OnGetInputReport(int port, std::size_t collection, std::uint8_
   return true;
 }
 
+// One transfer's time on the bus; a start after the previous transfer's end
+// leaves the bus idle for the difference (see TakeBusIdleMs).
 void SimKeyboard::SpendTransfer(std::uint32_t ms) {
   const std::uint64_t start = Spend(ms);
   if (ms == 0) return;
