@@ -11,6 +11,7 @@
 #include <string>
 
 #include "sim/demo_keyboard.h"
+#include "tests/support/temp_path.h"
 #include "tools/demo-firmware/demo_firmware.h"
 #include "tools/vexaro-pack/packer.h"
 
@@ -60,8 +61,7 @@ std::string DemoPackageWithVersion(const std::string& version) {
   contents.crcKey = keyboard.crcKey;
   contents.key = {1, 2, 3, 4};
   const auto bytes = vexaro::package::BuildPackage(contents);
-  const std::string path =
-      (std::filesystem::temp_directory_path() / ("vexaro-flash-test-" + version + ".bin")).string();
+  const std::string path = vexaro::test_support::ProcessTempPath("vexaro-flash-test-" + version, ".bin");
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                               static_cast<std::streamsize>(bytes.size()));
   return path;
