@@ -101,6 +101,18 @@ TEST(FlashProgram, FailedUpdateNamesItsStageAndNeverReportsSuccess) {
   EXPECT_TRUE(Has(Lines(run.out).back(), "\"success\":false,\"exit\":1,\"text\":\"AP Verify Failed!\""));
 }
 
+// The version is read once when the keyboard appears; a lost or garbled
+// reply used to leave it empty and the keyboard refused as one of another
+// layout.
+TEST(FlashProgram, AVersionReplyLostOrGarbledIsReadAgainNotTakenForAnotherLayout) {
+  for (const char* fault : {"drop-replies-at=1", "corrupt-replies-at=1"}) {
+    const Outcome run = Flash(VEXARO_DEMO_PACKAGE, std::string("VEXARO_SIM=1 VEXARO_SIM_FAULTS=") + fault);
+    EXPECT_EQ(run.code, 0) << fault << "\n" << run.out;
+    EXPECT_TRUE(Has(run.out, "Keyboard version: V2.05\n")) << fault;
+    EXPECT_FALSE(Has(run.out, "Layout Error")) << fault;
+  }
+}
+
 TEST(FlashProgram, RefusesAnOlderPackageOrAnotherLayoutUnlessAllowed) {
   const std::string older = DemoPackageWithVersion("V2.03");
   Outcome run = Flash(older);
