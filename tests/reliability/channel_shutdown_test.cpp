@@ -56,16 +56,31 @@ class Watchdog {
   std::thread thread_;
 };
 
-TEST(ChannelShutdownTest, DestroyingTheChannelWhileTheKeyboardComesAndGoesEnds) {
-  UseHeadlessDisplay();
-  ASSERT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
-  hid::sim::TheBus().Reset();
+sim::KeyboardConfig ZeroTimingConfig() {
   sim::KeyboardConfig config = sim::DemoKeyboardConfig();
   config.timing = sim::Timing::Zero();
+  return config;
+}
+
+// The demo keyboard with an application, on an emptied simulated bus.
+std::shared_ptr<sim::SimKeyboard> DemoKeyboard(const sim::KeyboardConfig& config) {
+  UseHeadlessDisplay();
+  EXPECT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
+  hid::sim::TheBus().Reset();
   std::string error;
   auto keyboard = sim::SimKeyboard::Create(config, error);
-  ASSERT_NE(keyboard, nullptr) << error;
-  ASSERT_TRUE(keyboard->InstallFirmware(std::vector<std::uint8_t>(64, 0x21), "V1.00"));
+  if (keyboard == nullptr) {
+    ADD_FAILURE() << error;
+    return nullptr;
+  }
+  EXPECT_TRUE(keyboard->InstallFirmware(std::vector<std::uint8_t>(64, 0x21), "V1.00"));
+  return keyboard;
+}
+
+TEST(ChannelShutdownTest, DestroyingTheChannelWhileTheKeyboardComesAndGoesEnds) {
+  const sim::KeyboardConfig config = ZeroTimingConfig();
+  const auto keyboard = DemoKeyboard(config);
+  ASSERT_NE(keyboard, nullptr);
   Watchdog watchdog;
   std::atomic<bool> churn{true};
   std::thread plugger([&] {
@@ -95,15 +110,9 @@ TEST(ChannelShutdownTest, DestroyingTheChannelWhileTheKeyboardComesAndGoesEnds) 
 // channel, and vexaro-flash refused the keyboard. A far faster clock leaves
 // the start a few microseconds.
 TEST(ChannelShutdownTest, TheChannelOpensWhateverTheClockScale) {
-  UseHeadlessDisplay();
-  ASSERT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
-  hid::sim::TheBus().Reset();
-  sim::KeyboardConfig config = sim::DemoKeyboardConfig();
-  config.timing = sim::Timing::Zero();
-  std::string error;
-  auto keyboard = sim::SimKeyboard::Create(config, error);
-  ASSERT_NE(keyboard, nullptr) << error;
-  ASSERT_TRUE(keyboard->InstallFirmware(std::vector<std::uint8_t>(64, 0x21), "V1.00"));
+  const sim::KeyboardConfig config = ZeroTimingConfig();
+  const auto keyboard = DemoKeyboard(config);
+  ASSERT_NE(keyboard, nullptr);
   keyboard->PlugIn();
   sys::SetClockScale(kFastClock);
   for (int round = 0; round < kOpenRounds; ++round) {
