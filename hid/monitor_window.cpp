@@ -10,7 +10,6 @@
 #include "hid/monitor.h"
 #include "platform/gui/hid_device_events.h"
 #include "platform/gui/window.h"
-#include "platform/sys/sys.h"
 
 namespace vexaro::usb {
 namespace {
@@ -20,7 +19,9 @@ constexpr const char* kWindowTitle = "KVNT HidDevice Window";
 constexpr int kFallbackClassNames = 99;  // "Thread In DLL_0" .. "_98"
 // How long a start waits for the window thread to have its window: creating a
 // window is quick; this only guards against a thread that never gets going.
-constexpr std::uint64_t kWindowReadyWaitMs = 2000;
+// Real time, not the program clock: with the clock sped up, a busy machine
+// would otherwise fail starts whose thread was merely scheduled late.
+constexpr std::chrono::milliseconds kWindowReadyWait{2000};
 constexpr gui::DWORD kInterfaceFilterSize = 32;
 constexpr gui::DWORD kHandleFilterSize = 44;
 
@@ -101,7 +102,7 @@ bool CHidMonitor::StartWindowThread() {
   bool ready = false;
   {
     std::unique_lock lock(start->lock);
-    start->cv.wait_for(lock, sys::RealDuration(kWindowReadyWaitMs),
+    start->cv.wait_for(lock, kWindowReadyWait,
                        [&] { return start->ready || start->failed; });
     ready = start->ready;
     start->abandoned = !ready;

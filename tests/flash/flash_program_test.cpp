@@ -11,6 +11,7 @@
 #include <string>
 
 #include "sim/demo_keyboard.h"
+#include "tests/support/temp_path.h"
 #include "tools/demo-firmware/demo_firmware.h"
 #include "tools/vexaro-pack/packer.h"
 
@@ -60,8 +61,7 @@ std::string DemoPackageWithVersion(const std::string& version) {
   contents.crcKey = keyboard.crcKey;
   contents.key = {1, 2, 3, 4};
   const auto bytes = vexaro::package::BuildPackage(contents);
-  const std::string path =
-      (std::filesystem::temp_directory_path() / ("vexaro-flash-test-" + version + ".bin")).string();
+  const std::string path = vexaro::test_support::ProcessTempPath("vexaro-flash-test-" + version, ".bin");
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                               static_cast<std::streamsize>(bytes.size()));
   return path;
@@ -99,6 +99,18 @@ TEST(FlashProgram, FailedUpdateNamesItsStageAndNeverReportsSuccess) {
   EXPECT_FALSE(Has(run.out, "Operation successful."));
   EXPECT_FALSE(Has(run.out, "\"success\":true"));
   EXPECT_TRUE(Has(Lines(run.out).back(), "\"success\":false,\"exit\":1,\"text\":\"AP Verify Failed!\""));
+}
+
+// The version is read once when the keyboard appears; a lost or garbled
+// reply used to leave it empty and the keyboard refused as one of another
+// layout.
+TEST(FlashProgram, AVersionReplyLostOrGarbledIsReadAgainNotTakenForAnotherLayout) {
+  for (const char* fault : {"drop-replies-at=1", "corrupt-replies-at=1"}) {
+    const Outcome run = Flash(VEXARO_DEMO_PACKAGE, std::string("VEXARO_SIM=1 VEXARO_SIM_FAULTS=") + fault);
+    EXPECT_EQ(run.code, 0) << fault << "\n" << run.out;
+    EXPECT_TRUE(Has(run.out, "Keyboard version: V2.05\n")) << fault;
+    EXPECT_FALSE(Has(run.out, "Layout Error")) << fault;
+  }
 }
 
 TEST(FlashProgram, RefusesAnOlderPackageOrAnotherLayoutUnlessAllowed) {

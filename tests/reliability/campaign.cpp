@@ -8,18 +8,13 @@
 #include <sstream>
 #include <string>
 
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
-
 #include "isp/engine.h"
 #include "platform/hid/hid.h"
 #include "platform/sys/sys.h"
 #include "sim/checksum.h"
 #include "sim/demo_keyboard.h"
 #include "sim/state_file.h"
+#include "tests/support/temp_path.h"
 #include "tools/vexaro-flash/flash_run.h"
 #include "tools/vexaro-pack/packer.h"
 
@@ -89,18 +84,6 @@ class SlowerClock {
   double saved_;
 };
 
-// Other test programs may run the same case at the same time (parallel
-// CTest, a run from another checkout); each process keeps its own package,
-// state and trace files, or one run's clean-up deletes another's package.
-std::string TempPath(const std::string& name, const char* extension) {
-#ifdef _WIN32
-  const int pid = _getpid();
-#else
-  const int pid = static_cast<int>(getpid());
-#endif
-  return (std::filesystem::temp_directory_path() / (name + "-" + std::to_string(pid) + extension)).string();
-}
-
 std::vector<std::uint8_t> Pattern(std::uint32_t length, std::uint8_t seed) {
   std::vector<std::uint8_t> bytes(length);
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + seed);
@@ -145,9 +128,9 @@ std::string SetupName(const Setup& setup) {
 
 Campaign::Campaign(const Setup& setup, std::string tag) : setup_(setup) {
   const std::string base = "vexaro-reliability-" + tag + "-" + SetupName(setup);
-  packageFile_ = TempPath(base, ".pkg");
-  stateFile_ = TempPath(base, ".state");
-  traceFile_ = TempPath(base, ".trace");
+  packageFile_ = test_support::ProcessTempPath(base, ".pkg");
+  stateFile_ = test_support::ProcessTempPath(base, ".state");
+  traceFile_ = test_support::ProcessTempPath(base, ".trace");
   image_ = Pattern(kImageLength, 3);
   if (setup.external) externalImage_ = Pattern(kExternalLength, 0x5A);
   const auto bytes = package::BuildPackage(Contents(KeyboardFor(setup), image_, externalImage_));

@@ -10,6 +10,7 @@
 #include "sim/checksum.h"
 #include "sim/keyboard.h"
 #include "sim/state_file.h"
+#include "tests/support/temp_path.h"
 
 namespace vexaro::sim {
 namespace {
@@ -39,7 +40,7 @@ class FaultStrikesTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
     hid::sim::TheBus().Reset();
-    state_ = (std::filesystem::temp_directory_path() / "vexaro-fault-strikes.state").string();
+    state_ = vexaro::test_support::ProcessTempPath("vexaro-fault-strikes", ".state");
     std::filesystem::remove(state_);
   }
   void TearDown() override {

@@ -14,6 +14,7 @@
 #include "platform/sim/sim_bus.h"
 #include "platform/sys/sys.h"
 #include "sim/demo_keyboard.h"
+#include "tests/support/temp_path.h"
 #include "tools/vexaro-pack/packer.h"
 #include "updater/package_loader.h"
 
@@ -81,7 +82,7 @@ void UpdateFixture::SetUp() {
   sys::SetClockScale(kClockScale);
   std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
   std::replace(name.begin(), name.end(), '/', '-');  // parameterised tests
-  packageFile_ = (std::filesystem::temp_directory_path() / ("vexaro-updater-" + name + ".bin")).string();
+  packageFile_ = test_support::ProcessTempPath("vexaro-updater-" + name, ".bin");
 }
 
 void UpdateFixture::TearDown() {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_path.h"
 #include "tests/updater/update_fixture.h"
 
 namespace vexaro::updater::testing {
@@ -67,7 +68,7 @@ class UpdateTraceTest : public UpdateFixture {
   void SetUp() override {
     UpdateFixture::SetUp();
     std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    tracePath_ = (std::filesystem::temp_directory_path() / ("vexaro-trace-" + name + ".txt")).string();
+    tracePath_ = test_support::ProcessTempPath("vexaro-trace-" + name, ".txt");
   }
   void TearDown() override {
     UpdateFixture::TearDown();

@@ -24,6 +24,8 @@ using updater::UpdateState;
 // The channel reads the version (up to 3 s) and waits for the keyboard to
 // report ready (up to 15 half seconds) before the check can run.
 constexpr std::uint64_t kPresenceWaitMs = 12000;
+// Pause between version reads that failed.
+constexpr std::uint32_t kVersionRetryMs = 100;
 // After the update the keyboard re-enumerates, installation settles and the
 // channel reads the new version.
 constexpr std::uint64_t kReadBackWaitMs = 15000;
@@ -94,10 +96,30 @@ int ListKeyboards(UpdateHost& host, FlashView& view) {
   return kExitSuccess;
 }
 
+// Waits for the channel to announce the keyboard, which reads its version
+// once. After a lost or late reply the version stays empty, and the check
+// would take the keyboard for one of another layout; the read is tried again
+// within the same wait. False when the version could not be read.
+bool AwaitVersion(UpdateHost& host) {
+  usb::CUSBDriver& channel = host.Channel();
+  if (!channel.IsOpen()) return true;
+  const std::uint64_t end = sys::NowMs() + kPresenceWaitMs;
+  PumpUntil([&host] { return host.PresenceMessages() > 0; }, kPresenceWaitMs);
+  while (channel.IsOpen() && channel.m_strVersion.IsEmpty()) {
+    if (sys::NowMs() >= end) return false;
+    if (channel.ReadVersion() == 0) {
+      host.Controller().OnDevicePresence(0, 1);  // the status wait and the check, as on arrival
+      return true;
+    }
+    sys::SleepMs(kVersionRetryMs);
+  }
+  return true;
+}
+
 // Why the check refused the package, for the result line.
-std::string RefusalText(UpdateHost& host, FlashView& view) {
+std::string RefusalText(UpdateHost& host, FlashView& view, bool versionRead) {
+  if (!versionRead || !host.Channel().IsOpen()) return "The keyboard's firmware version could not be read";
   if (view.LayoutErrorArmed()) return "Firmware Update Layout Error!";
-  if (!host.Channel().IsOpen()) return "The keyboard's firmware version could not be read";
   return "The keyboard carries version " + view.Version() + ", newer than the package's " +
          package::ThePackageInfo().UpdateVersion + " (see --allow-any-version)";
 }
@@ -145,9 +167,7 @@ int RunFlash(const FlashOptions& options, FlashView& view) {
   view.Note(info.ProductName + ": firmware " + info.UpdateVersion);
   UpdateHost host(view);
   host.Controller().SetDebugMode(options.allowAnyVersion);
-  if (host.Channel().IsOpen()) {
-    PumpUntil([&host] { return host.PresenceMessages() > 0; }, kPresenceWaitMs);
-  }
+  const bool versionRead = AwaitVersion(host);
   host.Controller().RefreshDeviceState();
   if (options.list) return ListKeyboards(host, view);
   if (view.Connection() == "Not Connected") {
@@ -155,7 +175,7 @@ int RunFlash(const FlashOptions& options, FlashView& view) {
     return kExitNoKeyboard;
   }
   if (!view.UpdateEnabled()) {
-    view.Result(false, kExitRefused, RefusalText(host, view));
+    view.Result(false, kExitRefused, RefusalText(host, view, versionRead));
     return kExitRefused;
   }
   return Update(host, view);
