@@ -117,8 +117,8 @@ struct Setup {
     channel = std::make_unique<usb::CUSBDriver>();
     channel->SetActive();
     channel->SetOwner(nullptr, 0);
-    // The monitor's start waits for its window thread on the program clock:
-    // opened at real speed, a loaded machine cannot make it fail.
+    // Opened at real speed, before the clock is sped up: the open's own
+    // windows then hold on a loaded machine.
     if (!channel->Open(kVendor, kProduct)) std::abort();
     // A target whose replies never reach the channel would fuzz nothing.
     firmware->Set({VersionReply("1.0")}, {});

@@ -16,6 +16,7 @@
 #include "sim/flash.h"
 #include "sim/keyboard.h"
 #include "sim/start.h"
+#include "tests/support/temp_path.h"
 
 namespace vexaro::sim {
 namespace {
@@ -26,8 +27,8 @@ class SimKeyboardTest : public ::testing::Test {
     ASSERT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
     hid::sim::TheBus().Reset();
     isp::ResetEngine();
-    dir_ = std::filesystem::temp_directory_path() /
-           ("vexaro-sim-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    dir_ = test_support::ProcessTempPath(
+        "vexaro-sim-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()), "");
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
   }
