@@ -4,20 +4,14 @@
 #include <cstring>
 
 #include "sim/keyboard.h"
+#include "sim/report_words.h"
 
 namespace vexaro::sim {
 namespace {
 
 constexpr std::uint8_t kEraseCommand = 0x00, kErasePages = 0x08, kEraseMass = 0x0A;
 constexpr std::uint8_t kFlashCommand = 0x01, kProgram = 0x01;
-constexpr std::uint32_t kMaxPacketBytes = 52;
 constexpr std::uint32_t kErasedWord = 0xFFFFFFFF;
-constexpr std::uint8_t kErasedByte = 0xFF;
-
-std::uint32_t WordAt(const std::uint8_t* r, std::size_t offset) {
-  return static_cast<std::uint32_t>(r[offset]) | static_cast<std::uint32_t>(r[offset + 1]) << 8 |
-         static_cast<std::uint32_t>(r[offset + 2]) << 16 | static_cast<std::uint32_t>(r[offset + 3]) << 24;
-}
 
 }  // namespace
 
