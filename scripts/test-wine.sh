@@ -62,18 +62,20 @@ run_entry() {
   fi
   echo "$status" >"$log.status"
 }
-queue=""
+shards=""
+others=""
 for exe in $(find "$build/tests" -name '*.exe' | sort); do
   case $exe in
     */reliability_tests.exe)
       i=0
       while [ "$i" -lt "$RELIABILITY_SHARDS" ]; do
-        queue="$exe@$i/$RELIABILITY_SHARDS $queue"
+        shards="$shards $exe@$i/$RELIABILITY_SHARDS"
         i=$((i + 1))
       done ;;
-    *) queue="$queue $exe" ;;
+    *) others="$others $exe" ;;
   esac
 done
+queue="$shards $others"
 # Each worker takes the next entry no other worker has claimed (mkdir is the
 # claim: it succeeds for one of them only).
 claims=$(mktemp -d)
