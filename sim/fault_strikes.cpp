@@ -41,7 +41,6 @@ void SimKeyboard::ArmReplyFault() {
 // next power-on into whatever that flash makes of it.
 void SimKeyboard::PowerLoss(std::size_t collection, const std::uint8_t* report, std::size_t length) {
   trace_.Event("fault power-loss");
-  constexpr std::size_t kProtocolReportBytes = 65;
   if (mode_ == Mode::kLoader && collection == ProtocolCollection() && length >= kProtocolReportBytes &&
       KeyedChecksumValid(report)) {
     HalfDone(report);

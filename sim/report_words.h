@@ -1,6 +1,6 @@
-// What the loader's command reports carry, as every part of the simulated
-// keyboard reads them: 32-bit little-endian addresses and counts, and the
-// largest data packet one transfer command holds.
+// The loader's command reports as every part of the simulated keyboard reads
+// them: their length, their 32-bit little-endian addresses and counts, and
+// the largest data packet one transfer command holds.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +8,8 @@
 
 namespace vexaro::sim {
 
+// A report of the protocol collection: its ID, then 64 bytes.
+inline constexpr std::size_t kProtocolReportBytes = 65;
 inline constexpr std::uint32_t kMaxPacketBytes = 52;
 inline constexpr std::uint8_t kErasedByte = 0xFF;  // a blank flash byte
 
