@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """CPU seconds (user+system) of compiling the combined units of the targets
 named, each unit's command taken from the build's compile_commands.json and
-run alone with its output thrown away; robust on a loaded machine, unlike
-wall seconds. With --without-pch, each unit again without the shared
-precompiled test header.
+run alone with its output thrown away: less disturbed by other work than
+wall seconds, though not free of it. With --without-pch, each unit again
+without the shared precompiled test header.
   python3 scripts/unit-cpu.py BUILD-DIR TARGET... [--without-pch]"""
 import json
 import re
