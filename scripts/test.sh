@@ -27,9 +27,6 @@ timed() {  # timed NAME COMMAND...: runs COMMAND, noting its wall and CPU second
 }
 timed install-deps sh scripts/install-deps.sh
 JOBS=$(nproc)
-# ccache, where a build uses it, caches units built on a precompiled header
-# only when told that the header's definitions and time macros may be reused.
-export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:+$CCACHE_SLOPPINESS,}pch_defines,time_macros"
 background=""   # name:pid of each stage in the background
 
 build() {  # build DIR [TARGET] -- [cmake args...]
@@ -37,14 +34,13 @@ build() {  # build DIR [TARGET] -- [cmake args...]
   target=""
   [ "$1" = "--" ] || { target="--target $1"; shift; }
   shift
-  # The libraries, programs and tests compile as combined units, the tests
-  # with one precompiled test framework header: a build's time is mostly the
-  # headers, compiled once per unit.
+  # The libraries, programs and tests compile as combined units: a build's
+  # time is mostly the headers, compiled once per unit.
   timed "$(basename "$dir")" configure_and_build "$dir" "$target" "$@"
 }
 configure_and_build() {  # DIR TARGET cmake-args...
   dir=$1; target=$2; shift 2
-  cmake -S . -B "$dir" -G Ninja -DVEXARO_UNITY=ON -DVEXARO_UNITY_TESTS=ON -DVEXARO_TEST_PCH=ON "$@" >/dev/null &&
+  cmake -S . -B "$dir" -G Ninja -DVEXARO_UNITY=ON -DVEXARO_UNITY_TESTS=ON "$@" >/dev/null &&
     cmake --build "$dir" -j "$JOBS" $target
 }
 
