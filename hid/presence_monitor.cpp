@@ -16,7 +16,7 @@ constexpr gui::UINT kInstallWaitMs = 2000;
 // A device whose interfaces do not all arrive counts as present after this
 // long anyway: slow driver installations take about a minute.
 constexpr gui::UINT kPresenceFallbackMs = 90000;
-constexpr gui::DWORD kInterfaceFilterSize = 32;
+constexpr gui::DWORD kPresenceFilterSize = 32;
 
 gui::CString Lower(const gui::CString& text) {
   gui::CString lower = text;
@@ -32,7 +32,7 @@ CUsbInfo::CUsbInfo() {
   CreateEx(0, gui::AfxRegisterWndClass(), "", gui::WS_POPUP, 1, 1, 1, 1, nullptr, 0);
   gui::ConnectHidDeviceEvents();
   gui::DEV_BROADCAST_DEVICEINTERFACE filter;
-  filter.dbcc_size = kInterfaceFilterSize;
+  filter.dbcc_size = kPresenceFilterSize;
   filter.dbcc_classguid = gui::kHidInterfaceClassGuid;
   // Not kept: the registration ends with the window.
   gui::RegisterDeviceNotification(m_hWnd, &filter, gui::DEVICE_NOTIFY_WINDOW_HANDLE);

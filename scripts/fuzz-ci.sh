@@ -25,7 +25,7 @@ if [ "$PHASE" != run ]; then
   CC=clang CXX=clang++ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only -DNDEBUG" \
     -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only -DNDEBUG" \
-    -DVEXARO_FUZZ=ON -DVEXARO_SANITIZE=address -DVEXARO_TESTS=OFF >/dev/null
+    -DVEXARO_FUZZ=ON -DVEXARO_SANITIZE=address -DVEXARO_TESTS=OFF -DVEXARO_UNITY=ON >/dev/null
   cmake --build "$BUILD" -j "$(nproc)" --target $names
 fi
 [ "$PHASE" != build ] || exit 0

@@ -1,8 +1,14 @@
 #!/bin/sh
 # Runs every test program of the MinGW-w64 build under wine, each once, and
 # prints one closing line. Usage: sh scripts/test-wine.sh BUILD-DIR
+# The programs wait mostly on the program clock, so WINE_JOBS (default 2) run
+# at once. The reliability program takes longer than all the others together;
+# it runs as RELIABILITY_SHARDS (default 4) parts by GoogleTest's sharding,
+# queued first.
 set -u
 build=${1:-build/mingw}
+WINE_JOBS=${WINE_JOBS:-2}
+RELIABILITY_SHARDS=${RELIABILITY_SHARDS:-4}
 WINE=/usr/lib/wine/wine64
 [ -x "$WINE" ] || WINE=$(command -v wine64 || command -v wine)
 export WINEDEBUG=-all
@@ -11,14 +17,15 @@ export WINEPREFIX=${WINEPREFIX:-$(pwd)/$build/wineprefix}
 "$WINE" cmd /c exit >/dev/null 2>&1
 passed=0
 failed=0
-# Runs one program; the environment it needs (if any) is in PROGRAM.env.
+# Runs one program, with the environment it needs (if any) from PROGRAM.env
+# and the settings given after the log. Usage: run PROGRAM LOG [VAR=VALUE...]
 run() {
-  envfile="${1%.exe}.env"
-  if [ -f "$envfile" ]; then
-    timeout 600 env $(cat "$envfile") "$WINE" "$1" >"$2" 2>&1
-  else
-    timeout 600 "$WINE" "$1" >"$2" 2>&1
-  fi
+  program=$1 output=$2
+  shift 2
+  envfile="${program%.exe}.env"
+  # shellcheck disable=SC2046
+  [ -f "$envfile" ] && set -- "$@" $(cat "$envfile")
+  timeout 600 env "$@" "$WINE" "$program" >"$output" 2>&1
 }
 # Counts one check and says how it went; a failure shows the end of its log.
 # Usage: verdict STATUS WHAT LOG
@@ -32,17 +39,69 @@ verdict() {
     tail -n 40 "$3"
   fi
 }
-for exe in $(find "$build/tests" -name '*.exe' | sort); do
+# Runs one queue entry, PROGRAM or PROGRAM@INDEX/COUNT (one shard), and
+# leaves its exit status in its log's .status file.
+run_entry() {
+  exe=${1%@*}
+  shard=""
   log="$exe.wine.log"
-  run "$exe" "$log"
+  if [ "$exe" != "$1" ]; then
+    index=${1#*@}
+    shard="GTEST_SHARD_INDEX=${index%/*} GTEST_TOTAL_SHARDS=${index#*/}"
+    log="$exe.shard${index%/*}.wine.log"
+  fi
+  # shellcheck disable=SC2086
+  run "$exe" "$log" $shard
   status=$?
   # wine's own client/server failures say nothing about the program: once more.
   if [ "$status" -ne 0 ] && grep -q "^wine client error" "$log"; then
-    echo "again   $exe (wine itself failed: $(grep -m1 '^wine client error' "$log"))"
-    run "$exe" "$log"
+    echo "again   $1 (wine itself failed: $(grep -m1 '^wine client error' "$log"))"
+    # shellcheck disable=SC2086
+    run "$exe" "$log" $shard
     status=$?
   fi
-  verdict "$status" "$exe" "$log"
+  echo "$status" >"$log.status"
+}
+shards=""
+others=""
+for exe in $(find "$build/tests" -name '*.exe' | sort); do
+  case $exe in
+    */reliability_tests.exe)
+      i=0
+      while [ "$i" -lt "$RELIABILITY_SHARDS" ]; do
+        shards="$shards $exe@$i/$RELIABILITY_SHARDS"
+        i=$((i + 1))
+      done ;;
+    *) others="$others $exe" ;;
+  esac
+done
+queue="$shards $others"
+# Each worker takes the next entry no other worker has claimed (mkdir is the
+# claim: it succeeds for one of them only).
+claims=$(mktemp -d)
+find "$build/tests" -name '*.wine.log.status' -exec rm -f {} +
+worker() {
+  n=0
+  for entry in $queue; do
+    n=$((n + 1))
+    mkdir "$claims/$n" 2>/dev/null && run_entry "$entry"
+  done
+}
+workers=""
+w=0
+while [ "$w" -lt "$WINE_JOBS" ]; do
+  worker &
+  workers="$workers $!"
+  w=$((w + 1))
+done
+for pid in $workers; do wait "$pid"; done
+rm -rf "$claims"
+for entry in $queue; do
+  exe=${entry%@*}
+  log="$exe.wine.log"
+  [ "$exe" = "$entry" ] || { index=${entry#*@}; log="$exe.shard${index%/*}.wine.log"; }
+  status=$(cat "$log.status" 2>/dev/null || echo 1)
+  verdict "$status" "$entry" "$log"
 done
 # The Win32 display needs a desktop: wine's, on a virtual X server. The
 # loop above ran its program without one (skipped); wine's processes of that

@@ -6,7 +6,8 @@
 # tests run under wine.
 #
 # The tests mostly wait on the program clock, so each build's tests run in the
-# background while the next build compiles; every stage's exit code is
+# background while the next build compiles, in two lanes: the CTest stages,
+# and the wine tests followed by the fuzzing. Every stage's exit code is
 # collected at the end, and a failed stage's whole output is printed. The
 # closing table gives each stage's wall and CPU seconds. A compiler launcher
 # (ccache) named in CMAKE_CXX_COMPILER_LAUNCHER and CMAKE_C_COMPILER_LAUNCHER
@@ -27,32 +28,33 @@ timed() {  # timed NAME COMMAND...: runs COMMAND, noting its wall and CPU second
 timed install-deps sh scripts/install-deps.sh
 JOBS=$(nproc)
 background=""   # name:pid of each stage in the background
-queued=""       # the stage queued last
 
 build() {  # build DIR [TARGET] -- [cmake args...]
   dir=$1; shift
   target=""
   [ "$1" = "--" ] || { target="--target $1"; shift; }
   shift
-  # Each test program compiles as a few combined units: the test build's time
-  # is mostly the test framework's headers, compiled once per unit.
+  # The libraries, programs and tests compile as combined units: a build's
+  # time is mostly the headers, compiled once per unit.
   timed "$(basename "$dir")" configure_and_build "$dir" "$target" "$@"
 }
 configure_and_build() {  # DIR TARGET cmake-args...
   dir=$1; target=$2; shift 2
-  cmake -S . -B "$dir" -G Ninja -DVEXARO_UNITY_TESTS=ON "$@" >/dev/null &&
+  cmake -S . -B "$dir" -G Ninja -DVEXARO_UNITY=ON -DVEXARO_UNITY_TESTS=ON "$@" >/dev/null &&
     cmake --build "$dir" -j "$JOBS" $target
 }
 
-# The stages in the background run one after another, each after the one
-# started before it: the tests wait on the program clock with time limits
-# that outlast two test programs per core, not more.
-start() {  # start NAME COMMAND...: queues a stage in the background, output to its log
-  name=$1; shift
+# The stages of one lane in the background run one after another, each
+# after the one queued before it: the tests wait on the program clock with
+# time limits that outlast two test programs per core, not more, and each
+# lane runs at most two at once.
+start() {  # start LANE NAME COMMAND...: queues a stage in LANE, output to its log
+  lane=$1 name=$2; shift 2
+  eval "after=\${queued_$lane:-}"
   echo "== $name: queued in the background (log build/ci-logs/$name.log)"
   (
-    if [ -n "$queued" ]; then
-      while [ ! -e "$LOGS/$queued.done" ]; do sleep 2; done
+    if [ -n "$after" ]; then
+      while [ ! -e "$LOGS/$after.done" ]; do sleep 2; done
     fi
     status=0
     timed "$name" "$@" || status=$?
@@ -60,7 +62,7 @@ start() {  # start NAME COMMAND...: queues a stage in the background, output to 
     exit $status
   ) >"$LOGS/$name.log" 2>&1 &
   background="$background $name:$!"
-  queued=$name
+  eval "queued_$lane=\$name"
 }
 
 collect() {  # waits for every background stage; fails if any failed
@@ -99,7 +101,12 @@ echo "== build (release, warnings as errors)"
 # want. No debug information: the packages strip it and nothing reads it.
 build build/release -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
   -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG"
-start release-tests release_checks
+start ctest release-tests release_checks
+
+echo "== MinGW-w64 cross build (what the wine tests and the release zip need), then its tests under wine"
+build build/mingw -- -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+  -DVEXARO_FUZZ_REPLAY=OFF
+start wine wine-tests sh scripts/test-wine.sh build/mingw
 
 # The fault campaign's cases are whole updates waiting on the program clock;
 # the plain build runs them all, the sanitizer builds leave them out and check
@@ -113,23 +120,18 @@ SANITIZER_DEBUG="-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCMAKE_C_
 
 echo "== address + undefined-behaviour sanitizers"
 build build/asan -- $SANITIZER_DEBUG -DVEXARO_SANITIZE=address
-start asan-tests env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+start ctest asan-tests env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp \
   ctest --test-dir build/asan -j "$JOBS" -E "$CAMPAIGN" --output-on-failure --timeout 600
 
 echo "== thread sanitizer (tests that use threads)"
 build build/tsan vexaro_threaded_tests -- $SANITIZER_DEBUG -DVEXARO_SANITIZE=thread
-start tsan-tests env TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/scripts/tsan.supp" \
+start ctest tsan-tests env TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/scripts/tsan.supp" \
   ctest --test-dir build/tsan -j "$JOBS" -L threads -E "$CAMPAIGN" --output-on-failure --timeout 600 --no-tests=ignore
 
 echo "== fuzz targets (clang, libFuzzer, ASan+UBSan), each run for a bounded time"
 timed fuzz-build sh scripts/fuzz-ci.sh build
-start fuzzing sh scripts/fuzz-ci.sh run
-
-echo "== MinGW-w64 cross build, then its tests under wine"
-build build/mingw -- -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
-
-start wine-tests sh scripts/test-wine.sh build/mingw
+start wine fuzzing sh scripts/fuzz-ci.sh run
 
 echo "== waiting for the stages in the background"
 collect_status=0

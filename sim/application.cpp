@@ -7,6 +7,7 @@
 
 #include "sim/checksum.h"
 #include "sim/keyboard.h"
+#include "sim/report_words.h"
 
 namespace vexaro::sim {
 namespace {
@@ -18,12 +19,6 @@ constexpr std::uint8_t kRestartCommand = 0x04, kRestartToLoader = 0x01;
 constexpr std::uint8_t kReadCommand = 0x01, kReadSubCommand = 0x02;
 constexpr std::size_t kReplyHeaderBytes = 4;
 constexpr std::size_t kReplyPayloadBytes = 60;
-constexpr std::uint8_t kErasedByte = 0xFF;  // what lies beyond the flash reads as
-
-std::uint32_t WordAt(const std::uint8_t* r, std::size_t offset) {
-  return static_cast<std::uint32_t>(r[offset]) | static_cast<std::uint32_t>(r[offset + 1]) << 8 |
-         static_cast<std::uint32_t>(r[offset + 2]) << 16 | static_cast<std::uint32_t>(r[offset + 3]) << 24;
-}
 
 }  // namespace
 

@@ -4,20 +4,14 @@
 #include <cstring>
 
 #include "sim/keyboard.h"
+#include "sim/report_words.h"
 
 namespace vexaro::sim {
 namespace {
 
 constexpr std::uint8_t kEraseCommand = 0x00, kErasePages = 0x08, kEraseMass = 0x0A;
 constexpr std::uint8_t kFlashCommand = 0x01, kProgram = 0x01;
-constexpr std::uint32_t kMaxPacketBytes = 52;
 constexpr std::uint32_t kErasedWord = 0xFFFFFFFF;
-constexpr std::uint8_t kErasedByte = 0xFF;
-
-std::uint32_t WordAt(const std::uint8_t* r, std::size_t offset) {
-  return static_cast<std::uint32_t>(r[offset]) | static_cast<std::uint32_t>(r[offset + 1]) << 8 |
-         static_cast<std::uint32_t>(r[offset + 2]) << 16 | static_cast<std::uint32_t>(r[offset + 3]) << 24;
-}
 
 }  // namespace
 
@@ -47,7 +41,6 @@ void SimKeyboard::ArmReplyFault() {
 // next power-on into whatever that flash makes of it.
 void SimKeyboard::PowerLoss(std::size_t collection, const std::uint8_t* report, std::size_t length) {
   trace_.Event("fault power-loss");
-  constexpr std::size_t kProtocolReportBytes = 65;
   if (mode_ == Mode::kLoader && collection == ProtocolCollection() && length >= kProtocolReportBytes &&
       KeyedChecksumValid(report)) {
     HalfDone(report);

@@ -7,12 +7,11 @@
 #include <cstring>
 
 #include "platform/sys/sys.h"
+#include "sim/report_words.h"
 #include "sim/state_file.h"
 
 namespace vexaro::sim {
 namespace {
-
-constexpr std::size_t kProtocolReportBytes = 65;
 
 // Spends ms of the program's clock, as a transfer on the bus does, and
 // returns when the transfer started. Sleeping once is not enough: on Windows

@@ -5,18 +5,13 @@
 
 #include "sim/checksum.h"
 #include "sim/keyboard.h"
+#include "sim/report_words.h"
 
 namespace vexaro::sim {
 namespace {
 
-constexpr std::uint32_t kMaxPacketBytes = 52;
 constexpr std::uint32_t kDataReportBytes = 64;
 constexpr std::uint8_t kEchoCommand = 0x50;
-
-std::uint32_t WordAt(const std::uint8_t* r, std::size_t offset) {
-  return static_cast<std::uint32_t>(r[offset]) | static_cast<std::uint32_t>(r[offset + 1]) << 8 |
-         static_cast<std::uint32_t>(r[offset + 2]) << 16 | static_cast<std::uint32_t>(r[offset + 3]) << 24;
-}
 
 void PutWord(std::uint8_t* bytes, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));

@@ -8,6 +8,7 @@
 #include "platform/sys/sys.h"
 #include "updater/controller.h"
 #include "updater/count_down.h"
+#include "updater/loader_values.h"
 #include "updater/package_ids.h"
 
 namespace vexaro::updater {
@@ -28,10 +29,7 @@ constexpr std::uint32_t kInfoChip = 0, kInfoFlashSize = 1, kInfoItem2 = 2, kInfo
                         kInfoApStart = 6, kInfoVersionBase = 8;
 // A version record that was never written reads as erased flash.
 constexpr std::uint32_t kVersionNeverWritten = 0xFFFFFFFF;
-constexpr std::uint32_t kVersionTextMax = 128;
 constexpr std::uint32_t kVersionLengthWordEnd = 3;  // the record's text starts at base + 4
-// Restart request addressed to the loader with the key block.
-constexpr int32_t kResetToLoaderKeyed = 1;
 // Restart request addressed to the running application.
 constexpr int32_t kResetApplicationToLoader = 0;
 

@@ -11,6 +11,7 @@
 #include "isp/isp_api.h"
 #include "platform/sys/sys.h"
 #include "updater/count_down.h"
+#include "updater/loader_values.h"
 #include "updater/package_ids.h"
 #include "updater/stage_thread.h"
 
@@ -47,13 +48,11 @@ constexpr unsigned kResultTimerMs = 10;
 constexpr std::size_t kDigestPayloadBytes = 52;
 constexpr std::uint16_t kDigestCommandWords = 32;
 constexpr std::size_t kVersionRecordBytes = 132;
-constexpr std::size_t kVersionTextMax = 128;
 constexpr std::uint8_t kErasedByte = 0xFF;
 // A package image longer than this is damaged: no chip of the keyboard's
 // family has a flash near that size, and nothing is allocated for it.
 constexpr std::uint32_t kMaxImageBytes = 64u << 20;
 constexpr std::uint8_t kModeProgram = 1, kModeVerify = 0;
-constexpr int32_t kResetToLoaderKeyed = 1;
 
 __attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...) {
   char text[64];
@@ -68,7 +67,7 @@ __attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...
 
 std::vector<std::uint8_t> VersionRecord(const std::string& version, std::uint32_t base,
                                         std::uint32_t& last) {
-  const std::size_t n = std::min(std::strlen(version.c_str()), kVersionTextMax);
+  const std::size_t n = std::min(std::strlen(version.c_str()), std::size_t{kVersionTextMax});
   last = ((base + static_cast<std::uint32_t>(n) + 7u) & ~std::uint32_t{3}) - 1u;
   // A base that is not a multiple of 4 makes the range up to 3 bytes longer
   // than the 132-byte record; the record grows so the engine never reads past it.

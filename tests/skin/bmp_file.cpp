@@ -56,7 +56,13 @@ bool DecodeBmp24(const std::vector<std::uint8_t>& b, BmpPicture& out, std::strin
   return true;
 }
 
-std::string SkinDir() { return std::string(VEXARO_SOURCE_DIR) + "/res/skin"; }
+// Appended to a named string: GCC 12 -O2 takes a literal added to a
+// temporary string for a copy past the temporary's inline buffer.
+std::string SkinDir() {
+  std::string dir = VEXARO_SOURCE_DIR;
+  dir.append("/res/skin");
+  return dir;
+}
 
 std::string SkinFileOf(int id) {
   const std::string prefix = std::to_string(id) + "-";

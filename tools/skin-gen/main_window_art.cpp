@@ -14,8 +14,6 @@ namespace {
 constexpr double kTrackRadius = 3;
 constexpr double kFillInset = 2;
 
-int Baseline(const Rect& box) { return box.bottom - kBaselineInset; }
-
 Shape ProgressTrack() {
   const Rect& r = kProgressBar;
   return RoundRect(r.left, r.top, r.right, r.bottom, kTrackRadius);

@@ -45,8 +45,6 @@ Shape GlyphOf(ResultKind kind, double cx, double cy) {
   return ExclamationGlyph(cx, cy, kUnit);
 }
 
-int Baseline(const Rect& box) { return box.bottom - kBaselineInset; }
-
 // The message on two lines: "Firmware Update" and the outcome in its colour;
 // the full message is too wide for one legible line in this dialog.
 void DrawMessage(Canvas& canvas, const Fonts& fonts, const ResultLook& look) {
@@ -63,7 +61,7 @@ void DrawMessage(Canvas& canvas, const Fonts& fonts, const ResultLook& look) {
 
 // The title strip as in the main window: the close tab lies on its colour at
 // the right and the strip runs on to the dialog's edge beside it.
-void DrawTitleStrip(Canvas& canvas, const Fonts& fonts) {
+void DrawResultTitleStrip(Canvas& canvas, const Fonts& fonts) {
   canvas.Fill(RoundRect(-1, -1, kResultWidth + 1, kHeaderHeight, 0), style::Header());
   canvas.Fill(RoundRect(0, kHeaderHeight, kResultWidth, kHeaderHeight + 1, 0), style::HeaderLine());
   DrawLogoMark(canvas, 6, 2, 14);
@@ -90,7 +88,7 @@ Canvas DrawResultPicture(ResultKind kind, const Fonts& fonts) {
   Canvas canvas(kResultWidth, kResultHeight, style::BodyTop());
   canvas.Fill(RoundRect(-1, -1, kResultWidth + 1, kResultHeight + 1, 0),
               VerticalGradient(kHeaderHeight, style::BodyTop(), kResultHeight, style::BodyBottom()));
-  DrawTitleStrip(canvas, fonts);
+  DrawResultTitleStrip(canvas, fonts);
   DrawKeyboardWithBadge(canvas, kind, look);
   DrawMessage(canvas, fonts, look);
   DrawBorder(canvas, style::WindowBorder());

@@ -30,6 +30,7 @@ inline constexpr Rect kProgressBar{28, 183, 388, 199};
 // box's left, or right aligned at its right, baseline kBaselineInset above the
 // bottom). The boxes are also where the contrast of each text is measured.
 inline constexpr int kBaselineInset = 3;
+constexpr int Baseline(const Rect& box) { return box.bottom - kBaselineInset; }
 inline constexpr Rect kWordmarkText{26, 1, 80, 16};
 inline constexpr Rect kProductLineText{86, 1, 240, 16};
 inline constexpr Rect kTitleText{26, 26, 240, 47};
