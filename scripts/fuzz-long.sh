@@ -9,6 +9,9 @@
 set -eu
 cd "$(dirname "$0")/.."
 RUNS=${RUNS:-10000000}
+# Three targets write each input to a file in the temporary folder; in memory
+# (/dev/shm) package_fuzz ran three times as many inputs per CPU second.
+if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 BUILD=build/fuzz-long
 ROOT=$(pwd)
 # target:seed folder, as in scripts/fuzz-ci.sh, and the two readers fuzzed
