@@ -1,6 +1,6 @@
 // Fuzz target: read the input as a document file through the encoding layer
 // (marks, declarations, UTF-8 detection, conversion) and parse the result;
-// then convert the input between every kind of encoding.
+// then convert the input between a pair of encodings it chooses.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -47,16 +47,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Aligned copy, so the input can be read as 16- and 32-bit units.
   std::vector<std::uint32_t> source((size + 3) / 4);
   if (size > 0) std::memcpy(source.data(), data, size);
+  // One pair of encodings per input, chosen by its first byte: every pair
+  // is still reached, and an execution opens two converters instead of 72
+  // (opening one loads and unloads the C library's module for it).
   const char* const encodings[] = {"UTF-8", "UTF-16", "UTF-32", "koi8-r", "shift_jis", ""};
-  for (const char* from : encodings) {
-    for (const char* to : encodings) {
-      const int units = static_cast<int>(size) / UnitSize(from);
-      bool lost = false;
-      const int measured = xml::ConvertText(from, to, source.data(), units, nullptr, 0, &lost);
-      std::vector<std::uint32_t> out(static_cast<std::size_t>(measured) + 1);
-      xml::ConvertText(from, to, source.data(), units, out.data(), measured, &lost);
-    }
-  }
+  constexpr std::size_t kEncodings = sizeof encodings / sizeof encodings[0];
+  const std::size_t pick = size > 0 ? data[0] : 0;
+  const char* from = encodings[pick % kEncodings];
+  const char* to = encodings[(pick / kEncodings) % kEncodings];
+  const int units = static_cast<int>(size) / UnitSize(from);
+  bool lost = false;
+  const int measured = xml::ConvertText(from, to, source.data(), units, nullptr, 0, &lost);
+  std::vector<std::uint32_t> out(static_cast<std::size_t>(measured) + 1);
+  xml::ConvertText(from, to, source.data(), units, out.data(), measured, &lost);
   sys::OverrideSystemCodePage(0);
   return 0;
 }
