@@ -23,11 +23,13 @@ namespace {
 // deadline, so the wake-up latency of one sleep is not carried into the next
 // transfer and a run of reports takes one frame each, not a frame plus the
 // system's sleep overshoot each.
+//
+// A zero-time transfer does not yield: on a busy machine a yield hands the
+// core to whatever else is runnable for its whole time slice, a millisecond
+// or more per report, which at a fast clock made a test's transfer of a few
+// hundred reports outlast the updater's stage window.
 std::uint64_t Spend(std::uint32_t ms) {
-  if (ms == 0) {
-    sys::SleepMs(0);  // a zero-latency device still lets the host's threads run
-    return 0;
-  }
+  if (ms == 0) return 0;
   const std::uint64_t start = sys::NowMs();
   sys::SleepUntilMs(start + ms);
   return start;
@@ -235,7 +237,12 @@ bool SimKeyboard::OnOutputReport(int port, std::size_t collection, const std::ui
 
 bool SimKeyboard::OnGetInputReport(int port, std::size_t collection, std::uint8_t* data,
                                    std::size_t length) {
-  SpendTransfer(Scaled(config_.timing.getReportMs));
+  const std::uint32_t getMs = Scaled(config_.timing.getReportMs);
+  // A host polls for a status until it comes; with zero-time requests the
+  // yield keeps that loop from holding the core the keyboard's own threads
+  // (re-enumeration, delayed starts) need.
+  if (getMs == 0) sys::SleepMs(0);
+  SpendTransfer(getMs);
   std::lock_guard lock(mutex_);
   if (!plugged_ || port != port_ || collection != ProtocolCollection()) return false;
   if (mode_ == Mode::kApplication && ApplicationStatus(data, length)) {
