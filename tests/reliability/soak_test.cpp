@@ -22,7 +22,7 @@
 namespace vexaro::reliability {
 namespace {
 
-// CI's short soak: 20 updates, 8 in the sanitizer builds (each some 30 s there).
+// CI's short soak: 20 updates, 8 in the sanitizer builds (each about 2.5 s there).
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr int kDefaultUpdates = 8;
 #else
