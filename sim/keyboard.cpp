@@ -262,17 +262,13 @@ bool SimKeyboard::OnGetInputReport(int port, std::size_t collection, std::uint8_
 void SimKeyboard::SpendTransfer(std::uint32_t ms) {
   const std::uint64_t start = Spend(ms);
   if (ms == 0) return;
-  std::lock_guard lock(mutex_);
-  if (transferEndMs_ != 0 && start > transferEndMs_) busIdleMs_ += start - transferEndMs_;
-  transferEndMs_ = start + ms;
+  const std::uint64_t previousEnd = transferEndMs_.exchange(start + ms, std::memory_order_relaxed);
+  if (previousEnd != 0 && start > previousEnd) busIdleMs_.fetch_add(start - previousEnd, std::memory_order_relaxed);
 }
 
 std::uint64_t SimKeyboard::TakeBusIdleMs() {
-  std::lock_guard lock(mutex_);
-  const std::uint64_t idle = busIdleMs_;
-  busIdleMs_ = 0;
-  transferEndMs_ = 0;
-  return idle;
+  transferEndMs_.store(0, std::memory_order_relaxed);
+  return busIdleMs_.exchange(0, std::memory_order_relaxed);
 }
 
 // ---- Replies --------------------------------------------------------------

@@ -4,6 +4,7 @@
 // state file, and can be slowed, traced and made to fail on purpose.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -207,8 +208,10 @@ class SimKeyboard final : public hid::sim::Device,
   std::uint64_t nextInFrameMs_ = 0;
   std::uint32_t writes_ = 0;
   std::uint32_t statusesQueued_ = 0;
-  std::uint64_t transferEndMs_ = 0;  // where the last transfer's frames ended
-  std::uint64_t busIdleMs_ = 0;
+  // Bus bookkeeping for the benchmarks, kept off the keyboard's lock: it is
+  // touched on every transfer.
+  std::atomic<std::uint64_t> transferEndMs_{0};  // where the last transfer's frames ended
+  std::atomic<std::uint64_t> busIdleMs_{0};
   Trace trace_;
 };
 

@@ -136,6 +136,7 @@ void BM_ProgramVerifyUsbTiming(benchmark::State& state) {
     state.ResumeTiming();
   };
   double idle_ms = 0;
+  double best_program_ms = 0;
   for (auto _ : state) {
     sampleFloor();
     keyboard->TakeBusIdleMs();
@@ -145,7 +146,9 @@ void BM_ProgramVerifyUsbTiming(benchmark::State& state) {
     if (!ProgramAndVerify(image)) state.SkipWithError("program or verify failed");
     const ThreadUse u1 = ThreadUseNow();
     wall_ms += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - w0).count();
-    program_ms += static_cast<double>(sys::NowMs() - p0);
+    const auto one = static_cast<double>(sys::NowMs() - p0);
+    program_ms += one;
+    best_program_ms = best_program_ms == 0 ? one : std::min(best_program_ms, one);
     idle_ms += static_cast<double>(keyboard->TakeBusIdleMs());
     transfer = transfer + (u1 - u0);
     sampleFloor();
@@ -159,6 +162,9 @@ void BM_ProgramVerifyUsbTiming(benchmark::State& state) {
   state.counters["program_ms"] = program_ms / n;
   state.counters["wall_ms"] = wall_ms / n;
   state.counters["program_x"] = program_ms / n / minimum;
+  // A stall of the machine only ever adds time, so the fastest run is the
+  // one closest to what the engine itself costs.
+  state.counters["program_best_x"] = best_program_ms / minimum;
   state.counters["wall_x"] = wall_ms / n / minimum;
   state.counters["cpu_us_per_report"] = transfer.cpuMs * 1e3 / reports;
   state.counters["cpu_pct_of_frame"] = transfer.cpuMs / reports / timing.frameMs * 100.0;
@@ -177,9 +183,14 @@ void BM_ProgramVerifyUsbTiming(benchmark::State& state) {
       floor.waits > 0 ? static_cast<double>(floorFramesLost) / floor.waits * 100.0 : 0;
   keyboard->Unplug();
 }
+double Smallest(const std::vector<double>& values) {
+  return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
+}
+
 BENCHMARK(BM_ProgramVerifyUsbTiming)
     ->Arg(1)->Arg(8)->Arg(32)->Arg(64)->Arg(256)
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2)
+    ->ComputeStatistics("min", Smallest);
 
 // The floor under the CPU per report of the timing model: the calling
 // thread's CPU for one frame spent as the simulated keyboard spends it (one
