@@ -34,13 +34,14 @@ build() {  # build DIR [TARGET] -- [cmake args...]
   target=""
   [ "$1" = "--" ] || { target="--target $1"; shift; }
   shift
-  # The libraries, programs and tests compile as combined units: a build's
-  # time is mostly the headers, compiled once per unit.
+  # The libraries, programs and tests compile as combined units, the tests
+  # with one precompiled GoogleTest header: a build's time is mostly the
+  # headers, compiled once per unit.
   timed "$(basename "$dir")" configure_and_build "$dir" "$target" "$@"
 }
 configure_and_build() {  # DIR TARGET cmake-args...
   dir=$1; target=$2; shift 2
-  cmake -S . -B "$dir" -G Ninja -DVEXARO_UNITY=ON -DVEXARO_UNITY_TESTS=ON "$@" >/dev/null &&
+  cmake -S . -B "$dir" -G Ninja -DVEXARO_UNITY=ON -DVEXARO_UNITY_TESTS=ON -DVEXARO_TEST_PCH=ON "$@" >/dev/null &&
     cmake --build "$dir" -j "$JOBS" $target
 }
 
