@@ -3,8 +3,9 @@
 # undefined-behaviour sanitizers, and runs each for a bounded time, two at a
 # time: the XML reader's targets for XML_SECONDS (default 20), the others for
 # OTHER_SECONDS (default 8). The depth comes from scripts/fuzz-long.sh; here
-# each target shows it still runs its corpus and a few seconds of new inputs. Fails on any crash, leak, sanitizer report or
-# time-out; the input that found it is left in build/fuzz-ci/.
+# each target shows it still runs its corpus and a few seconds of new inputs.
+# Fails on any crash, leak, sanitizer report or time-out; the input that
+# found it is left in build/fuzz-ci/.
 #   sh scripts/fuzz-ci.sh [build|run]   only build the targets, or only run
 #                                       them (already built); both by default
 set -eu
