@@ -8,12 +8,14 @@
 # found it is left in build/fuzz-ci/.
 #   sh scripts/fuzz-ci.sh [build|run]   only build the targets, or only run
 #                                       them (already built); both by default
+#   FUZZ_BUILD=build/asan sh scripts/fuzz-ci.sh run   run the targets of another
+#                                       build configured with -DVEXARO_FUZZ=ON
 set -eu
 cd "$(dirname "$0")/.."
 PHASE=${1:-all}
 XML_SECONDS=${XML_SECONDS:-20}
 OTHER_SECONDS=${OTHER_SECONDS:-8}
-BUILD=build/fuzz-ci
+BUILD=${FUZZ_BUILD:-build/fuzz-ci}
 ROOT=$(pwd)
 TARGETS="xml/xml_parse_fuzzer:xml/corpus/parse xml/xml_read_file_fuzzer:xml/corpus/read_file
   package/package_fuzz:package/corpus isp/isp_engine_replies_fuzz:isp/corpus/engine_replies
