@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -136,7 +137,7 @@ void BM_ProgramVerifyUsbTiming(benchmark::State& state) {
     state.ResumeTiming();
   };
   double idle_ms = 0;
-  double best_program_ms = 0;
+  double best_program_ms = std::numeric_limits<double>::infinity();
   for (auto _ : state) {
     sampleFloor();
     keyboard->TakeBusIdleMs();
@@ -148,7 +149,7 @@ void BM_ProgramVerifyUsbTiming(benchmark::State& state) {
     wall_ms += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - w0).count();
     const auto one = static_cast<double>(sys::NowMs() - p0);
     program_ms += one;
-    best_program_ms = best_program_ms == 0 ? one : std::min(best_program_ms, one);
+    best_program_ms = std::min(best_program_ms, one);
     idle_ms += static_cast<double>(keyboard->TakeBusIdleMs());
     transfer = transfer + (u1 - u0);
     sampleFloor();
