@@ -13,12 +13,12 @@ constexpr std::uint32_t kFlags = kFlagIgnoreCase;
 bool SameName(std::string_view name, std::string_view wanted) { return NameMatches(name, wanted, kFlags); }
 
 // The charset named in a meta tag's content value ("text/html; charset=X").
-std::string CharsetOf(std::string_view content) {
+std::string CharsetOf(std::string_view content, const sys::LeadByteTable* lead) {
   std::size_t pos = 0;
   std::string_view word;
   bool afterCharset = false;
   bool afterEquals = false;
-  while (ReadWord(content, pos, word)) {
+  while (ReadWord(content, pos, word, lead)) {
     if (afterEquals) return std::string(word);
     if (afterCharset && word == "=") {
       afterEquals = true;
@@ -68,7 +68,7 @@ std::string DetectDeclaredEncoding(std::string_view text) {
     }
     std::string_view content;
     if (!FindAttribute(tag, 1, "content", kFlags, content, lead)) return {};
-    return CharsetOf(content);
+    return CharsetOf(content, lead);
   }
 }
 

@@ -29,10 +29,11 @@ std::string_view TokenAt(std::string_view text, std::size_t pos, const sys::Lead
 
 }  // namespace
 
-bool ReadWord(std::string_view text, std::size_t& pos, std::string_view& word) {
+bool ReadWord(std::string_view text, std::size_t& pos, std::string_view& word,
+              const sys::LeadByteTable* leadBytes) {
   while (pos < text.size() && IsSpace(static_cast<unsigned char>(text[pos]))) ++pos;
   if (pos >= text.size() || text[pos] == '\0') return false;
-  word = TokenAt(text, pos);
+  word = TokenAt(text, pos, leadBytes);
   pos += word.size();
   return true;
 }

@@ -75,8 +75,10 @@ int ParseNode(const ScanText& scan, std::size_t& pos, NodeDescriptor& node);
 std::string ErrorMessageOf(const NodeDescriptor& node);
 
 // Word reader: skips white space from `pos`; false at the end of `text`.
-// Otherwise the word runs to the first delimiter and is at least one byte.
-bool ReadWord(std::string_view text, std::size_t& pos, std::string_view& word);
+// Otherwise the word runs to the first delimiter and is at least one
+// character; with `leadBytes`, multibyte characters are stepped over whole.
+bool ReadWord(std::string_view text, std::size_t& pos, std::string_view& word,
+              const sys::LeadByteTable* leadBytes = nullptr);
 
 // Name matching: `name` matches `wanted` when wanted begins with it and ends
 // there or continues with one of space, '=', '/', '[', ']'. With

@@ -201,6 +201,12 @@ TEST_F(EncodingsTest, DetectionStepsOverLeadBytesAsTheParserDoes) {
   EXPECT_EQ(value, "2");
   EXPECT_FALSE(FindAttribute("<meta a='\x81' b='2'>", 1, "b", 0, value, &lead));
   EXPECT_EQ(DetectDeclaredEncoding("<?xml version='\x81' encoding='euc-jp'?>"), "");
+  // And the words of the content value: 0x81 and the blank after it are one
+  // character, so "charset" is no word of its own there.
+  const std::string meta = "<html><meta http-equiv='Content-Type' content='x\x81 charset=koi8-r'>";
+  EXPECT_EQ(DetectDeclaredEncoding(meta), "");
+  sys::OverrideSystemCodePage(1252);
+  EXPECT_EQ(DetectDeclaredEncoding(meta), "koi8-r");
 }
 
 TEST(AttributeLookupTest, ValuesNamesAndEnds) {
