@@ -47,7 +47,9 @@ bool XmlDocument::EnterChild() {
 }
 
 std::string XmlDocument::ElementText(std::int32_t index) const {
-  if (index <= 0 || index >= nextFreeRecord_) return {};
+  // Record 0 is the document: its text is the whole text while no element
+  // lies below it.
+  if (index < 0 || index >= nextFreeRecord_) return {};
   const ElementRecord& record = index_[index];
   if (record.firstChild != 0 || record.IsEmpty()) return {};
   const std::int64_t from = record.ContentStart();

@@ -140,9 +140,20 @@ TEST_F(NavigationTest, ElementTextJoinsTextSkipsMarkupAndUnwrapsCdata) {
   EXPECT_EQ(textOf(9), "a>b<c");
   EXPECT_EQ(textOf(10), "pq");
   EXPECT_EQ(textOf(11), "xy");
-  EXPECT_EQ(textOf(0), "");
+  EXPECT_EQ(textOf(0), "");  // the document holds the root element
   EXPECT_EQ(textOf(99), "");
   EXPECT_EQ(textOf(-1), "");
+}
+
+TEST_F(NavigationTest, DocumentWithoutElementsHasItsWholeTextAsText) {
+  // Record 0 spans the text; with no element below it, its text is the
+  // document's character data, and ChildText with no child is that text.
+  doc.SetText("a &amp; b<!-- c --> c");
+  EXPECT_EQ(doc.ElementText(0), "a & b c");
+  doc.Rewind();
+  EXPECT_EQ(doc.ChildText(), "a & b c");
+  doc.SetText("");
+  EXPECT_EQ(doc.ChildText(), "");
 }
 
 TEST_F(NavigationTest, SettingsDocumentIsOneEmptyDocument) {
