@@ -98,8 +98,9 @@ VEXARO_ISP_API int32_t ISP_SetCrcKey(const uint8_t* key, uint16_t length);
  * status. One thread at a time. */
 VEXARO_ISP_API int32_t ISP_ErasePage(int32_t start, int32_t end);
 
-/* Erases the whole flash. Results as ISP_ErasePage. Blocks: finding the
- * device, the probe, then up to 2 s for the status. One thread at a time. */
+/* Erases the user area, the flash the loader does not occupy. Results as
+ * ISP_ErasePage. Blocks: finding the device, the probe, then up to 2 s for
+ * the status. One thread at a time. */
 VEXARO_ISP_API int32_t ISP_EraseMass(void);
 
 /* Asks whether start to end is erased. Returns ISP_OK when the loader

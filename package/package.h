@@ -75,7 +75,7 @@ struct PackageInfo {
   DescriptorBytes PackageDescriptor{};
   ImageBlockBytes InternalImageBlock{};
   ImageBlockBytes ExternalImageBlock{};
-  PackageKeyBytes PackageKey{};
+  PackageKeyBytes PackageKey{};  // set by a successful ReadPackageDescriptor
 };
 
 // The process-wide package record: written once when the main window starts,
@@ -98,7 +98,8 @@ const PackageKeyBytes& PackageKey();
 void SetPackageFile(std::string path);
 
 // Reads, checks and unscrambles the descriptor at the end of the package
-// file. On success stores the key and fills out; on failure changes neither.
+// file. On success stores the key in ThePackageInfo() and fills out; on
+// failure changes neither.
 bool ReadPackageDescriptor(std::span<std::uint8_t, kDescriptorSize> out);
 
 // Reads and unscrambles the internal and external image blocks. Fails (and

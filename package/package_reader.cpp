@@ -11,18 +11,14 @@
 namespace vexaro::package {
 namespace {
 
-struct ReaderState {
-  std::string fileOverride;
-  PackageKeyBytes key{};
-};
-
-ReaderState& State() {
-  static ReaderState state;
-  return state;
+// The file a test or tool points the readers at instead of the program file.
+std::string& FileOverride() {
+  static std::string path;
+  return path;
 }
 
 std::optional<std::string> PackageFilePath() {
-  if (!State().fileOverride.empty()) return State().fileOverride;
+  if (!FileOverride().empty()) return FileOverride();
   std::string path;
   if (!sys::GetModuleFilePath(path)) return std::nullopt;
   return path;
@@ -70,18 +66,18 @@ KeyChoice ChoosePackageKey(std::span<const std::uint8_t, kDescriptorSize> stored
   return choice;
 }
 
-const PackageKeyBytes& PackageKey() { return State().key; }
+// The key has one home, the process-wide PackageInfo, so the record the
+// window fills and the image reads can never disagree about it.
+const PackageKeyBytes& PackageKey() { return ThePackageInfo().PackageKey; }
 
-void SetPackageFile(std::string path) {
-  State().fileOverride = std::move(path);
-}
+void SetPackageFile(std::string path) { FileOverride() = std::move(path); }
 
 bool ReadPackageDescriptor(std::span<std::uint8_t, kDescriptorSize> out) {
   DescriptorBytes buffer{};
   if (!ReadFromEnd(0, buffer)) return false;
   KeyChoice choice = ChoosePackageKey(buffer);
   if (choice.slot == 0) return false;
-  State().key = choice.key;
+  ThePackageInfo().PackageKey = choice.key;
   ScramblePackageBytes(std::span(buffer).first(kDescriptorScrambledSize), choice.key);
   std::copy(buffer.begin(), buffer.end(), out.begin());
   return true;
@@ -92,8 +88,8 @@ bool ReadImageBlocks(std::span<std::uint8_t, kImageBlockSize> internalBlock,
   ImageBlockBytes internal{}, external{};
   if (!ReadFromEnd(kDescriptorSize, internal)) return false;
   if (!ReadFromEnd(kDescriptorSize + kImageBlockSize, external)) return false;
-  ScramblePackageBytes(internal, State().key);
-  ScramblePackageBytes(external, State().key);
+  ScramblePackageBytes(internal, PackageKey());
+  ScramblePackageBytes(external, PackageKey());
   // The engine's key block holds 64 bytes; a longer count is a broken package.
   if (DecodeInternalBlock(internal).crcKeyLength > kCrcKeyCapacity) return false;
   std::copy(internal.begin(), internal.end(), internalBlock.begin());
@@ -112,8 +108,8 @@ bool ReadImages(std::uint32_t internalLength, std::uint32_t externalLength,
       !ReadFromEnd(std::uint64_t{kPackageTrailerSize} + internalLength, external)) {
     return false;
   }
-  ScramblePackageBytes(internal, State().key);
-  ScramblePackageBytes(external, State().key);
+  ScramblePackageBytes(internal, PackageKey());
+  ScramblePackageBytes(external, PackageKey());
   auto place = [](const std::vector<std::uint8_t>& image, std::span<std::uint8_t> buffer) {
     std::copy(image.begin(), image.end(), buffer.begin());
     std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(image.size()), buffer.end(),

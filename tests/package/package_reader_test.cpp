@@ -47,6 +47,8 @@ TEST_F(PackageReader, RoundTripsRandomPackagesThroughEverySlot) {
     DescriptorBytes d{};
     ASSERT_TRUE(ReadPackageDescriptor(d)) << "round " << round;
     EXPECT_EQ(PackageKey(), contents.key);
+    // The process-wide record carries the same key as the readers use.
+    EXPECT_EQ(ThePackageInfo().PackageKey, contents.key);
     PackageInfo info;
     DecodeDescriptorInto(d, info);
     EXPECT_EQ(info.ApInterfaceIndex, contents.apInterfaceIndex);
@@ -116,6 +118,7 @@ TEST_F(PackageReader, TagFittingNeitherSlotLeavesKeyAndOutputUntouched) {
   EXPECT_FALSE(ReadPackageDescriptor(out));
   EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](std::uint8_t b) { return b == 0x77; }));
   EXPECT_EQ(PackageKey(), good.key);
+  EXPECT_EQ(ThePackageInfo().PackageKey, good.key);
 }
 
 TEST_F(PackageReader, KeepsLastFourDescriptorBytesAsStoredAndUnscramblesTheRest) {
