@@ -193,6 +193,16 @@ TEST_F(Button, MouseMovesAreForwardedInScreenCoordinates) {
   EXPECT_EQ(GET_Y_LPARAM(m.lParam), p.y);
 }
 
+TEST_F(Button, FocusOnHoverTakesTheFocusOnlyWhenSet) {
+  host.SetFocus();
+  Hover();
+  EXPECT_EQ(GetFocus(), host.m_hWnd);
+  Leave();
+  button.SetFocusOnHover(true);
+  Hover();
+  EXPECT_EQ(GetFocus(), button.m_hWnd);
+}
+
 TEST_F(Button, FocusLossEndsHover) {
   Hover();
   button.SetFocus();
