@@ -5,6 +5,7 @@
 #include FT_FREETYPE_H
 #include FT_SYNTHESIS_H
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <mutex>
@@ -123,14 +124,20 @@ class FreeTypeFace final : public FontFace {
   std::map<std::uint32_t, GlyphImage> cache_;
 };
 
+// Largest em square rendered, in pixels. Heights come from settings files
+// too (any 32-bit value); a glyph at this size still takes only megabytes.
+constexpr double kMaxEmPixels = 1024;
+
 // Pixel size of the em square for a requested height: negative heights are
 // character heights, positive ones cell heights (ascent + descent).
 FT_F26Dot6 EmSize(FT_Face face, LONG height) {
   if (height == 0) height = -12;
-  if (height < 0) return static_cast<FT_F26Dot6>(-height) * 64;
-  const double cell = static_cast<double>(face->ascender - face->descender);
-  const double em = cell > 0 ? height * static_cast<double>(face->units_per_EM) / cell : height;
-  return static_cast<FT_F26Dot6>(std::lround(em * 64.0));
+  double em = -static_cast<double>(height);  // exact, also for the most negative height
+  if (height > 0) {
+    const double cell = static_cast<double>(face->ascender - face->descender);
+    em = cell > 0 ? height * static_cast<double>(face->units_per_EM) / cell : height;
+  }
+  return static_cast<FT_F26Dot6>(std::lround(std::min(em, kMaxEmPixels) * 64.0));
 }
 
 }  // namespace

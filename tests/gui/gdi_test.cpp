@@ -2,6 +2,8 @@
 // regions, text with its flags, and decoding of embedded bitmaps and icons.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "platform/sys/codepage.h"
 #include "tests/gui/gui_test_util.h"
 
@@ -192,6 +194,26 @@ TEST_F(Text, OpaqueModeFillsTheBackgroundAndFontsAreStable) {
   again.CreateFont(15, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, FF_SWISS, "");
   EXPECT_EQ(static_cast<HFONT>(again)->face, static_cast<HFONT>(font)->face);
 }
+
+#if !defined(_WIN32)
+// Heights reach the font from settings files as any 32-bit value. On Linux
+// the rendered size is held at a bound: a glyph of 20,000 pixels would take
+// hundreds of megabytes, and the most negative height must be as safe as any.
+TEST_F(Text, AbsurdHeightsAreHeldAtABoundedSize) {
+  for (int height : {INT_MIN, -20000, 20000, INT_MAX}) {
+    CFont big;
+    ASSERT_TRUE(big.CreateFont(height, 0, 0, 0, FW_MEDIUM, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, FF_SWISS, ""));
+    c.dc.SelectObject(&big);
+    TEXTMETRIC tm;
+    ASSERT_TRUE(GetTextMetrics(c.dc, &tm));
+    ASSERT_LT(tm.tmHeight, 2048) << height;  // before anything is rendered
+    EXPECT_GT(tm.tmHeight, 500) << height;
+    RECT r{0, 0, 200, 40};
+    c.dc.DrawText("W", &r, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    c.dc.SelectObject(&font);
+  }
+}
+#endif
 
 // Strings are in the system code page: the same text in two code pages draws
 // the same characters, and an ellipsis never cuts a character in half.

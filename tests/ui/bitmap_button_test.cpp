@@ -141,6 +141,20 @@ TEST_F(Button, StateImagesAreCopiesOfTheStripParts) {
   EXPECT_EQ(Shown(), kNormal);
 }
 
+TEST_F(Button, ShiftWhenPressedDrawsThePressedImageOneRowLower) {
+  constexpr COLORREF kMarker = RGB(250, 250, 0);
+  for (int x = 0; x < kSize; ++x) test::SetPixel(strip, x, 2 * kSize, kMarker);  // pressed image, top row
+  button.SetStateStrip(strip, kSize, kSize);
+  Hover();
+  Press(true);
+  EXPECT_EQ(headless::PixelAt(host, 25, 20), kMarker);
+  Press(false);
+  button.SetShiftWhenPressed(true);
+  Press(true);
+  EXPECT_EQ(headless::PixelAt(host, 25, 21), kMarker);
+  EXPECT_EQ(headless::PixelAt(host, 25, 22), kPressed);
+}
+
 TEST_F(Button, EmptySourceKeepsTheImageButStillDropsBorderAndTabStop) {
   HBITMAP before = button.Image(StateImage::Hover);
   SetWindowLongPtr(button, GWL_STYLE, static_cast<LONG_PTR>(button.GetStyle() | WS_BORDER | WS_TABSTOP));
@@ -177,6 +191,16 @@ TEST_F(Button, MouseMovesAreForwardedInScreenCoordinates) {
   const POINT p = Centre();
   EXPECT_EQ(GET_X_LPARAM(m.lParam), p.x);
   EXPECT_EQ(GET_Y_LPARAM(m.lParam), p.y);
+}
+
+TEST_F(Button, FocusOnHoverTakesTheFocusOnlyWhenSet) {
+  host.SetFocus();
+  Hover();
+  EXPECT_EQ(GetFocus(), host.m_hWnd);
+  Leave();
+  button.SetFocusOnHover(true);
+  Hover();
+  EXPECT_EQ(GetFocus(), button.m_hWnd);
 }
 
 TEST_F(Button, FocusLossEndsHover) {

@@ -71,6 +71,17 @@ TEST_F(CaptionFontFile, ReadFileIsKeptForTheProcess) {
   EXPECT_EQ(Created().face, "First");
 }
 
+TEST_F(CaptionFontFile, AFileWithoutTextIsTriedAgainAMalformedOneIsKept) {
+  Write("");
+  EXPECT_EQ(Created().face, "");
+  Write("<S><GLOBAL><FONT>Broken</FONT></GLOBAL>");  // the root is never closed
+  const std::string broken = Created().face;
+  ASSERT_FALSE(xml::TheSettingsDocument().IsEmpty());
+  EXPECT_FALSE(xml::TheSettingsDocument().IsWellFormed());
+  Write(Global("<FONT>Good</FONT>"));
+  EXPECT_EQ(Created().face, broken);
+}
+
 TEST_F(CaptionFontFile, IsReadFromTheWorkingDirectory) {
   Write(Global("<FONT>Here</FONT>"));
   {

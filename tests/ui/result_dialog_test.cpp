@@ -149,5 +149,35 @@ TEST(ResultDialogModal, CloseButtonEndsTheModalRunLikeCancel) {
   test::Pump();
 }
 
+// Where the dialog stands once set up, before the close button is clicked.
+class PlacedWarning : public ClickedWarning {
+ public:
+  CRect placed;
+  BOOL OnInitDialog() override {
+    const BOOL r = ClickedWarning::OnInitDialog();
+    GetWindowRect(&placed);
+    return r;
+  }
+};
+
+TEST(ResultDialogModal, ConstructedWithoutParentItIsCentredOverTheMainWindow) {
+  // As the main window runs it: no parent given, the application's main
+  // window off the screen's centre.
+  CWinApp app;
+  test::Host main;
+  ASSERT_TRUE(main.Open(100, 60, 480, 240));
+  app.m_pMainWnd = &main;
+  PlacedWarning dialog;
+  dialog.m_nResultCode = kResultSuccess;
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  app.m_pMainWnd = nullptr;
+  EXPECT_EQ(dialog.placed.Width(), 213);
+  EXPECT_EQ(dialog.placed.Height(), 142);
+  EXPECT_EQ(dialog.placed.left, 100 + (480 - 213) / 2);
+  EXPECT_EQ(dialog.placed.top, 60 + (240 - 142) / 2);
+  main.DestroyWindow();
+  test::Pump();
+}
+
 }  // namespace
 }  // namespace vexaro::ui
