@@ -139,10 +139,11 @@ void CVexaroDlg::OnDestroy() {
   m_bmpProgressFill.DeleteObject();
 }
 
-// A worker still running sends to this window (focus, message box); the
-// window keeps handling those while it waits, then joins the worker.
+// A worker still running sends to this window (texts, focus, message box),
+// also after the state went back to Idle; the window keeps handling those
+// while it waits, then joins the worker.
 void CVexaroDlg::WaitForWorkerToEnd() {
-  while (m_controller->State() == updater::UpdateState::Updating) {
+  while (m_controller->WorkerRunning()) {
     PumpPendingMessages();
     sys::SleepMs(kShutdownPollMs);
   }

@@ -85,6 +85,10 @@ void UpdateController::EnableUpdateButtonsByVersion(const std::string& current) 
 }
 
 void UpdateController::ConnectAndStart() {
+  // The keyboard's return re-enables the update buttons while the worker is
+  // still finishing. A click then would use the engine beside the worker and
+  // end in joining a worker that waits for this thread's view.
+  if (WorkerRunning()) return;
   view_.EnableUpdateButtons(false);
   view_.SetConnectionText("Not Connected");
   view_.SetStatusText("NA");
@@ -108,7 +112,11 @@ void UpdateController::StartProgramming() {
   JoinWorker();  // the last update's worker has ended (the state was Idle)
   state_ = UpdateState::Updating;
   view_.EnableCloseControls(false);
-  worker_ = std::thread([this] { UpdateWorker(*this).Run(); });
+  workerRunning_ = true;
+  worker_ = std::thread([this] {
+    UpdateWorker(*this).Run();
+    workerRunning_ = false;
+  });
 }
 
 void UpdateController::JoinWorker() {

@@ -74,6 +74,9 @@ class UpdateController {
 
   // Waits for the worker of the last update to end.
   void JoinWorker();
+  // From the start of an update until its worker has returned: the worker
+  // still talks to the view for a moment after the state went back to Idle.
+  bool WorkerRunning() const { return workerRunning_.load(); }
 
   // ---- State, readable from any thread ----------------------------------
   UpdateState State() const { return state_.load(); }
@@ -101,6 +104,7 @@ class UpdateController {
   std::atomic<ResultKind> lastResult_{ResultKind::None};
   std::atomic<bool> debugMode_{false};
   std::atomic<int> progress_{0};
+  std::atomic<bool> workerRunning_{false};
   mutable std::mutex mutex_;  // loader_ and deviceText_
   LoaderInfo loader_;
   std::string deviceText_;

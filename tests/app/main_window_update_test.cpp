@@ -58,6 +58,21 @@ TEST_F(MainWindowTest, ClickOnTheUpdateButtonInstallsThePackageAndShowsTheNewVer
   SavePicture("main-window-success.png");
 }
 
+// Plugged in while the window is open: the connection and the current
+// version follow, the update button is enabled, and no layout error appears
+// while the channel is still reading the version.
+TEST_F(MainWindowTest, KeyboardPluggedInWhileTheWindowIsOpenEnablesTheUpdate) {
+  OpenWindow();
+  EXPECT_EQ(FieldText(ui::kIdcConnection), "Not Connected");
+  EXPECT_FALSE(UpdateButtonEnabled());
+  StartKeyboard(kOlderVersion);
+  ASSERT_TRUE(RunUntil([&] { return FieldText(ui::kIdcCurrentVersion) == kOlderVersion; }));
+  RunFor(2000);
+  EXPECT_EQ(FieldText(ui::kIdcConnection), "AP Connected");
+  EXPECT_TRUE(UpdateButtonEnabled());
+  EXPECT_EQ(Results(), std::vector<std::string>{});
+}
+
 TEST_F(MainWindowTest, VerifyFaultEndsWithTheFailureDialogAndNoNewVersion) {
   StartKeyboard(kOlderVersion, [](sim::KeyboardConfig& c) { c.faults.verifyFailAt = 0x4000; });
   OpenWindow();

@@ -122,5 +122,37 @@ TEST_F(ConnectionTest, StageOutlastingItsPollsIsStoppedBeforeTheWorkerGoesOn) {
   EXPECT_TRUE(view_.HasTimer(kFailureTimer));
 }
 
+// The update buttons come back while the worker is still finishing (the
+// keyboard has returned), and Enter acts once the state is Idle although the
+// worker still talks to the view. Neither may start a connection beside it:
+// the engine would be used by two threads and the new update would join a
+// worker waiting for this thread.
+class WorkerStillRunningTest : public UpdateFixture {
+ protected:
+  // Holds the worker at point, makes the request there, and checks that it
+  // changed nothing and that the update still ends in success.
+  template <typename Request>
+  void ExpectIgnoredAt(const std::string& point, UpdateState stateThere, Request request) {
+    Restart();
+    Start({}, {});
+    view_.HoldAt(point);
+    Controller().ConnectAndStart();
+    ASSERT_TRUE(PumpUntil([this] { return view_.Holding(); }));
+    EXPECT_EQ(Controller().State(), stateThere);
+    const std::size_t statuses = view_.Statuses().size();
+    request();
+    EXPECT_EQ(view_.Statuses().size(), statuses) << point;
+    view_.Release();
+    AwaitResult();
+    EXPECT_TRUE(view_.HasTimer(kSuccessTimer));
+    EXPECT_FALSE(Controller().WorkerRunning());
+  }
+};
+
+TEST_F(WorkerStillRunningTest, UpdateRequestsAreIgnored) {
+  ExpectIgnoredAt("Digest Check....", UpdateState::Updating, [this] { Controller().ConnectAndStart(); });
+  ExpectIgnoredAt("focus update", UpdateState::Idle, [this] { Controller().OnEnterKey(); });
+}
+
 }  // namespace
 }  // namespace vexaro::updater::testing

@@ -3,11 +3,14 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/sys/sys.h"
 #include "updater/update_view.h"
 
 namespace vexaro::updater::testing {
@@ -15,13 +18,19 @@ namespace vexaro::updater::testing {
 class RecordingView : public UpdateView {
  public:
   void SetConnectionText(const std::string& text) override { Add(connection_, text); }
-  void SetStatusText(const std::string& text) override { Add(status_, text); }
+  void SetStatusText(const std::string& text) override {
+    Add(status_, text);
+    HoldIfAt(text);
+  }
   void SetCurrentVersionText(const std::string& text) override { Add(version_, text); }
   void EnableUpdateButtons(bool enable) override { Set(updateEnabled_, enable); }
   void EnableCloseControls(bool enable) override { Set(closeEnabled_, enable); }
   void ShowProgramButton(bool show) override { Set(programShown_, show); }
   void EnableProgramButton(bool enable) override { Set(programEnabled_, enable); }
-  void FocusUpdateButton() override { Add(focus_, std::string("update")); }
+  void FocusUpdateButton() override {
+    Add(focus_, std::string("update"));
+    HoldIfAt("focus update");
+  }
   void FocusProgramButton() override { Add(focus_, std::string("program")); }
   void SetProgress(int position) override {
     std::lock_guard lock(mutex_);
@@ -58,6 +67,15 @@ class RecordingView : public UpdateView {
     const auto all = Statuses();
     return std::find(all.begin(), all.end(), text) != all.end();
   }
+  // Holds the thread that reaches point (a status text, or "focus update")
+  // until Release(), or at most kHoldLimitMs of program time, so that a test
+  // can act while the worker stands there.
+  void HoldAt(const std::string& point) {
+    std::lock_guard lock(mutex_);
+    holdAt_ = point;
+  }
+  bool Holding() const { return holding_.load(); }
+  void Release() { released_ = true; }
   bool HasTimer(unsigned id) const {
     const auto all = Timers();
     return std::find(all.begin(), all.end(), id) != all.end();
@@ -73,9 +91,24 @@ class RecordingView : public UpdateView {
     focus_.clear();
     messageBoxes_.clear();
     outcome_.reset();
+    holdAt_.clear();
+    released_ = false;
   }
 
  private:
+  static constexpr std::uint64_t kHoldLimitMs = 30000;
+
+  void HoldIfAt(const std::string& point) {
+    {
+      std::lock_guard lock(mutex_);
+      if (holdAt_.empty() || point != holdAt_) return;
+    }
+    holding_ = true;
+    const std::uint64_t limit = sys::NowMs() + kHoldLimitMs;
+    while (!released_.load() && sys::NowMs() < limit) sys::SleepMs(1);
+    holding_ = false;
+  }
+
   template <typename T>
   void Add(std::vector<T>& to, T value) {
     std::lock_guard lock(mutex_);
@@ -98,6 +131,8 @@ class RecordingView : public UpdateView {
   std::vector<unsigned> timers_, killed_;
   std::optional<bool> updateEnabled_, closeEnabled_, programShown_, programEnabled_;
   std::optional<UpdateOutcome> outcome_;
+  std::string holdAt_;
+  std::atomic<bool> holding_{false}, released_{false};
 };
 
 }  // namespace vexaro::updater::testing

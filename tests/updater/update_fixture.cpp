@@ -153,6 +153,10 @@ void UpdateFixture::PumpFor(std::uint32_t programMs) {
 
 void UpdateFixture::RunUpdate() {
   Controller().ConnectAndStart();
+  AwaitResult();
+}
+
+void UpdateFixture::AwaitResult() {
   ASSERT_TRUE(PumpUntil([this] { return view_.HasTimer(kSuccessTimer) || view_.HasTimer(kFailureTimer); }))
       << "no result; statuses so far: " << view_.Statuses().size();
   Controller().JoinWorker();

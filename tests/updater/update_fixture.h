@@ -60,6 +60,8 @@ class UpdateFixture : public ::testing::Test {
   void Restart();
   // Runs the update from the update button and waits for the result timer.
   void RunUpdate();
+  // Waits for the result timer of the running update and joins its worker.
+  void AwaitResult();
   // Pumps the test thread's messages until pred holds (false after a
   // generous real-time limit, so a hang fails instead of blocking).
   template <typename Pred>

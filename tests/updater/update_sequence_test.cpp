@@ -132,5 +132,21 @@ TEST_F(UpdateSequenceTest, KeyboardAlreadyInLoaderModeIsUpdatedWithoutARestartRe
   EXPECT_TRUE(InOrder(view_.Statuses(), {"Starting IAP mode....", "Connected IAP....", "Connecting....", "Connected"}));
 }
 
+// A keyboard whose version record was never written (erased flash, length
+// word 0xFFFFFFFF) shows "NA", has the longest record erased, and is updated.
+TEST_F(UpdateSequenceTest, NeverWrittenVersionRecordShowsNaAndTheKeyboardIsUpdated) {
+  KeyboardPlan keyboard;
+  keyboard.startInLoader = true;
+  Start({}, keyboard);
+  ASSERT_TRUE(keyboard_->WriteFlash(kVersionRecordAddress, std::vector<std::uint8_t>(132, 0xFF)));
+  ASSERT_TRUE(Controller().ConnectLoader());
+  EXPECT_EQ(view_.Versions().back(), "NA");
+  EXPECT_EQ(Controller().Loader().VersionLength, 128u);
+  EXPECT_EQ(Controller().Loader().VersionEnd, kVersionRecordAddress + 131);
+  Controller().StartProgramming();
+  AwaitResult();
+  ExpectInstalled("1.3");
+}
+
 }  // namespace
 }  // namespace vexaro::updater::testing

@@ -35,6 +35,16 @@ TEST_F(VersionGateTest, SameOrNewerPackageEnablesTheUpdateButtons) {
   EXPECT_FALSE(EnabledFor("1.2", "1.2.1"));
 }
 
+// Only the buttons follow the check: Enter while Idle connects and updates
+// whatever the check decided.
+TEST_F(VersionGateTest, EnterWhileIdleUpdatesAlthoughTheCheckRefused) {
+  ASSERT_FALSE(EnabledFor("1.4", "1.3"));
+  Controller().OnEnterKey();
+  AwaitResult();
+  EXPECT_TRUE(view_.HasTimer(kSuccessTimer));
+  EXPECT_EQ(Flash(kVersionRecordAddress, 7), (std::vector<std::uint8_t>{3, 0, 0, 0, '1', '.', '3'}));
+}
+
 TEST_F(VersionGateTest, DebugModeAllowsAnyVersionButNotAnotherLayout) {
   EXPECT_TRUE(EnabledFor("1.4", "1.3", true));
   EXPECT_FALSE(EnabledFor("14.0", "1.3", true));
