@@ -118,6 +118,15 @@ if [ -f "$display_test" ] && command -v xvfb-run >/dev/null 2>&1; then
   display_check "$display_test"
   verdict $? "$display_test under Xvfb" "$display_test.xvfb.log"
 fi
+# The updater is a window program (no console opens beside it) and exports
+# the engine's functions by name, as libvexaro-isp does.
+updater_exe_check() {
+  headers=$(x86_64-w64-mingw32-objdump -p "$1") || return 1
+  echo "$headers" | grep -q '^Subsystem.*(Windows GUI)' || { echo "$1 is not a window program"; return 1; }
+  for name in $(grep -o 'ISP_[A-Za-z]*' "$(dirname "$0")/../app/vexaro-updater.def"); do
+    echo "$headers" | grep -q "[[:space:]]$name\$" || { echo "$1 does not export $name"; return 1; }
+  done
+}
 # The release zip: made by CPack, holding what it should; its flash program
 # then updates the simulated keyboard from its demo updater, as a user would.
 zip_check() {
@@ -128,7 +137,7 @@ zip_check() {
     unzip -l "$zip" | grep -q " $name\$" || { echo "$name is missing from $zip"; return 1; }
   done
   unpacked=$(mktemp -d)
-  unzip -q "$zip" -d "$unpacked" &&
+  unzip -q "$zip" -d "$unpacked" && updater_exe_check "$unpacked/vexaro-updater.exe" &&
     (cd "$unpacked" && VEXARO_CLOCK_SCALE=25 timeout 300 "$WINE" vexaro-flash.exe --sim vexaro-updater-demo.exe)
   status=$?
   rm -rf "$unpacked"

@@ -28,6 +28,9 @@ TEST_F(MainWindowTest, ClickOnTheUpdateButtonInstallsThePackageAndShowsTheNewVer
   StartKeyboard(kOlderVersion);
   OpenWindow();
   SavePicture("main-window-idle.png");
+  // The window recorded the package's key with the rest of its description.
+  EXPECT_EQ(package::ThePackageInfo().PackageKey, package::PackageKey());
+  EXPECT_NE(package::PackageKey(), package::PackageKeyBytes{});
   EXPECT_EQ(FieldText(ui::kIdcCurrentVersion), kOlderVersion);
   EXPECT_EQ(FieldText(ui::kIdcConnection), "AP Connected");
   ASSERT_TRUE(UpdateButtonEnabled());
