@@ -62,7 +62,6 @@ BOOL CVexaroDlg::OnInitDialog() {
   m_Driver.SetOwner(m_hWnd, 0);
   if (valid) {
     package::DecodeDescriptorInto(descriptor, info);
-    info.PackageKey = package::PackageKey();
     ShowPackage();
     m_Driver.Open(static_cast<int>(info.ApVendorId), static_cast<int>(info.ApProductId));
   } else {
