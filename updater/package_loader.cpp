@@ -18,7 +18,6 @@ bool LoadPackage(const std::string& file) {
   package::DecodeDescriptorInto(descriptor, info);
   info.InternalImageBlock = internalBlock;
   info.ExternalImageBlock = externalBlock;
-  info.PackageKey = package::PackageKey();
   const package::InternalBlockFields fields = package::DecodeInternalBlock(internalBlock);
   return isp::ISP_SetCrcKey(fields.crcKey.data(), fields.crcKeyLength) == 0;
 }
