@@ -1,5 +1,6 @@
-// The report channel with the simulated keyboard: presence notices, the
-// version read, the status poll, two keyboards and a silent device.
+// The report channel with the simulated keyboard: presence notices (also
+// across a restart and a suspension), the version read, the status poll, two
+// keyboards and a silent device.
 #include "hid/usb_driver.h"
 #include "sim/demo_keyboard.h"
 #include "sim/keyboard.h"
