@@ -189,5 +189,23 @@ TEST_F(MonitorTest, InputReportsReachTheCallbackWholeWithTheReportIdFirst) {
   EXPECT_EQ(g_lastId, 1);
 }
 
+TEST_F(MonitorTest, ReportsLongerThanTheCallbackBufferArriveCutToIt) {
+  hid::sim::DeviceDescriptor descriptor = KeyboardDescriptor();
+  descriptor.collections[1].inputReportByteLength = 1200;
+  const int port = hid::sim::TheBus().NewPort();
+  ASSERT_TRUE(hid::sim::TheBus().Plug(port, descriptor, std::make_shared<RecordingDevice>()));
+  Client client;
+  ASSERT_EQ(Start(client, false), 2);
+  const int before = g_reports.load();
+  std::vector<std::uint8_t> report(1200, 0x5A);
+  report[0] = 5;
+  hid::sim::TheBus().PushInputReport(port, 1, report.data(), report.size(), sys::NowMs());
+  ASSERT_TRUE(gui::test::PumpUntil([&] { return g_reports.load() > before; }));
+  std::lock_guard lock(g_reportLock);
+  ASSERT_EQ(g_lastReport.size(), 1000u);
+  EXPECT_EQ(g_lastReport[0], 5);
+  EXPECT_EQ(g_lastReport[999], 0x5A);
+}
+
 }  // namespace
 }  // namespace vexaro::usb::test

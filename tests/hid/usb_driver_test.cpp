@@ -1,5 +1,6 @@
-// The report channel with the simulated keyboard: presence notices, the
-// version read, the status poll, two keyboards and a silent device.
+// The report channel with the simulated keyboard: presence notices (also
+// across a restart and a suspension), the version read, the status poll, two
+// keyboards and a silent device.
 #include "hid/usb_driver.h"
 #include "sim/demo_keyboard.h"
 #include "sim/keyboard.h"
@@ -54,6 +55,43 @@ TEST_F(ChannelTest, OpenWithoutKeyboardTellsTheOwnerItIsAbsent) {
   EXPECT_EQ(channel.IsOpen(), 0);
   EXPECT_EQ(owner.Notices(), (std::vector<gui::LPARAM>{0}));
   EXPECT_EQ(channel.QueryStatus(), 0);
+}
+
+TEST_F(ChannelTest, ARestartThatFindsNothingDropsTheEntryLeftFromBefore) {
+  auto keyboard = Keyboard("V2.05");
+  Owner owner;
+  CUSBDriver channel;
+  Bind(channel, owner);
+  ASSERT_TRUE(channel.Open(vid, pid));
+  ASSERT_EQ(owner.Notices(), (std::vector<gui::LPARAM>{1}));
+  HidMon_Stop(0);  // gone without closed records: the channel still lists the keyboard
+  keyboard->Unplug();
+  ASSERT_EQ(channel.IsOpen(), 1);
+  EXPECT_FALSE(channel.Open(vid, pid));
+  EXPECT_EQ(channel.IsOpen(), 0);
+  EXPECT_EQ(channel.FindDeviceID(0x0001, 0xFF00), 0);
+  EXPECT_EQ(owner.Notices(), (std::vector<gui::LPARAM>{1, 0}));
+}
+
+TEST_F(ChannelTest, SuspendTellsTheOwnerTheKeyboardWentAndResumeBringsItBack) {
+  auto keyboard = Keyboard("V2.05");
+  Owner owner;
+  CUSBDriver channel;
+  Bind(channel, owner);
+  ASSERT_TRUE(channel.Open(vid, pid));
+  ASSERT_EQ(channel.ReadVersion(), 0);
+  ASSERT_EQ(owner.Notices(), (std::vector<gui::LPARAM>{1}));
+  hid::sim::TheBus().Suspend();
+  ASSERT_TRUE(gui::test::PumpUntil([&] { return owner.notices.size() == 2; }));
+  EXPECT_EQ(owner.notices.back(), 0);
+  EXPECT_EQ(channel.IsOpen(), 0);
+  EXPECT_TRUE(channel.m_strVersion.IsEmpty());
+  hid::sim::TheBus().Resume();
+  ASSERT_TRUE(gui::test::PumpUntil([&] { return owner.notices.size() == 3; }));
+  EXPECT_EQ(owner.notices.back(), 1);
+  EXPECT_EQ(channel.FindDeviceID(0x0001, 0xFF01), 1);  // ids start again from 1
+  EXPECT_EQ(channel.ReadVersion(), 0);
+  EXPECT_EQ(channel.m_strVersion, "V2.05");
 }
 
 TEST_F(ChannelTest, UnplugClearsTheVersionAndPlugBringsItBack) {
