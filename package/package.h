@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/sys/input_file.h"
+
 namespace vexaro::package {
 
 // Sizes and positions, counted back from the end of the file.
@@ -19,6 +21,9 @@ inline constexpr std::size_t kImageBlockSize = 84;
 inline constexpr std::size_t kPackageTrailerSize = kDescriptorSize + 2 * kImageBlockSize;  // 740
 inline constexpr std::size_t kCrcKeyCapacity = 64;
 inline constexpr std::size_t kTextFieldSize = 128;
+// A package image longer than this is damaged: no chip of the keyboard's
+// family has a flash near that size, and nothing is allocated for it.
+inline constexpr std::uint32_t kMaxImageBytes = 64u << 20;
 
 using PackageKeyBytes = std::array<std::uint8_t, 4>;
 using DescriptorBytes = std::array<std::uint8_t, kDescriptorSize>;
@@ -33,6 +38,15 @@ inline constexpr std::size_t kUpdateVersion = 40, kWindowTitle = 168, kCompanyNa
                              kProductName = 424;
 inline constexpr std::size_t kKeySlot1 = 552, kKeySlot2 = 556, kKeyTag = 568;
 }  // namespace descriptor_field
+
+// The digest record: in the external image block's reserved bytes, which
+// readers that do not know it never look at. Offsets within the unscrambled
+// block; the digest is SHA-256 over the whole package as stored, leaving out
+// the 32 stored bytes of the digest itself.
+namespace digest_record {
+inline constexpr std::size_t kMarkerOffset = 8, kDigestOffset = 12, kDigestSize = 32;
+inline constexpr std::array<std::uint8_t, 4> kMarker = {'V', 'X', 'D', '1'};
+}  // namespace digest_record
 
 // The two constants shared with every package producer: a candidate key is a
 // slot XOR kSlotMask, and the key is the candidate for which KeyTag XOR
@@ -94,12 +108,45 @@ const PackageKeyBytes& PackageKey();
 
 // The file the readers open: the running program file unless a test or a
 // tool points them elsewhere. An empty path restores the default. The key
-// stays what the last successful ReadPackageDescriptor chose.
+// stays what the last successful ReadPackageDescriptor chose. The copy of
+// the last file read is dropped, so the next read opens the file again.
 void SetPackageFile(std::string path);
+
+// The package file is opened once: the first read takes a copy of the whole
+// package (descriptor, blocks and both images) and every later read, the
+// update's included, takes its bytes from that copy. A package that carries
+// a digest record is checked against it then.
+enum class PackageDigest { Absent, Verified, Mismatch };
+struct PackageFileState {
+  std::string path;  // as opened; empty when the program path is unknown
+  sys::FileProblem fileProblem = sys::FileProblem::None;
+  std::uint64_t fileSize = 0;
+  PackageDigest digest = PackageDigest::Absent;
+  // Why the reads fail (file, descriptor or digest); empty when they work.
+  std::string problem;
+};
+// Reads the package file if no copy is held yet; the state of the copy.
+const PackageFileState& LoadPackageFile();
+
+// Everything about the loaded package that can be checked without a
+// keyboard: the reads themselves, the image lengths against the file, the
+// 64 MiB limit, the key block, the external range and the version text.
+// Empty when the package may be installed, otherwise a sentence saying why.
+std::string CheckPackageBeforeUpdate();
+
+// Empty when the keyboard's application firmware reports `version` back in
+// full and its layout mark (the second character) is one it can show;
+// otherwise why not. A package whose version fails this would leave the
+// keyboard refusing every later package as one of another layout.
+std::string VersionTextProblem(std::string_view version);
+
+// The producer's half of the digest record: fills it into the external block
+// of a whole package as stored (the layout of BuildPackage), scrambled with key.
+bool SealPackage(std::span<std::uint8_t> stored, const PackageKeyBytes& key);
 
 // Reads, checks and unscrambles the descriptor at the end of the package
 // file. On success stores the key in ThePackageInfo() and fills out; on
-// failure changes neither.
+// failure (also a digest that does not match) changes neither.
 bool ReadPackageDescriptor(std::span<std::uint8_t, kDescriptorSize> out);
 
 // Reads and unscrambles the internal and external image blocks. Fails (and

@@ -1,45 +1,14 @@
-// Reading the package from the end of the program file. Each read opens the
-// file, seeks from its end, reads and closes it again; no handle stays open.
+// Reading the package from the end of the program file: the descriptor and
+// its key, the image blocks and the images, all from the one copy of the
+// package (package_copy.cpp).
 #include <algorithm>
-#include <fstream>
-#include <optional>
 #include <vector>
 
 #include "package/package.h"
-#include "platform/sys/sys.h"
+#include "package/package_copy.h"
 
 namespace vexaro::package {
 namespace {
-
-// The file a test or tool points the readers at instead of the program file.
-std::string& FileOverride() {
-  static std::string path;
-  return path;
-}
-
-std::optional<std::string> PackageFilePath() {
-  if (!FileOverride().empty()) return FileOverride();
-  std::string path;
-  if (!sys::GetModuleFilePath(path)) return std::nullopt;
-  return path;
-}
-
-// Reads out.size() bytes that end `fromEnd` bytes before the end of the
-// package file. Fails on a missing file, a file too short to hold them, or a
-// short read; out is untouched on failure only as far as the stream allows,
-// so callers read into scratch buffers.
-bool ReadFromEnd(std::uint64_t fromEnd, std::span<std::uint8_t> out) {
-  auto path = PackageFilePath();
-  if (!path) return false;
-  std::ifstream file(*path, std::ios::binary);
-  if (!file) return false;
-  file.seekg(0, std::ios::end);
-  std::streamoff length = file.tellg();
-  if (length < 0 || static_cast<std::uint64_t>(length) < fromEnd + out.size()) return false;
-  file.seekg(length - static_cast<std::streamoff>(fromEnd + out.size()), std::ios::beg);
-  file.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
-  return file.gcount() == static_cast<std::streamsize>(out.size());
-}
 
 bool TagFits(std::span<const std::uint8_t, kDescriptorSize> stored, std::size_t slotOffset,
              PackageKeyBytes& candidate) {
@@ -70,11 +39,9 @@ KeyChoice ChoosePackageKey(std::span<const std::uint8_t, kDescriptorSize> stored
 // window fills and the image reads can never disagree about it.
 const PackageKeyBytes& PackageKey() { return ThePackageInfo().PackageKey; }
 
-void SetPackageFile(std::string path) { FileOverride() = std::move(path); }
-
 bool ReadPackageDescriptor(std::span<std::uint8_t, kDescriptorSize> out) {
   DescriptorBytes buffer{};
-  if (!ReadFromEnd(0, buffer)) return false;
+  if (!LoadPackageFile().problem.empty() || !CopyFromEnd(0, buffer)) return false;
   KeyChoice choice = ChoosePackageKey(buffer);
   if (choice.slot == 0) return false;
   ThePackageInfo().PackageKey = choice.key;
@@ -86,8 +53,8 @@ bool ReadPackageDescriptor(std::span<std::uint8_t, kDescriptorSize> out) {
 bool ReadImageBlocks(std::span<std::uint8_t, kImageBlockSize> internalBlock,
                      std::span<std::uint8_t, kImageBlockSize> externalBlock) {
   ImageBlockBytes internal{}, external{};
-  if (!ReadFromEnd(kDescriptorSize, internal)) return false;
-  if (!ReadFromEnd(kDescriptorSize + kImageBlockSize, external)) return false;
+  if (!CopyFromEnd(kDescriptorSize, internal)) return false;
+  if (!CopyFromEnd(kDescriptorSize + kImageBlockSize, external)) return false;
   ScramblePackageBytes(internal, PackageKey());
   ScramblePackageBytes(external, PackageKey());
   // The engine's key block holds 64 bytes; a longer count is a broken package.
@@ -102,10 +69,10 @@ bool ReadImages(std::uint32_t internalLength, std::uint32_t externalLength,
   if (internalImage.size() < internalLength) return false;
   if (externalLength != 0 && externalImage.size() < externalLength) return false;
   std::vector<std::uint8_t> internal(internalLength);
-  if (!ReadFromEnd(kPackageTrailerSize, internal)) return false;
+  if (!CopyFromEnd(kPackageTrailerSize, internal)) return false;
   std::vector<std::uint8_t> external(externalLength);
   if (externalLength != 0 &&
-      !ReadFromEnd(std::uint64_t{kPackageTrailerSize} + internalLength, external)) {
+      !CopyFromEnd(std::uint64_t{kPackageTrailerSize} + internalLength, external)) {
     return false;
   }
   ScramblePackageBytes(internal, PackageKey());

@@ -176,6 +176,7 @@ TEST_F(PackageReader, OddLengthFillsTheRoundedBufferWithErasedBytes) {
 TEST_F(PackageReader, TruncatedAndCorruptFilesFailWithoutReadingOutOfBounds) {
   PackageContents contents = test::SampleContents();
   contents.externalImage = {1, 2, 3};
+  contents.digestRecord = false;  // without one, a cut package still shows its descriptor
   auto package = BuildPackage(contents);
   DescriptorBytes d{};
   ImageBlockBytes ib{}, eb{};
@@ -207,6 +208,7 @@ TEST_F(PackageReader, TruncatedAndCorruptFilesFailWithoutReadingOutOfBounds) {
 
 TEST_F(PackageReader, KeyBlockLengthOver64IsABrokenPackage) {
   PackageContents contents = test::SampleContents();
+  contents.digestRecord = false;
   auto package = BuildPackage(contents);
   // Internal block sits 656 bytes before the end; CrcKeyLength at its byte 82.
   std::size_t at = package.size() - 656 + 82;
@@ -224,6 +226,7 @@ TEST_F(PackageReader, KeyBlockLengthOver64IsABrokenPackage) {
   EXPECT_EQ(ib[0], 0x33);
   package[at] = static_cast<std::uint8_t>(64 ^ scramble);
   WriteBytes(path, package);
+  SetPackageFile(path);  // the reader holds a copy of the file it read first
   EXPECT_TRUE(ReadImageBlocks(ib, eb));
   EXPECT_EQ(DecodeInternalBlock(ib).crcKeyLength, 64);
 }

@@ -149,6 +149,9 @@ std::vector<std::uint8_t> BuildPackage(const PackageContents& s) {
   AppendScrambled(out, InternalBlock(s), s.key);
   auto d = Descriptor(s);
   out.insert(out.end(), d.begin(), d.end());
+  // The package is a producer's own only once it cannot be mistaken for a
+  // damaged one: the reader checks the digest record before anything else.
+  if (s.digestRecord) SealPackage(out, s.key);
   return out;
 }
 

@@ -25,6 +25,7 @@ struct PackageContents {
   PackageKeyBytes key{};
   KeySlot slot = KeySlot::Two;
   std::uint32_t fillerSeed = 0;  // for the unused key slot; fixed for reproducible output
+  bool digestRecord = true;  // false writes a package as producers without digests do
 };
 
 // What CheckPackageContents calls each value in its sentences: the package's
