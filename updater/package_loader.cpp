@@ -5,21 +5,29 @@
 
 namespace vexaro::updater {
 
-bool LoadPackage(const std::string& file) {
+PackageLoad LoadPackage(const std::string& file) {
   package::SetPackageFile(file);
+  PackageLoad load;
+  load.problem = package::CheckPackageBeforeUpdate();
+  const package::PackageFileState& state = package::LoadPackageFile();
+  load.fileProblem = state.fileProblem != sys::FileProblem::None;
+  load.hasDigest = state.digest == package::PackageDigest::Verified;
+  if (!load.problem.empty()) return load;
   package::DescriptorBytes descriptor{};
   package::ImageBlockBytes internalBlock{};
   package::ImageBlockBytes externalBlock{};
-  if (!package::ReadPackageDescriptor(descriptor) ||
-      !package::ReadImageBlocks(internalBlock, externalBlock)) {
-    return false;
+  if (!package::ReadPackageDescriptor(descriptor) || !package::ReadImageBlocks(internalBlock, externalBlock)) {
+    load.problem = state.path + ": carries no firmware package";
+    return load;
   }
   package::PackageInfo& info = package::ThePackageInfo();
   package::DecodeDescriptorInto(descriptor, info);
   info.InternalImageBlock = internalBlock;
   info.ExternalImageBlock = externalBlock;
   const package::InternalBlockFields fields = package::DecodeInternalBlock(internalBlock);
-  return isp::ISP_SetCrcKey(fields.crcKey.data(), fields.crcKeyLength) == 0;
+  load.ok = isp::ISP_SetCrcKey(fields.crcKey.data(), fields.crcKeyLength) == 0;
+  if (!load.ok) load.problem = state.path + ": the checksum key block was refused";
+  return load;
 }
 
 }  // namespace vexaro::updater

@@ -1,14 +1,25 @@
 // Loading the firmware package for a front end: the descriptor and image
 // blocks into the process-wide PackageInfo, and the checksum key block into
-// the engine. Done once, before any update.
+// the engine, once every check that needs no keyboard has passed. Done once,
+// before any update.
 #pragma once
 
 #include <string>
 
 namespace vexaro::updater {
 
-// Reads the package of file (empty: the running program file). False when
-// the package is missing or invalid; PackageInfo is then left as it was.
-bool LoadPackage(const std::string& file);
+struct PackageLoad {
+  bool ok = false;
+  // Why the package cannot be installed, naming the file; empty when ok.
+  std::string problem;
+  // The file itself could not be read (not found, a folder, permission
+  // denied, not a regular file), as opposed to a package that is damaged.
+  bool fileProblem = false;
+  bool hasDigest = false;  // the package's digest record was checked
+};
+
+// Reads and checks the package of file (empty: the running program file).
+// On failure PackageInfo is left as it was.
+PackageLoad LoadPackage(const std::string& file);
 
 }  // namespace vexaro::updater

@@ -26,7 +26,7 @@ class LoaderLeftTest : public SimulatedBusTest {
   // What the window shows at its start: its connection text and whether it
   // offers the update.
   static void StartWindow(const Campaign& campaign, std::string& connection, std::optional<bool>& offered) {
-    ASSERT_TRUE(updater::LoadPackage(campaign.PackageFile()));
+    ASSERT_TRUE(updater::LoadPackage(campaign.PackageFile()).ok);
     updater::testing::RecordingView view;
     updater::UpdateHost host(view);
     const std::uint64_t end = sys::NowMs() + kSettleMs;

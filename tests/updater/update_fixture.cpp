@@ -111,7 +111,7 @@ void UpdateFixture::Start(const PackagePlan& package, const KeyboardPlan& plan) 
   const auto bytes = package::BuildPackage(contents);
   std::ofstream(packageFile_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                      static_cast<std::streamsize>(bytes.size()));
-  ASSERT_TRUE(LoadPackage(packageFile_));
+  ASSERT_TRUE(LoadPackage(packageFile_).ok);
   keyboard_ = sim::SimKeyboard::Create(config, error);
   ASSERT_NE(keyboard_, nullptr) << error;
   ASSERT_TRUE(keyboard_->InstallFirmware(ApplicationImage(0x2000, 9), plan.startVersion));

@@ -153,16 +153,18 @@ int Update(UpdateHost& host, FlashView& view) {
 }  // namespace
 
 int RunFlash(const FlashOptions& options, FlashView& view) {
-  if (!updater::LoadPackage(options.packageFile)) {
+  const updater::PackageLoad load = updater::LoadPackage(options.packageFile);
+  if (!load.ok) {
     // Without FILE the package would be this program's own; a program that
     // carries none cannot tell which keyboards to look for.
     if (options.list && options.packageFile.empty()) {
       view.Result(false, kExitUsage, "--list needs FILE: this program carries no firmware package");
       return kExitUsage;
     }
-    view.Result(false, kExitBadPackage, "Image format invalid!");
+    view.Result(false, kExitBadPackage, "Image format invalid! " + load.problem);
     return kExitBadPackage;
   }
+  if (!load.hasDigest) view.Note("The package carries no digest: damage to it cannot be detected");
   const package::PackageInfo& info = package::ThePackageInfo();
   view.Note(info.ProductName + ": firmware " + info.UpdateVersion);
   UpdateHost host(view);
