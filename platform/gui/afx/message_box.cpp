@@ -17,10 +17,18 @@ MessageBoxHook& Hook() {
   return hook;
 }
 
-// Dialog units wide enough for the text, on one line up to a limit.
+// Dialog units wide enough for the text, each of its lines on one line up
+// to a limit, past which it wraps.
 DialogTemplate BoxTemplate(std::string_view text, std::string_view caption) {
-  const int chars = static_cast<int>(std::min<std::size_t>(text.size(), 60));
-  const int lines = static_cast<int>(text.size() / 60 + 1);
+  std::size_t longest = 0, wrapped = 0;
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    longest = std::max(longest, end - start);
+    wrapped += (end - start) / 60 + 1;
+    start = end + 1;
+  }
+  const int chars = static_cast<int>(std::min<std::size_t>(longest, 60));
+  const int lines = static_cast<int>(wrapped);
   const int width = std::max(120, chars * 4 + 24);
   const int height = 8 * lines + 58;
   DialogTemplate t;
