@@ -5,6 +5,7 @@
 #include "package/package.h"
 #include "platform/gui/afx/afx_app.h"
 #include "platform/gui/hid_device_events.h"
+#include "platform/sys/sys.h"
 #include "ui/dialog_templates.h"
 #include "ui/resource_ids.h"
 #include "ui/window_shape.h"
@@ -27,6 +28,15 @@ constexpr POINT kProgressOrigin{28, 183};
 constexpr int kCloseStateWidth = 25, kCloseStateHeight = 21;
 constexpr int kUpdateStateWidth = 63, kUpdateStateHeight = 63;
 constexpr DWORD kDeviceInterfaceFilterSize = 32;
+
+// A program without a package gets the plain text; a package that is there
+// but damaged or unsafe to install also gets the reason, on its own lines.
+std::string InvalidPackageText(bool descriptorRead, const std::string& problem) {
+  sys::DebugOutput("package: " + problem);
+  const bool damaged = package::LoadPackageFile().digest == package::PackageDigest::Mismatch;
+  if (!descriptorRead && !damaged) return "Image format invalid!";
+  return "Image format invalid!\n" + problem;
+}
 
 }  // namespace
 
@@ -57,7 +67,9 @@ BOOL CVexaroDlg::OnInitDialog() {
 
   package::PackageInfo& info = package::ThePackageInfo();
   package::DescriptorBytes descriptor{};
-  const bool valid = package::ReadPackageDescriptor(descriptor);
+  const bool descriptorRead = package::ReadPackageDescriptor(descriptor);
+  const std::string problem = package::CheckPackageBeforeUpdate();
+  const bool valid = descriptorRead && problem.empty();
   m_Driver.SetActive();
   m_Driver.SetOwner(m_hWnd, 0);
   if (valid) {
@@ -65,7 +77,7 @@ BOOL CVexaroDlg::OnInitDialog() {
     ShowPackage();
     m_Driver.Open(static_cast<int>(info.ApVendorId), static_cast<int>(info.ApProductId));
   } else {
-    MessageBox("Image format invalid!", "Image Format Invalid", MB_OK);
+    MessageBox(InvalidPackageText(descriptorRead, problem), "Image Format Invalid", MB_OK);
     // Closes the application's main window, this one; the dialog ends once
     // its initialisation has returned.
     CWnd* main = AfxGetMainWnd();

@@ -135,10 +135,14 @@ const PackageFileState& LoadPackageFile();
 std::string CheckPackageBeforeUpdate();
 
 // Empty when the keyboard's application firmware reports `version` back in
-// full and its layout mark (the second character) is one it can show;
-// otherwise why not. A package whose version fails this would leave the
-// keyboard refusing every later package as one of another layout.
+// full and it has a layout mark (the second character); otherwise why not.
+// A package whose version fails this would leave the keyboard refusing every
+// later package as one of another layout.
 std::string VersionTextProblem(std::string_view version);
+// Empty when the layout mark of `version` is a digit, the only kind that
+// names a layout; otherwise why it names none (as in "2.07", whose mark "."
+// every version of that form shares).
+std::string LayoutMarkProblem(std::string_view version);
 
 // The producer's half of the digest record: fills it into the external block
 // of a whole package as stored (the layout of BuildPackage), scrambled with key.

@@ -55,10 +55,13 @@ std::string VersionTextProblem(std::string_view version) {
     return std::string("holds the character ") + code +
            ", and a keyboard reports its version only up to the first character other than V, v, '.' and 0-9";
   }
-  if (version.size() < 2 || version[1] < '0' || version[1] > '9') {
-    return "has no layout mark: its second character must be a digit";
-  }
+  if (version.size() < 2) return "has no layout mark (its second character)";
   return {};
+}
+
+std::string LayoutMarkProblem(std::string_view version) {
+  if (version.size() >= 2 && version[1] >= '0' && version[1] <= '9') return {};
+  return "has no digit as its layout mark (its second character), so it tells nothing about the keyboard's layout";
 }
 
 std::string CheckPackageBeforeUpdate() {

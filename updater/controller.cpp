@@ -68,7 +68,13 @@ void UpdateController::CheckVersion() {
   const std::string current = channel_.Version();
   view_.SetCurrentVersionText(current);
   const bool open = channel_.IsOpen();
-  if (open && LayoutMark(current) == LayoutMark(package::ThePackageInfo().UpdateVersion)) {
+  // A keyboard whose version cannot be read, or whose layout mark is no
+  // digit, tells nothing about its layout: it is refused as one of another
+  // layout, but with the debug option it may be updated, the only way to
+  // mend it.
+  const bool unreadable = !package::LayoutMarkProblem(current).empty();
+  if (open && (LayoutMark(current) == LayoutMark(package::ThePackageInfo().UpdateVersion) ||
+               (DebugMode() && unreadable))) {
     EnableUpdateButtonsByVersion(current);
     return;
   }

@@ -11,6 +11,7 @@
 #include "isp/isp_api.h"
 #include "platform/sys/sys.h"
 #include "updater/count_down.h"
+#include "updater/flash_layout.h"
 #include "updater/loader_values.h"
 #include "updater/package_ids.h"
 #include "updater/stage_thread.h"
@@ -30,7 +31,7 @@ constexpr int kStagePolls = 90000;
 constexpr int kClosedChannelPolls = 1000;
 // Bytes the loader keeps for itself at the top of the flash.
 constexpr std::uint32_t kLoaderReservedBytes = 1024;
-// The result code the size check leaves for Finish (restarts the loader).
+// The result code the size and range checks leave for Finish (restarts the loader).
 constexpr int kSizeCheckCode = 7;
 // The chip restarts into its loader and re-enumerates after a reset.
 constexpr std::uint32_t kChipResetMs = 2000;
@@ -49,9 +50,6 @@ constexpr std::size_t kDigestPayloadBytes = 52;
 constexpr std::uint16_t kDigestCommandWords = 32;
 constexpr std::size_t kVersionRecordBytes = 132;
 constexpr std::uint8_t kErasedByte = 0xFF;
-// A package image longer than this is damaged: no chip of the keyboard's
-// family has a flash near that size, and nothing is allocated for it.
-constexpr std::uint32_t kMaxImageBytes = 64u << 20;
 constexpr std::uint8_t kModeProgram = 1, kModeVerify = 0;
 
 __attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...) {
@@ -89,7 +87,9 @@ void UpdateWorker::Run() {
   // written once the loader is back after the erase, not before.
   const bool externalLate = images && loader_.LoaderKind == "ISP" && external_.externalLength != 0 &&
                             external_.externalStart < loader_.FlashSize;
-  const bool done = images && (externalLate || ExternalStage()) && SizeCheck() && EraseStage() &&
+  // Both checks come before the first write: a refusal after the external
+  // image was written would leave the keyboard with half an update.
+  const bool done = images && SizeCheck() && ExternalRangeCheck() && (externalLate || ExternalStage()) && EraseStage() &&
                     ResetStage() && ReconnectStage() && (!externalLate || LateExternalStage()) &&
                     InternalStages();
   if (done) {
@@ -106,8 +106,8 @@ bool UpdateWorker::ReadPackageImages() {
   // An empty internal image is a damaged package too: its erase range would
   // end before it starts, and the loader would refuse it only after the
   // version record had been erased.
-  const bool sane = internal_.imageLength != 0 && internal_.imageLength <= kMaxImageBytes &&
-                    external_.externalLength <= kMaxImageBytes;
+  const bool sane = internal_.imageLength != 0 && internal_.imageLength <= package::kMaxImageBytes &&
+                    external_.externalLength <= package::kMaxImageBytes;
   try {
     if (sane) {
       internalImage_.assign(package::RoundUpToWord(internal_.imageLength), kErasedByte);
@@ -165,6 +165,19 @@ bool UpdateWorker::SizeCheck() {
   code_ = kSizeCheckCode;
   failed_ = true;
   outcome_.imageTooLarge = true;
+  outcome_.failureText = "Image size is large the chip size!";
+  return false;
+}
+
+// An external image over the version record or the application's pages
+// would be erased again by the update, which would then report success.
+bool UpdateWorker::ExternalRangeCheck() {
+  const std::string problem = ExternalImageProblem(loader_, internal_.imageLength, external_.externalStart,
+                                                   external_.externalLength);
+  if (problem.empty()) return true;
+  view_.ShowMessageBox(problem, "Image Range Error");
+  code_ = kSizeCheckCode;
+  Fail(problem);
   return false;
 }
 

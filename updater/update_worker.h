@@ -25,6 +25,7 @@ class UpdateWorker {
   bool ReadPackageImages();
   bool ExternalStage();
   bool SizeCheck();
+  bool ExternalRangeCheck();
   bool EraseStage();
   bool ResetStage();
   bool ReconnectStage();
