@@ -121,5 +121,45 @@ TEST_F(SizeCheckTest, ImageOfFlashSizeLess1024PlusOneFailsTheLoaderReserve) {
   EXPECT_EQ(Flash(kApStart, 4), ApplicationImage(4, 9));
 }
 
+// Refused once the loader has told its flash, before the first write: the
+// keyboard keeps its firmware and version record and starts them again, and
+// nothing of the external image was written.
+TEST_F(SizeCheckTest, ExternalImageOutsideTheFlashOrOverTheUpdatedPagesIsRefusedBeforeAnyWrite) {
+  struct Case {
+    std::uint32_t imageLength, externalStart;
+    std::string box;
+  };
+  const std::string sizeBox = "Image size is large the chip size! / Image Size Error";
+  const Case cases[] = {
+      {kFailureImageLength, 0x2400,
+       "External image 0x00002400-0x00002807 overlaps the version record's pages 0x00002400-0x00002BFF"},
+      {kFailureImageLength, 0x3000,
+       "External image 0x00003000-0x00003407 overlaps the application's pages 0x00002C00-0x000033FF"},
+      {kFailureImageLength, 0xFE00, "External image 0x0000FE00-0x00010207 lies outside the flash 0x00000000-0x0000FFFF"},
+      // The size check too comes before the external image is written.
+      {kFlashSize - 1024 + 1, 0x9000, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.externalStart);
+    Restart();
+    PackagePlan package;
+    package.imageLength = c.imageLength;
+    package.external = true;
+    package.externalStart = c.externalStart;
+    Start(package, {});
+    RunUpdate();
+    const std::string box = c.box.empty() ? sizeBox : c.box + " / Image Range Error";
+    EXPECT_EQ(view_.MessageBoxes(), std::vector<std::string>{box});
+    ASSERT_TRUE(view_.Outcome().has_value());
+    EXPECT_FALSE(view_.Outcome()->success);
+    EXPECT_EQ(view_.Outcome()->failureText, c.box.empty() ? "Image size is large the chip size!" : c.box);
+    EXPECT_FALSE(view_.HasStatus("Erasing external...."));
+    EXPECT_EQ(Flash(kApStart, 4), ApplicationImage(4, 9));
+    EXPECT_EQ(Flash(kVersionRecordAddress, 7), (std::vector<std::uint8_t>{3, 0, 0, 0, '1', '.', '2'}));
+    EXPECT_EQ(Flash(0x9000, 4), std::vector<std::uint8_t>(4, 0xFF));
+    EXPECT_EQ(keyboard_->PowerOnMode(), sim::Mode::kApplication);
+  }
+}
+
 }  // namespace
 }  // namespace vexaro::updater::testing

@@ -2,6 +2,7 @@
 // worker: the stages in order, what ends up in the keyboard's flash, the
 // progress bar, and the result.
 #include <algorithm>
+#include <fstream>
 
 #include "tests/updater/update_fixture.h"
 
@@ -66,6 +67,17 @@ TEST_F(UpdateSequenceTest, IapLoaderWithoutExternalImageInstallsImageAndVersionR
   EXPECT_EQ(progress, expected);
   EXPECT_EQ(Controller().Loader().LoaderKind, "IAP");
   EXPECT_EQ(Controller().Loader().VersionEnd, kVersionRecordAddress + 7);  // "1.3": 4 + 3 bytes in whole words
+}
+
+// The package is read once, at the start: a file emptied while the keyboard
+// waits is not read again, and the update installs what was checked.
+TEST_F(UpdateSequenceTest, PackageFileChangedAfterTheStartIsNotReadAgain) {
+  Start({}, {});
+  std::ofstream(packageFile_, std::ios::binary | std::ios::trunc).put('x');
+  RunUpdate();
+  ASSERT_TRUE(view_.Outcome().has_value());
+  EXPECT_TRUE(view_.Outcome()->success);
+  EXPECT_EQ(Flash(kApStart, static_cast<std::uint32_t>(image_.size())), image_);
 }
 
 TEST_F(UpdateSequenceTest, IapLoaderWithExternalImageProgramsItFirst) {

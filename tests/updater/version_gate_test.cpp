@@ -51,6 +51,16 @@ TEST_F(VersionGateTest, DebugModeAllowsAnyVersionButNotAnotherLayout) {
   EXPECT_TRUE(view_.HasTimer(kLayoutErrorTimer));
 }
 
+// A keyboard whose version names no layout (none read back, or "." as its
+// mark) is refused, but the debug option may mend it.
+TEST_F(VersionGateTest, DebugModeUpdatesAKeyboardWhoseVersionNamesNoLayout) {
+  for (const char* keyboard : {"", "2.07"}) {
+    SCOPED_TRACE(keyboard);
+    EXPECT_FALSE(EnabledFor(keyboard, "V2.08"));
+    EXPECT_TRUE(EnabledFor(keyboard, "V2.08", true));
+  }
+}
+
 TEST_F(VersionGateTest, LayoutErrorIsShownOncePerAttachment) {
   EXPECT_FALSE(EnabledFor("12.0", "1.3"));
   EXPECT_TRUE(view_.HasTimer(kLayoutErrorTimer));
