@@ -202,6 +202,11 @@ bool SimKeyboard::SaveState(std::string& error) const {
   return SaveStateFile(config_.stateFile, state, error);
 }
 
+std::uint32_t SimKeyboard::OutputReports() const {
+  std::lock_guard lock(mutex_);
+  return writes_;
+}
+
 bool SimKeyboard::OnOutputReport(int port, std::size_t collection, const std::uint8_t* data,
                                  std::size_t length) {
   After action = After::kNothing;

@@ -121,6 +121,8 @@ class SimKeyboard final : public hid::sim::Device,
 
   // Direct access to the flash, as a programmer on the debug port has it.
   std::vector<std::uint8_t> ReadFlash(std::uint32_t address, std::uint32_t count) const;
+  // Output reports the keyboard has taken in its life (what write faults count).
+  std::uint32_t OutputReports() const;
   bool WriteFlash(std::uint32_t address, const std::vector<std::uint8_t>& bytes);
   // Puts an application image at the user area and a version record (length
   // word, then the text) at its address; the keyboard then starts into it.

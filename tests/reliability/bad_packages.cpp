@@ -83,6 +83,15 @@ std::vector<BadPackage> Fields(const std::vector<std::uint8_t>& good, const std:
     Put(numbers.bytes, kDescriptorFromEnd, field[0], std::vector<std::uint8_t>(field[1], 'F'), key);
   }
   out.push_back(numbers);
+  // One flipped bit in each part of a package that carries a digest: the
+  // images, the blocks, a text and the digest itself.
+  const std::size_t trailer = good.size() - kExternalBlockFromEnd;
+  for (const std::size_t at : {trailer - 1, trailer - 200, trailer + 5, trailer + 13, trailer + 84 + 20,
+                               good.size() - kDescriptorFromEnd + 45}) {
+    BadPackage flip{"bit flipped " + std::to_string(good.size() - at) + " bytes before the end", good};
+    flip.bytes[at] ^= 0x10;
+    out.push_back(flip);
+  }
   BadPackage noise{"descriptor of noise", good};
   for (std::size_t i = 0; i < kScrambledDescriptorBytes; ++i) {
     noise.bytes[noise.bytes.size() - kDescriptorFromEnd + i] = static_cast<std::uint8_t>(i * 37 + 11);
