@@ -6,7 +6,7 @@
 set -eu
 PACKAGES="build-essential cmake ninja-build pkg-config git python3
   googletest libgtest-dev clang libclang-rt-dev
-  libudev-dev libsystemd-dev umockdev libumockdev-dev dbus-daemon
+  libudev-dev libsystemd-dev libgcrypt20-dev umockdev libumockdev-dev dbus-daemon
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libpng-dev libexpat1-dev
   g++-mingw-w64-x86-64-posix wine64 xvfb xauth unzip
