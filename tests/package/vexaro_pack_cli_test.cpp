@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <tuple>
 
 #include "platform/sys/codepage.h"
 #include "platform/sys/sys.h"
@@ -332,6 +333,35 @@ TEST_F(VexaroPackCli, OutputIsNeverWrittenThroughALinkBesideIt) {
   EXPECT_EQ(test::ReadBytes(victim), (std::vector<std::uint8_t>{1, 2, 3}));
   EXPECT_EQ(std::filesystem::file_size(out()), 1001u + 740);
   EXPECT_EQ(Listing(dir_.File("")).size(), 7u);  // the four inputs, victim, link and output: no temporary left
+}
+
+TEST_F(VexaroPackCli, InspectReportsTheDigestRecordAndWhatTheUpdaterWillRefuse) {
+  ASSERT_EQ(Run(BuildArgs("--out \"" + dir_.File("sealed.bin") + "\"")), 0) << log_;
+  auto damaged = test::ReadBytes(dir_.File("sealed.bin"));
+  damaged[500] ^= 1;  // inside the internal image
+  WriteBytes(dir_.File("damaged.bin"), damaged);
+  auto contents = test::SampleContents();
+  contents.updateVersion = "V1.05";
+  contents.digestRecord = false;
+  WriteBytes(dir_.File("unsealed.bin"), package::BuildPackage(contents));
+  ASSERT_EQ(Run(BuildArgs("--version 2U.1.05 --force-version --out \"" + dir_.File("odd.bin") + "\"")), 0) << log_;
+#ifndef _WIN32
+  ASSERT_EQ(std::system(("mkfifo \"" + dir_.File("fifo") + "\"").c_str()), 0);
+#endif
+  const std::tuple<std::string, int, std::string> cases[] = {
+      {"sealed.bin", 0, "digest:             SHA-256, verified"},
+      {"unsealed.bin", 0, "digest:             none (damage to this package cannot be detected)"},
+      {"damaged.bin", 1, "damaged.bin: damaged: the package does not match its SHA-256 digest"},
+      {"odd.bin", 0, "warning: the updater will refuse this package: the version text \"2U.1.05\" holds"},
+#ifndef _WIN32
+      {"fifo", 1, "fifo: cannot read the file (not a regular file)"},
+#endif
+  };
+  for (const auto& [file, exitCode, expected] : cases) {
+    EXPECT_EQ(Run("inspect \"" + dir_.File(file) + "\"", true), exitCode) << file << "\n" << log_;
+    EXPECT_NE(log_.find(expected), std::string::npos) << "expected \"" << expected << "\" in\n" << log_;
+    EXPECT_EQ(log_.find("warning") != std::string::npos, file == "odd.bin") << log_;
+  }
 }
 
 }  // namespace
