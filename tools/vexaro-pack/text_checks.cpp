@@ -2,7 +2,9 @@
 #include "tools/vexaro-pack/text_checks.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <string>
 #include <utility>
 
 #include "platform/sys/codepage.h"
