@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
+#include <tuple>
 
 #include "platform/sys/codepage.h"
 #include "platform/sys/sys.h"
@@ -32,9 +34,13 @@ class VexaroPackCli : public ::testing::Test {
   }
 
   // Runs vexaro-pack with args; output goes to a log file read back into log_.
-  int Run(const std::string& args) {
+  // A run that should never block is bounded (on Windows by its own refusals).
+  int Run(const std::string& args, [[maybe_unused]] bool bounded = false) {
     std::string log = dir_.File("log.txt");
     std::string command = "\"" + ToolPath() + "\" " + args + " > \"" + log + "\" 2>&1";
+#ifndef _WIN32
+    if (bounded) command = "timeout 60 " + command;
+#endif
 #ifdef _WIN32
     // cmd.exe strips the outer pair of quotes of a command that starts with one.
     command = "\"" + command + "\"";
@@ -54,7 +60,7 @@ class VexaroPackCli : public ::testing::Test {
     const std::pair<std::string, std::string> base[] = {
         {"--internal", "\"" + dir_.File("internal.bin") + "\""},
         {"--ap-vid", "3C9A"}, {"--ap-pid", "0A21"}, {"--iap-vid", "3C9A"}, {"--iap-pid", "1A21"},
-        {"--version", "2U.1.05"}, {"--title", "T"}, {"--company", "C"}, {"--product", "P"},
+        {"--version", "V1.05"}, {"--title", "T"}, {"--company", "C"}, {"--product", "P"},
         {"--key", "01020304"}, {"--out", "\"" + out() + "\""}};
     std::string args = "build";
     for (const auto& [option, value] : base) {
@@ -78,7 +84,7 @@ TEST_F(VexaroPackCli, BuildThenInspectShowsEveryField) {
   ASSERT_EQ(Run("inspect \"" + out() + "\""), 0) << log_;
   for (const char* expected :
        {"program part:       4096 bytes", "slot 1, key 01020304", "vendor 3C9A  product 0A21",
-        "product 1A21", "\"2U.1.05\"", "\"T\"", "\"C\"", "\"P\"", "1001 bytes (1004 as whole words)",
+        "product 1A21", "\"V1.05\"", "\"T\"", "\"C\"", "\"P\"", "1001 bytes (1004 as whole words)",
         "digest value:       A55A", "5 bytes: 0011223344", "10 bytes at 0x00007000..0x0000700B",
         // Indexes as entered (hexadecimal), and digests of the plain images as
         // zlib's crc32 and sha256sum give them for the input files.
@@ -177,13 +183,13 @@ TEST_F(VexaroPackCli, InspectRefusesFilesWithoutAValidPackage) {
 TEST_F(VexaroPackCli, OptionsFileSuppliesValuesAndTheCommandLineWins) {
   std::ofstream conf(dir_.File("demo.conf"));
   conf << "# comment\ninternal = internal.bin\nap-vid = 1111\nap-pid = 2222\niap-vid = 3333\n"
-          "iap-pid = 4444\nversion = 1A.0.1\ntitle = Window title\ncompany = Co\nproduct = Pr\n"
+          "iap-pid = 4444\nversion = V1.0.1\ntitle = Window title\ncompany = Co\nproduct = Pr\n"
           "key = CAFEF00D\n";
   conf.close();
-  ASSERT_EQ(Run("build --config \"" + dir_.File("demo.conf") + "\" --version 9Z.9 --out \"" + out() + "\""), 0)
+  ASSERT_EQ(Run("build --config \"" + dir_.File("demo.conf") + "\" --version V9.9 --out \"" + out() + "\""), 0)
       << log_;
   ASSERT_EQ(Run("inspect \"" + out() + "\""), 0) << log_;
-  EXPECT_NE(log_.find("\"9Z.9\""), std::string::npos) << log_;
+  EXPECT_NE(log_.find("\"V9.9\""), std::string::npos) << log_;
   EXPECT_NE(log_.find("\"Window title\""), std::string::npos) << log_;
   EXPECT_NE(log_.find("vendor 3333  product 4444"), std::string::npos) << log_;
   EXPECT_NE(log_.find("key CAFEF00D"), std::string::npos) << log_;
@@ -253,6 +259,109 @@ TEST_F(VexaroPackCli, NonAsciiTextsDrawAWarningNamingTheCodePage) {
       << log_;
   EXPECT_NE(log_.find("code page " + std::to_string(sys::SystemCodePage())), std::string::npos) << log_;
   EXPECT_TRUE(OutputExists());
+}
+
+// Size and time of every name in a folder: what "nothing written" means.
+std::map<std::string, std::pair<std::uintmax_t, std::filesystem::file_time_type>> Listing(const std::string& folder) {
+  std::map<std::string, std::pair<std::uintmax_t, std::filesystem::file_time_type>> listing;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    std::error_code ignored;
+    listing[entry.path().filename().string()] = {entry.file_size(ignored), entry.last_write_time(ignored)};
+  }
+  listing.erase("log.txt");
+  return listing;
+}
+
+TEST_F(VexaroPackCli, HostileInputsAreRefusedBeforeAnythingIsWritten) {
+  WriteBytes(out(), std::vector<std::uint8_t>(7, 0xEE));  // an earlier package, to be left as it is
+  std::filesystem::create_directories(dir_.File("a-folder"));
+  WriteBytes(dir_.File("opts.conf"), {});
+  for (const char* big : {"big.bin", "big.exe"}) WriteBytes(dir_.File(big), {});
+  std::filesystem::resize_file(dir_.File("big.bin"), package::kMaxImageBytes + 1ull);  // sparse: nothing is stored
+  std::filesystem::resize_file(dir_.File("big.exe"), (1ull << 30) + 1);
+  std::error_code noLinks, noFifo;
+  std::filesystem::create_symlink(dir_.File("internal.bin"), dir_.File("symlink.bin"), noLinks);
+  std::filesystem::create_hard_link(dir_.File("program.exe"), dir_.File("hardlink.exe"), noLinks);
+#ifdef _WIN32
+  noFifo = std::make_error_code(std::errc::not_supported);
+#else
+  if (std::system(("mkfifo \"" + dir_.File("fifo") + "\"").c_str()) != 0) noFifo = std::make_error_code(std::errc::io_error);
+#endif
+  auto q = [this](const char* name) { return " \"" + dir_.File(name) + "\""; };
+  struct Case {
+    std::string args, message;
+    bool needsLinks = false, needsFifo = false;
+  };
+  const Case cases[] = {
+      {"--version 2U.1.05", "--version \"2U.1.05\" holds the character 0x55"},
+      {"--version V", "--version \"V\" has no layout mark"},
+      {"--version \"V1\x01\"", "--version holds the control character 0x01 at byte 2"},
+      {"--title \"A\x1B[2J\"", "--title holds the control character 0x1B at byte 1"},
+      {"--company \"C\x7F\"", "--company holds the control character 0x7F"},
+      {"--product \"P\x1F\"", "--product holds the control character 0x1F"},
+      {"--internal" + q("big.bin"), "is 67108865 bytes long; the updater accepts images of at most 64 MiB"},
+      {"--external" + q("big.bin") + " --external-start 0", "--external " + dir_.File("big.bin") + " is 67108865"},
+      {"--crc-key-file" + q("big.bin"), "the checksum key block holds at most 64 bytes"},
+      {"--exe" + q("big.exe"), "is 1073741825 bytes long; vexaro-pack takes program files of at most 1 GiB"},
+      {"--out" + q("internal.bin"), "is the file given as --internal"},
+      {"--config" + q("opts.conf") + " --out" + q("opts.conf"), "is the file given as --config"},
+      {"--out" + q("a-folder"), "--out " + dir_.File("a-folder") + ": cannot move the package into place"},
+      {"--out" + q("symlink.bin"), "is the file given as --internal", true},
+      {"--exe" + q("program.exe") + " --out" + q("hardlink.exe"), "is the file given as --exe", true},
+      {"--internal" + q("fifo"), "cannot read the internal image (not a regular file)", false, true},
+      {"--config" + q("fifo"), "cannot read the options file (not a regular file)", false, true},
+  };
+  const auto before = Listing(dir_.File(""));
+  for (const Case& c : cases) {
+    if ((c.needsLinks && noLinks) || (c.needsFifo && noFifo)) continue;
+    EXPECT_EQ(Run(BuildArgs(c.args), true), 1) << c.args << "\n" << log_;
+    EXPECT_NE(log_.find(c.message), std::string::npos) << "expected \"" << c.message << "\" in\n" << log_;
+    EXPECT_EQ(Listing(dir_.File("")), before) << c.args;
+  }
+  EXPECT_EQ(Run(BuildArgs("--version 2U.1.05 --force-version")), 0) << log_;
+  EXPECT_NE(log_.find("warning: --version \"2U.1.05\""), std::string::npos) << log_;
+  EXPECT_NE(log_.find("will refuse every later package"), std::string::npos) << log_;
+}
+
+TEST_F(VexaroPackCli, OutputIsNeverWrittenThroughALinkBesideIt) {
+  const std::string planted = out() + ".partial", victim = dir_.File("victim.bin");
+  WriteBytes(victim, {1, 2, 3});
+  std::error_code noLinks;
+  std::filesystem::create_symlink(victim, planted, noLinks);
+  if (noLinks) GTEST_SKIP() << "no symbolic links here: " << noLinks.message();
+  ASSERT_EQ(Run(BuildArgs("")), 0) << log_;
+  EXPECT_EQ(test::ReadBytes(victim), (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_EQ(std::filesystem::file_size(out()), 1001u + 740);
+  EXPECT_EQ(Listing(dir_.File("")).size(), 7u);  // the four inputs, victim, link and output: no temporary left
+}
+
+TEST_F(VexaroPackCli, InspectReportsTheDigestRecordAndWhatTheUpdaterWillRefuse) {
+  ASSERT_EQ(Run(BuildArgs("--out \"" + dir_.File("sealed.bin") + "\"")), 0) << log_;
+  auto damaged = test::ReadBytes(dir_.File("sealed.bin"));
+  damaged[500] ^= 1;  // inside the internal image
+  WriteBytes(dir_.File("damaged.bin"), damaged);
+  auto contents = test::SampleContents();
+  contents.updateVersion = "V1.05";
+  contents.digestRecord = false;
+  WriteBytes(dir_.File("unsealed.bin"), package::BuildPackage(contents));
+  ASSERT_EQ(Run(BuildArgs("--version 2U.1.05 --force-version --out \"" + dir_.File("odd.bin") + "\"")), 0) << log_;
+#ifndef _WIN32
+  ASSERT_EQ(std::system(("mkfifo \"" + dir_.File("fifo") + "\"").c_str()), 0);
+#endif
+  const std::tuple<std::string, int, std::string> cases[] = {
+      {"sealed.bin", 0, "digest:             SHA-256, verified"},
+      {"unsealed.bin", 0, "digest:             none (damage to this package cannot be detected)"},
+      {"damaged.bin", 1, "damaged.bin: damaged: the package does not match its SHA-256 digest"},
+      {"odd.bin", 0, "warning: the updater will refuse this package: the version text \"2U.1.05\" holds"},
+#ifndef _WIN32
+      {"fifo", 1, "fifo: cannot read the file (not a regular file)"},
+#endif
+  };
+  for (const auto& [file, exitCode, expected] : cases) {
+    EXPECT_EQ(Run("inspect \"" + dir_.File(file) + "\"", true), exitCode) << file << "\n" << log_;
+    EXPECT_NE(log_.find(expected), std::string::npos) << "expected \"" << expected << "\" in\n" << log_;
+    EXPECT_EQ(log_.find("warning") != std::string::npos, file == "odd.bin") << log_;
+  }
 }
 
 }  // namespace

@@ -1,25 +1,24 @@
 // vexaro-pack build: options → PackageContents → package file, written whole or
-// not at all (a temporary file renamed into place).
-#include <algorithm>
+// not at all (package_output.cpp).
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <random>
 
-#include "platform/sys/codepage.h"
 #include "tools/vexaro-pack/commands.h"
 #include "tools/vexaro-pack/option_values.h"
 #include "tools/vexaro-pack/options.h"
+#include "tools/vexaro-pack/package_output.h"
 #include "tools/vexaro-pack/packer.h"
+#include "tools/vexaro-pack/text_checks.h"
 
 namespace vexaro::package {
 namespace {
 
-const std::vector<std::string> kKnown = {
-    "internal", "external", "external-start", "ap-vid", "ap-pid", "ap-index", "iap-vid",
-    "iap-pid", "iap-index", "version", "title", "company", "product", "digest",
-    "crc-key", "crc-key-file", "key", "slot", "exe", "out"};
-const std::vector<std::string> kPaths = {"internal", "external", "crc-key-file", "exe", "out"};
+const CommandOptions kOptions = {
+    {"internal", "external", "external-start", "ap-vid", "ap-pid", "ap-index", "iap-vid", "iap-pid",
+     "iap-index", "version", "title", "company", "product", "digest", "crc-key", "crc-key-file", "key", "slot",
+     "exe", "out"},
+    {"internal", "external", "crc-key-file", "exe", "out"},
+    {"force-version"}};
 
 PackageKeyBytes RandomKey() {
   std::random_device device;
@@ -45,9 +44,9 @@ struct OptionNames {
 
 PackageContents ContentsFromOptions(const Reader& r) {
   PackageContents s;
-  s.internalImage = ReadInput("internal", "internal image", r.Required("internal"));
+  s.internalImage = ReadInput("internal", "internal image", r.Required("internal"), kImageLimit);
   if (auto external = r.Get("external")) {
-    s.externalImage = ReadInput("external", "external image", *external);
+    s.externalImage = ReadInput("external", "external image", *external, kImageLimit);
     if (s.externalImage.empty()) throw Refusal{"--external " + *external + " is empty"};
     s.externalStart = r.HexOption("external-start", 8);
   } else if (r.Get("external-start")) {
@@ -63,11 +62,12 @@ PackageContents ContentsFromOptions(const Reader& r) {
   s.windowTitle = r.Required("title");
   s.companyName = r.Required("company");
   s.productName = r.Required("product");
+  RefuseControlCharacters(s);
   std::uint32_t digest = r.HexOption("digest", 4, 0);
   s.digestValue = {static_cast<std::uint8_t>(digest >> 8), static_cast<std::uint8_t>(digest)};
   if (r.Get("crc-key") && r.Get("crc-key-file")) throw Refusal{"give --crc-key or --crc-key-file, not both"};
   if (auto hex = r.Get("crc-key")) s.crcKey = r.HexBytes("crc-key", *hex);
-  if (auto file = r.Get("crc-key-file")) s.crcKey = ReadInput("crc-key-file", "checksum key block", *file);
+  if (auto file = r.Get("crc-key-file")) s.crcKey = ReadInput("crc-key-file", "checksum key block", *file, kCrcKeyLimit);
   if (auto key = r.Get("key")) {
     std::uint32_t k = r.Hex("key", *key, 8);
     s.key = {static_cast<std::uint8_t>(k >> 24), static_cast<std::uint8_t>(k >> 16),
@@ -83,25 +83,6 @@ PackageContents ContentsFromOptions(const Reader& r) {
   return s;
 }
 
-// Texts are stored as bytes and shown by the updater in the system code page
-// of the computer it runs on; only ASCII looks the same everywhere.
-void WarnAboutNonAsciiTexts(const PackageContents& contents) {
-  const std::pair<const char*, const std::string*> texts[] = {
-      {"--version", &contents.updateVersion}, {"--title", &contents.windowTitle},
-      {"--company", &contents.companyName}, {"--product", &contents.productName}};
-  for (auto [option, text] : texts) {
-    if (std::none_of(text->begin(), text->end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
-      continue;
-    }
-    std::fprintf(stderr,
-                 "vexaro-pack build: warning: %s holds non-ASCII characters; the updater shows its texts in "
-                 "the system code page of the computer it runs on (on Windows its ANSI code page, such as "
-                 "1252; on Linux UTF-8, code page 65001; here code page %u), and they appear as written "
-                 "only where that is the code page they were written in\n",
-                 option, sys::SystemCodePage());
-  }
-}
-
 // The loader programs whole 4-byte words; an external image that starts
 // between words is programmed from there, which a producer rarely means.
 void WarnAboutUnalignedStart(const Reader& r, const PackageContents& contents) {
@@ -114,35 +95,6 @@ void WarnAboutUnalignedStart(const Reader& r, const PackageContents& contents) {
                r.Get("external-start")->c_str(), contents.externalStart, static_cast<std::uintmax_t>(end));
 }
 
-void WriteWhole(const std::string& path, const std::vector<std::uint8_t>& program,
-                const std::vector<std::uint8_t>& package, bool executable) {
-  namespace fs = std::filesystem;
-  fs::path target(path), temp = target;
-  temp += ".partial";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw Refusal{"--out " + path + ": cannot write " + temp.string()};
-    out.write(reinterpret_cast<const char*>(program.data()), static_cast<std::streamsize>(program.size()));
-    out.write(reinterpret_cast<const char*>(package.data()), static_cast<std::streamsize>(package.size()));
-    out.close();
-    if (!out) {
-      std::error_code ignored;
-      fs::remove(temp, ignored);
-      throw Refusal{"--out " + path + ": writing " + temp.string() + " failed"};
-    }
-  }
-  std::error_code error;
-  if (executable) {
-    fs::permissions(temp, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
-                    fs::perm_options::add, error);
-  }
-  fs::rename(temp, target, error);
-  if (error) {
-    fs::remove(temp, error);
-    throw Refusal{"--out " + path + ": cannot move the package into place"};
-  }
-}
-
 }  // namespace
 
 void PrintBuildUsage(std::FILE* to) {
@@ -152,7 +104,7 @@ void PrintBuildUsage(std::FILE* to) {
       "                         --iap-vid HEX --iap-pid HEX [--iap-index HEX]\n"
       "                         --version TEXT --title TEXT --company TEXT --product TEXT\n"
       "                         [--digest HEX4] [--crc-key HEX | --crc-key-file FILE]\n"
-      "                         [--key HEX8] [--slot 1|2] [--exe FILE] --out FILE\n"
+      "                         [--key HEX8] [--slot 1|2] [--exe FILE] [--force-version] --out FILE\n"
       "  Each option once; an options file (--config) holds \"name = value\" lines, and the\n"
       "  command line wins over it. Exit 0 written, 1 refused (nothing written), 2 wrong usage.\n",
       to);
@@ -160,7 +112,7 @@ void PrintBuildUsage(std::FILE* to) {
 
 int BuildCommand(const std::vector<std::string>& args) {
   Options options;
-  const OptionsFault fault = ParseOptions(args, kKnown, kPaths, options);
+  const OptionsFault fault = ParseOptions(args, kOptions, options);
   if (options.help) {
     PrintBuildUsage(stdout);
     return 0;
@@ -175,16 +127,19 @@ int BuildCommand(const std::vector<std::string>& args) {
   }
   try {
     Reader reader(options);
+    RefuseOutputOverInput(reader, options.configPath);
     PackageContents contents = ContentsFromOptions(reader);
+    CheckVersionText(contents, options.flags.contains("force-version"));
     WarnAboutUnalignedStart(reader, contents);
     WarnAboutNonAsciiTexts(contents);
-    std::string out = reader.Required("out");
-    std::vector<std::uint8_t> program;
-    if (auto exe = reader.Get("exe")) program = ReadInput("exe", "program file", *exe);
-    auto package = BuildPackage(contents);
-    WriteWhole(out, program, package, reader.Get("exe").has_value());
-    std::printf("wrote %s: %zu program bytes and a %zu-byte package (key slot %d)\n", out.c_str(),
-                program.size(), package.size(), static_cast<int>(contents.slot));
+    const std::string out = reader.Required("out");
+    const auto exe = reader.Get("exe");
+    sys::InputFile program;
+    if (exe) OpenInput(program, "exe", "program file", *exe, kProgramLimit);
+    const auto package = BuildPackage(contents);
+    WritePackageFile(out, exe ? &program : nullptr, package);
+    std::printf("wrote %s: %ju program bytes and a %zu-byte package (key slot %d)\n", out.c_str(),
+                static_cast<std::uintmax_t>(program.Size()), package.size(), static_cast<int>(contents.slot));
     return 0;
   } catch (const Refusal& refusal) {
     std::fprintf(stderr, "vexaro-pack build: %s; no package written\n", refusal.message.c_str());

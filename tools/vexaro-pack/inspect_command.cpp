@@ -1,8 +1,7 @@
 // vexaro-pack inspect: decodes the package at the end of any file with the
-// updater's own reader and prints every field.
+// updater's own reader (one copy of the file, checked against its digest
+// record) and prints every field.
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include "tools/vexaro-pack/commands.h"
@@ -43,11 +42,43 @@ int Fail(const std::string& path, const std::string& why) {
   return 1;
 }
 
-bool StoredDescriptor(const std::string& path, std::uintmax_t size, DescriptorBytes& stored) {
-  std::ifstream in(path, std::ios::binary);
-  in.seekg(static_cast<std::streamoff>(size - kDescriptorSize));
-  in.read(reinterpret_cast<char*>(stored.data()), kDescriptorSize);
-  return in.gcount() == static_cast<std::streamsize>(kDescriptorSize);
+// Exit code 1 with the reason for a file that cannot be read, is too short
+// to hold a package, or fails its digest record; 0 to go on.
+int RefuseFile(const PackageFileState& state) {
+  if (state.fileProblem != sys::FileProblem::None) {
+    return Fail(state.path, std::string("cannot read the file (") + sys::FileProblemText(state.fileProblem) + ")");
+  }
+  if (state.fileSize < kPackageTrailerSize) {
+    return Fail(state.path, "the file is " + std::to_string(state.fileSize) +
+                                " bytes long, shorter than the 740-byte package trailer");
+  }
+  if (state.digest == PackageDigest::Mismatch) {
+    std::fprintf(stderr, "vexaro-pack inspect: %s\n", state.problem.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+// The descriptor as stored, for the slot and tag: scrambled back with the key.
+DescriptorBytes Stored(const DescriptorBytes& descriptor, const PackageKeyBytes& key) {
+  DescriptorBytes stored = descriptor;
+  ScramblePackageBytes(std::span(stored).first(kDescriptorScrambledSize), key);
+  return stored;
+}
+
+void PrintDigestRecord(PackageDigest digest) {
+  std::printf("digest:             %s\n", digest == PackageDigest::Verified
+                                                ? "SHA-256, verified"
+                                                : "none (damage to this package cannot be detected)");
+}
+
+// Inspect shows what the updater would do with the package without failing
+// on it: a producer may well be looking at a package to learn why.
+void WarnWhatTheUpdaterRefuses(const std::string& path) {
+  std::string reason = CheckPackageBeforeUpdate();
+  if (reason.empty()) return;
+  if (reason.rfind(path + ": ", 0) == 0) reason.erase(0, path.size() + 2);
+  std::fprintf(stderr, "vexaro-pack inspect: warning: the updater will refuse this package: %s\n", reason.c_str());
 }
 
 void PrintIdentity(const DescriptorBytes& d) {
@@ -68,9 +99,27 @@ void PrintIdentity(const DescriptorBytes& d) {
   std::printf("ProductName:        \"%s\"\n", info.ProductName.c_str());
 }
 
+void PrintBlocks(const InternalBlockFields& in, const ExternalBlockFields& ex) {
+  std::printf("internal image:     %u bytes (%ju as whole words)\n", in.imageLength,
+              static_cast<std::uintmax_t>(RoundUpToWord(in.imageLength)));
+  std::printf("digest value:       %s\n", Hex(in.digestValue, true).c_str());
+  std::printf("checksum key block: %u bytes: %s\n", in.crcKeyLength,
+              Hex(std::span(in.crcKey).first(in.crcKeyLength), true).c_str());
+  if (ex.externalLength == 0) {
+    std::printf("external image:     none\n");
+  } else {
+    std::printf("external image:     %u bytes at 0x%08X..0x%08jX\n", ex.externalLength, ex.externalStart,
+                static_cast<std::uintmax_t>(ProgrammedEnd(ex.externalStart, ex.externalLength)));
+  }
+}
+
 // The digests of the plain image bytes (without the pad to whole words), the
 // same a producer gets from the image files with crc32 or sha256sum.
 int PrintImageDigests(const std::string& path, std::uint32_t internalLength, std::uint32_t externalLength) {
+  if (internalLength > kMaxImageBytes || externalLength > kMaxImageBytes) {
+    std::printf("image digests:      not computed (an image is above the 64 MiB limit)\n");
+    return 0;
+  }
   std::vector<std::uint8_t> internal(RoundUpToWord(internalLength)), external(RoundUpToWord(externalLength));
   if (!ReadImages(internalLength, externalLength, internal, external)) {
     return Fail(path, "cannot read the images");
@@ -89,7 +138,8 @@ void PrintInspectUsage(std::FILE* to) {
   std::fputs(
       "usage: vexaro-pack inspect FILE\n"
       "  Decodes the package at the end of FILE and prints every field and each image's CRC-32\n"
-      "  and SHA-256. Exit 0 valid package, 1 no valid package, 2 wrong usage.\n",
+      "  and SHA-256, whether a digest record vouches for the package, and why the updater\n"
+      "  would refuse it. Exit 0 valid package, 1 no valid package or a damaged one, 2 wrong usage.\n",
       to);
 }
 
@@ -103,19 +153,16 @@ int InspectCommand(const std::vector<std::string>& args) {
     return 2;
   }
   const std::string& path = args[0];
-  std::error_code error;
-  std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error) return Fail(path, "cannot read the file (" + error.message() + ")");
-  if (size < kPackageTrailerSize) {
-    return Fail(path, "the file is " + std::to_string(size) + " bytes long, shorter than the 740-byte package trailer");
-  }
-  DescriptorBytes stored{}, descriptor{};
-  if (!StoredDescriptor(path, size, stored)) return Fail(path, "cannot read the descriptor");
-  KeyChoice choice = ChoosePackageKey(stored);
   SetPackageFile(path);
-  if (choice.slot == 0 || !ReadPackageDescriptor(descriptor)) {
+  const PackageFileState& state = LoadPackageFile();
+  if (const int refused = RefuseFile(state); refused != 0) return refused;
+  DescriptorBytes descriptor{};
+  if (!ReadPackageDescriptor(descriptor)) {
     return Fail(path, "invalid package: the key tag fits neither key slot");
   }
+  const std::uintmax_t size = state.fileSize;
+  const DescriptorBytes stored = Stored(descriptor, PackageKey());
+  const KeyChoice choice = ChoosePackageKey(stored);
   ImageBlockBytes internalBlock{}, externalBlock{};
   if (!ReadImageBlocks(internalBlock, externalBlock)) {
     return Fail(path, "invalid package: the internal image block's checksum key length exceeds 64 bytes");
@@ -132,19 +179,12 @@ int InspectCommand(const std::vector<std::string>& args) {
               size - packageSize, static_cast<std::uintmax_t>(packageSize), size - packageSize);
   std::printf("key:                slot %d, key %s, tag %s\n", choice.slot, Hex(choice.key, true).c_str(),
               Hex(std::span(stored).subspan(descriptor_field::kKeyTag, 4)).c_str());
+  PrintDigestRecord(state.digest);
   PrintIdentity(descriptor);
-  std::printf("internal image:     %u bytes (%ju as whole words)\n", in.imageLength,
-              static_cast<std::uintmax_t>(RoundUpToWord(in.imageLength)));
-  std::printf("digest value:       %s\n", Hex(in.digestValue, true).c_str());
-  std::printf("checksum key block: %u bytes: %s\n", in.crcKeyLength,
-              Hex(std::span(in.crcKey).first(in.crcKeyLength), true).c_str());
-  if (ex.externalLength == 0) {
-    std::printf("external image:     none\n");
-  } else {
-    std::printf("external image:     %u bytes at 0x%08X..0x%08jX\n", ex.externalLength, ex.externalStart,
-                static_cast<std::uintmax_t>(ProgrammedEnd(ex.externalStart, ex.externalLength)));
-  }
-  return PrintImageDigests(path, in.imageLength, ex.externalLength);
+  PrintBlocks(in, ex);
+  const int result = PrintImageDigests(path, in.imageLength, ex.externalLength);
+  if (result == 0) WarnWhatTheUpdaterRefuses(path);
+  return result;
 }
 
 }  // namespace vexaro::package

@@ -1,6 +1,7 @@
 // vexaro-pack: makes firmware packages for the updater and inspects them.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,7 @@ void Usage(std::FILE* to) {
   std::fputs("Each command takes --help. Exit codes: 0 done, 1 refused or invalid package, 2 wrong usage.\n", to);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Dispatch(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     Usage(argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;
@@ -28,4 +27,17 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "vexaro-pack: unknown command \"%s\"\n", command.c_str());
   Usage(stderr);
   return 2;
+}
+
+}  // namespace
+
+// Inputs are limited to sizes a computer can hold; should memory run out all
+// the same, the user learns that instead of the program just ending.
+int main(int argc, char** argv) {
+  try {
+    return Dispatch(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("vexaro-pack: out of memory; nothing written\n", stderr);
+    return 1;
+  }
 }

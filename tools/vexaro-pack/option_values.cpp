@@ -1,9 +1,6 @@
 // Reading build option values: numbers, byte strings and input files.
 #include "tools/vexaro-pack/option_values.h"
 
-#include <filesystem>
-#include <fstream>
-
 #include "package/package.h"
 
 namespace vexaro::package {
@@ -59,23 +56,25 @@ std::vector<std::uint8_t> Reader::HexBytes(const std::string& name, const std::s
   return bytes;
 }
 
-// Read through istream::read, which reports a failed read in the stream's
-// state: a folder opens on some systems and then fails its first read, and
-// stream iterators throw on that.
-std::vector<std::uint8_t> ReadInput(const std::string& option, const std::string& what, const std::string& path) {
-  const std::string refusal = "--" + option + " " + path + ": cannot read the " + what;
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  if (error) throw Refusal{refusal + " (" + error.message() + ")"};
-  if (std::filesystem::is_directory(status)) throw Refusal{refusal + " (it is a folder)"};
-  std::ifstream in(path, std::ios::binary);
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
-  in.seekg(0, std::ios::beg);
-  if (!in || size < 0) throw Refusal{refusal + " (not a readable file)"};
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  in.read(reinterpret_cast<char*>(bytes.data()), size);
-  if (in.gcount() != size) throw Refusal{refusal + " (the read came up short)"};
+void OpenInput(sys::InputFile& file, const std::string& option, const std::string& what, const std::string& path,
+               InputLimit limit) {
+  const std::string named = "--" + option + " " + path;
+  if (const sys::FileProblem problem = file.Open(path); problem != sys::FileProblem::None) {
+    throw Refusal{named + ": cannot read the " + what + " (" + sys::FileProblemText(problem) + ")"};
+  }
+  if (file.Size() > limit.bytes) {
+    throw Refusal{named + " is " + std::to_string(file.Size()) + " bytes long; " + limit.why};
+  }
+}
+
+std::vector<std::uint8_t> ReadInput(const std::string& option, const std::string& what, const std::string& path,
+                                    InputLimit limit) {
+  sys::InputFile file;
+  OpenInput(file, option, what, path, limit);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
+  if (!file.ReadAt(0, bytes)) {
+    throw Refusal{"--" + option + " " + path + ": cannot read the " + what + " (the read failed or came up short)"};
+  }
   return bytes;
 }
 

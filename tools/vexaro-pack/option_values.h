@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "package/package.h"
+
+#include "platform/sys/input_file.h"
 #include "tools/vexaro-pack/options.h"
 
 namespace vexaro::package {
@@ -34,7 +37,24 @@ class Reader {
   const Options& options_;
 };
 
-// The whole input file named by --option; `what` says what it holds.
-std::vector<std::uint8_t> ReadInput(const std::string& option, const std::string& what, const std::string& path);
+// The most an input may hold, checked before any of it is read, and the
+// clause that says why ("the updater accepts images of at most 64 MiB").
+struct InputLimit {
+  std::uint64_t bytes;
+  const char* why;
+};
+inline constexpr InputLimit kImageLimit = {kMaxImageBytes, "the updater accepts images of at most 64 MiB"};
+inline constexpr InputLimit kCrcKeyLimit = {kCrcKeyCapacity, "the checksum key block holds at most 64 bytes"};
+// No updater program comes near it; the limit keeps a wrong file from
+// being copied whole into a package.
+inline constexpr InputLimit kProgramLimit = {std::uint64_t{1} << 30, "vexaro-pack takes program files of at most 1 GiB"};
+
+// Opens the input file named by --option for reading (without blocking on
+// anything but a regular file); `what` says what it holds.
+void OpenInput(sys::InputFile& file, const std::string& option, const std::string& what, const std::string& path,
+               InputLimit limit);
+// The whole input file, opened as OpenInput does.
+std::vector<std::uint8_t> ReadInput(const std::string& option, const std::string& what, const std::string& path,
+                                    InputLimit limit);
 
 }  // namespace vexaro::package

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
+#include <sstream>
+
+#include "platform/sys/input_file.h"
 
 namespace vexaro::package {
 namespace {
@@ -23,42 +25,50 @@ OptionsFault Unreadable(const std::string& path, const std::string& why) {
   return {"--config " + path + ": cannot read the options file (" + why + ")", false};
 }
 
-OptionsFault ReadConfig(const std::string& path, const std::vector<std::string>& known,
-                        const std::vector<std::string>& pathOptions, Options& out) {
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  if (error) return Unreadable(path, error.message());
-  if (std::filesystem::is_directory(status)) return Unreadable(path, "it is a folder");
-  std::ifstream in(path);
-  if (!in) return Unreadable(path, "it cannot be opened");
+// The options file's text, read as any input: without blocking on anything
+// but a regular file, and refused unread when it is too large to be one.
+OptionsFault ReadConfigText(const std::string& path, std::string& text) {
+  sys::InputFile file;
+  if (const sys::FileProblem problem = file.Open(path); problem != sys::FileProblem::None) {
+    return Unreadable(path, sys::FileProblemText(problem));
+  }
+  if (file.Size() > kMaxOptionsFileBytes) return Unreadable(path, "it is larger than 1 MiB");
+  text.resize(static_cast<std::size_t>(file.Size()));
+  if (!file.ReadAt(0, std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size()))) {
+    return Unreadable(path, "a read failed");
+  }
+  return {};
+}
+
+OptionsFault ReadConfig(const std::string& path, const CommandOptions& command, Options& out) {
+  std::string text;
+  if (OptionsFault fault = ReadConfigText(path, text); !fault.message.empty()) return fault;
+  std::istringstream in(text);
   const std::filesystem::path folder = std::filesystem::path(path).parent_path();
   std::map<std::string, int> lineOf;  // options the file has given, with their lines
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
-    std::string text = Trim(line);
-    if (text.empty() || text[0] == '#') continue;
-    auto eq = text.find('=');
+    std::string trimmed = Trim(line);
+    if (trimmed.empty() || trimmed[0] == '#') continue;
+    auto eq = trimmed.find('=');
     std::string where = path + " line " + std::to_string(number);
     if (eq == std::string::npos) return {where + ": expected \"name = value\""};
-    std::string name = Trim(text.substr(0, eq)), value = Trim(text.substr(eq + 1));
-    if (!Contains(known, name)) return {where + ": unknown option \"" + name + "\""};
+    std::string name = Trim(trimmed.substr(0, eq)), value = Trim(trimmed.substr(eq + 1));
+    if (!Contains(command.known, name)) return {where + ": unknown option \"" + name + "\""};
     if (auto [first, added] = lineOf.emplace(name, number); !added) {
       return {where + ": option \"" + name + "\" given twice (first on line " + std::to_string(first->second) + ")"};
     }
-    if (Contains(pathOptions, name) && std::filesystem::path(value).is_relative()) {
+    if (Contains(command.pathOptions, name) && std::filesystem::path(value).is_relative()) {
       value = (folder / value).string();
     }
     out.values.emplace(name, value);  // the command line wins over the file
   }
-  if (in.bad()) return Unreadable(path, "a read failed");
   return {};
 }
 
 }  // namespace
 
-OptionsFault ParseOptions(const std::vector<std::string>& args, const std::vector<std::string>& known,
-                          const std::vector<std::string>& pathOptions, Options& out) {
-  std::string config;
+OptionsFault ParseOptions(const std::vector<std::string>& args, const CommandOptions& command, Options& out) {
   bool configGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -71,16 +81,20 @@ OptionsFault ParseOptions(const std::vector<std::string>& args, const std::vecto
       continue;
     }
     std::string name = arg.substr(2);
-    if (name != "config" && !Contains(known, name)) return {"unknown option " + arg};
+    if (Contains(command.flags, name)) {
+      if (!out.flags.insert(name).second) return {"option " + arg + " given twice"};
+      continue;
+    }
+    if (name != "config" && !Contains(command.known, name)) return {"unknown option " + arg};
     if (i + 1 >= args.size()) return {"option " + arg + " needs a value"};
     std::string value = args[++i];
     if (name == "config" ? configGiven : !out.values.emplace(name, value).second) {
       return {"option " + arg + " given twice"};
     }
-    if (name == "config") config = value, configGiven = true;
+    if (name == "config") out.configPath = value, configGiven = true;
   }
   if (out.help || !configGiven) return {};
-  return ReadConfig(config, known, pathOptions, out);
+  return ReadConfig(out.configPath, command, out);
 }
 
 }  // namespace vexaro::package
