@@ -295,6 +295,7 @@ TEST_F(VexaroPackCli, HostileInputsAreRefusedBeforeAnythingIsWritten) {
   const Case cases[] = {
       {"--version 2U.1.05", "--version \"2U.1.05\" holds the character 0x55"},
       {"--version V", "--version \"V\" has no layout mark"},
+      {"--version 2.07", "--version \"2.07\" has no digit as its layout mark"},
       {"--version \"V1\x01\"", "--version holds the control character 0x01 at byte 2"},
       {"--title \"A\x1B[2J\"", "--title holds the control character 0x1B at byte 1"},
       {"--company \"C\x7F\"", "--company holds the control character 0x7F"},

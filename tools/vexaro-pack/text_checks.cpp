@@ -41,7 +41,11 @@ void RefuseControlCharacters(const PackageContents& contents) {
 }
 
 void CheckVersionText(const PackageContents& contents, bool force) {
-  const std::string problem = VersionTextProblem(contents.updateVersion);
+  // The updater installs a version whose mark is no digit (its own rules
+  // allow "1.3"), but a producer should not make one: the keyboard could not
+  // tell its layout from it any more.
+  std::string problem = VersionTextProblem(contents.updateVersion);
+  if (problem.empty()) problem = LayoutMarkProblem(contents.updateVersion);
   if (problem.empty()) return;
   const std::string named = "--version \"" + contents.updateVersion + "\" " + problem;
   if (!force) {
