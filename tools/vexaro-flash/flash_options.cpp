@@ -45,6 +45,13 @@ DESCRIPTION
     the work; when standard output is a file or a pipe, progress is written
     as plain lines instead.
 
+    Texts taken from the package, the keyboard or the file name are shown
+    with their control characters (C0, DEL, C1, and so the ESC that starts a
+    terminal sequence) as '?': they cannot move the cursor, clear the screen
+    or rewrite a line. In --json output every text is valid UTF-8, converted
+    from the system code page; bytes that form no character there become
+    U+FFFD, and control characters are escaped as \u00XX.
+
 OPTIONS
     --list
         Show the keyboards of the package's kind found in application mode
@@ -54,6 +61,8 @@ OPTIONS
         ends with exit status 5.
     --json
         One JSON object per line and event, for scripts:
+          {"event":"package","product":...,"version":...,"title":...,"company":...}
+          {"event":"note","text":...}           a remark (e.g. no digest)
           {"event":"stage","text":...}          a stage text
           {"event":"progress","position":N}     the bar's position (0..105)
           {"event":"connection","text":...}     the connection text

@@ -165,8 +165,7 @@ int RunFlash(const FlashOptions& options, FlashView& view) {
     return kExitBadPackage;
   }
   if (!load.hasDigest) view.Note("The package carries no digest: damage to it cannot be detected");
-  const package::PackageInfo& info = package::ThePackageInfo();
-  view.Note(info.ProductName + ": firmware " + info.UpdateVersion);
+  view.Package(package::ThePackageInfo());
   UpdateHost host(view);
   host.Controller().SetDebugMode(options.allowAnyVersion);
   const bool versionRead = AwaitVersion(host);
