@@ -2,11 +2,13 @@
 // output it writes when standard output is not a terminal (here a pipe),
 // against the simulated demo keyboard on the scaled clock.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -186,6 +188,31 @@ TEST(FlashProgram, ListShowsTheKeyboardWithItsVersion) {
   EXPECT_EQ(run.code, 0);
   EXPECT_TRUE(Has(run.out, "application mode  3c9a:0a21  version V2.05\n")) << run.out;
   EXPECT_FALSE(Has(run.out, "Programming"));
+}
+
+// A FILE that is no package is refused before anything waits on it, with
+// the file and the reason in the last line, installing or listing alike.
+TEST(FlashProgram, BadFilesAreRefusedAtOnceNamingTheFileAndTheReason) {
+  const std::string dir = vexaro::test_support::ProcessTempPath("vexaro-flash-files", "");
+  std::filesystem::create_directories(dir);
+  ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);  // no writer: opening it to read could wait forever
+  std::ofstream(dir + "/text.bin") << "no package here\n";
+  std::ifstream in(VEXARO_DEMO_PACKAGE, std::ios::binary);
+  std::string damaged{std::istreambuf_iterator<char>(in), {}};
+  damaged[damaged.size() / 2] ^= 1;
+  std::ofstream(dir + "/damaged.bin", std::ios::binary) << damaged;
+  for (const auto& [file, code, reason] : std::vector<std::tuple<std::string, int, std::string>>{
+           {dir + "/missing.bin", 6, ": not found"}, {dir, 6, ": is a folder"},
+           {dir + "/fifo", 6, ": not a regular file"}, {"/dev/zero", 6, ": not a regular file"},
+           {dir + "/text.bin", 4, ": carries no firmware package"},
+           {dir + "/damaged.bin", 4, ": damaged: the package does not match its SHA-256 digest"}}) {
+    for (const std::string options : {"", "--list ", "--json ", "--json --list "}) {
+      const Outcome run = Flash(options + file);
+      EXPECT_EQ(run.code, code) << options << file << "\n" << run.out;
+      EXPECT_TRUE(Has(run.out, file + reason)) << run.out;
+    }
+  }
+  std::filesystem::remove_all(dir);
 }
 
 // Texts a package carries, through an install and through the refusal that
