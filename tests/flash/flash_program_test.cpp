@@ -2,13 +2,18 @@
 // output it writes when standard output is not a terminal (here a pipe),
 // against the simulated demo keyboard on the scaled clock.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <regex>
 #include <sstream>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "sim/demo_keyboard.h"
 #include "tests/support/temp_path.h"
@@ -23,10 +28,11 @@ struct Outcome {
 };
 
 // Runs the program with the arguments and environment settings given,
-// through a pipe, and returns its exit code and standard output.
+// through a pipe, and returns its exit code and standard output. A run that
+// waits on its FILE is stopped (exit 124) rather than holding the suite.
 Outcome Flash(const std::string& arguments, const std::string& environment = "VEXARO_SIM=1") {
-  const std::string command = "env VEXARO_CLOCK_SCALE=50 " + environment + " " + VEXARO_FLASH + " " + arguments +
-                              " 2>/dev/null";
+  const std::string command = "timeout 60 env LC_ALL=C VEXARO_CLOCK_SCALE=50 " + environment + " " + VEXARO_FLASH +
+                              " " + arguments + " 2>/dev/null";
   Outcome run;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
@@ -55,8 +61,26 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// A package for the demo keyboard with another version text.
-std::string DemoPackageWithVersion(const std::string& version) {
+// One JSON object of strings, integers and booleans, as vexaro-flash writes
+// its events: every character in its strings valid UTF-8 (no stray or
+// overlong forms, no surrogates) and no control character unescaped.
+bool IsJsonEvent(const std::string& line) {
+  const std::string character =
+      "(?:[\\x20\\x21\\x23-\\x5b\\x5d-\\x7e]|[\\xc2-\\xdf][\\x80-\\xbf]|\\xe0[\\xa0-\\xbf][\\x80-\\xbf]|"
+      "[\\xe1-\\xec\\xee\\xef][\\x80-\\xbf]{2}|\\xed[\\x80-\\x9f][\\x80-\\xbf]|\\xf0[\\x90-\\xbf][\\x80-\\xbf]{2}|"
+      "[\\xf1-\\xf3][\\x80-\\xbf]{3}|\\xf4[\\x80-\\x8f][\\x80-\\xbf]{2}|\\\\[\"\\\\/bfnrt]|\\\\u[0-9a-fA-F]{4})";
+  const std::string member = "\"" + character + "*\":(?:\"" + character + "*\"|-?[0-9]+|true|false)";
+  return std::regex_match(line, std::regex("\\{" + member + "(?:," + member + ")*\\}"));
+}
+
+// Any byte a terminal acts on: C0 but the line ends, DEL, C1 in UTF-8.
+bool HasControl(const std::string& out) {
+  return std::regex_search(out, std::regex("[\\x00-\\x09\\x0b-\\x1f\\x7f]|\\xc2[\\x80-\\x9f]"));
+}
+
+// A package for the demo keyboard with another version text, and texts
+// (product name, title, company) of its own.
+std::string DemoPackageWithVersion(const std::string& version, const std::string& texts = "Test") {
   const vexaro::sim::KeyboardConfig keyboard = vexaro::sim::DemoKeyboardConfig();
   vexaro::package::PackageContents contents;
   contents.internalImage = vexaro::demo::DemoInternalImage(version);
@@ -66,11 +90,12 @@ std::string DemoPackageWithVersion(const std::string& version) {
   contents.iapVendorId = keyboard.iapVendorId;
   contents.iapProductId = keyboard.iapProductId;
   contents.updateVersion = version;
-  contents.windowTitle = contents.companyName = contents.productName = "Test";
+  contents.windowTitle = contents.companyName = contents.productName = texts;
   contents.crcKey = keyboard.crcKey;
   contents.key = {1, 2, 3, 4};
   const auto bytes = vexaro::package::BuildPackage(contents);
-  const std::string path = vexaro::test_support::ProcessTempPath("vexaro-flash-test-" + version, ".bin");
+  const std::string path = vexaro::test_support::ProcessTempPath(
+      "vexaro-flash-test-" + std::to_string(std::hash<std::string>{}(version + texts)), ".bin");
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                               static_cast<std::streamsize>(bytes.size()));
   return path;
@@ -92,10 +117,7 @@ TEST(FlashProgram, JsonGivesOneObjectPerEventWithTheResultLast) {
   EXPECT_EQ(run.code, 0);
   const auto lines = Lines(run.out);
   ASSERT_FALSE(lines.empty());
-  for (const std::string& line : lines) {
-    EXPECT_EQ(line.front(), '{') << line;
-    EXPECT_EQ(line.back(), '}') << line;
-  }
+  for (const std::string& line : lines) EXPECT_TRUE(IsJsonEvent(line)) << line;
   EXPECT_TRUE(Has(run.out, "{\"event\":\"stage\",\"text\":\"Verifing....\"}\n"));
   EXPECT_TRUE(Has(run.out, "{\"event\":\"progress\",\"position\":105}\n"));
   EXPECT_TRUE(Has(run.out, "{\"event\":\"version\",\"text\":\"V2.07\"}\n"));
@@ -166,6 +188,53 @@ TEST(FlashProgram, ListShowsTheKeyboardWithItsVersion) {
   EXPECT_EQ(run.code, 0);
   EXPECT_TRUE(Has(run.out, "application mode  3c9a:0a21  version V2.05\n")) << run.out;
   EXPECT_FALSE(Has(run.out, "Programming"));
+}
+
+// A FILE that is no package is refused before anything waits on it, with
+// the file and the reason in the last line, installing or listing alike.
+TEST(FlashProgram, BadFilesAreRefusedAtOnceNamingTheFileAndTheReason) {
+  const std::string dir = vexaro::test_support::ProcessTempPath("vexaro-flash-files", "");
+  std::filesystem::create_directories(dir);
+  ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);  // no writer: opening it to read could wait forever
+  std::ofstream(dir + "/text.bin") << "no package here\n";
+  std::ifstream in(VEXARO_DEMO_PACKAGE, std::ios::binary);
+  std::string damaged{std::istreambuf_iterator<char>(in), {}};
+  damaged[damaged.size() / 2] ^= 1;
+  std::ofstream(dir + "/damaged.bin", std::ios::binary) << damaged;
+  for (const auto& [file, code, reason] : std::vector<std::tuple<std::string, int, std::string>>{
+           {dir + "/missing.bin", 6, ": not found"}, {dir, 6, ": is a folder"},
+           {dir + "/fifo", 6, ": not a regular file"}, {"/dev/zero", 6, ": not a regular file"},
+           {dir + "/text.bin", 4, ": carries no firmware package"},
+           {dir + "/damaged.bin", 4, ": damaged: the package does not match its SHA-256 digest"}}) {
+    for (const std::string options : {"", "--list ", "--json ", "--json --list "}) {
+      const Outcome run = Flash(options + file);
+      EXPECT_EQ(run.code, code) << options << file << "\n" << run.out;
+      EXPECT_TRUE(Has(run.out, file + reason)) << run.out;
+    }
+  }
+  std::filesystem::remove_all(dir);
+}
+
+// Texts a package carries, through an install and through the refusal that
+// quotes its version: nothing reaches the terminal that could clear it or
+// rewrite a line, and every JSON event stays valid UTF-8.
+TEST(FlashProgram, HostileTextsNeitherSteerTheTerminalNorBreakJson) {
+  const std::string hostile = "\x1b[2J\x1b[HSuccess\r\xc2\x9b" "31m\xff\xc3(\x7f";
+  const std::string shown = "?[2J?[HSuccess??31m\xEF\xBF\xBD\xEF\xBF\xBD(?";
+  const std::string json = R"(\u001b[2J\u001b[HSuccess\u000d\u009b31m)" "\xEF\xBF\xBD\xEF\xBF\xBD(\\u007f";
+  for (const auto& [version, texts, code] : std::vector<std::tuple<std::string, std::string, int>>{
+           {"V2.07", hostile, 0}, {"V2.0" + hostile, "Test", 4}}) {
+    const std::string file = DemoPackageWithVersion(version, texts);
+    Outcome run = Flash(file);
+    EXPECT_EQ(run.code, code) << run.out;
+    EXPECT_FALSE(HasControl(run.out)) << run.out;
+    EXPECT_TRUE(Has(run.out, shown)) << run.out;
+    run = Flash("--json " + file);
+    EXPECT_EQ(run.code, code) << run.out;
+    for (const std::string& line : Lines(run.out)) EXPECT_TRUE(IsJsonEvent(line)) << line;
+    EXPECT_TRUE(Has(run.out, json)) << run.out;
+    std::filesystem::remove(file);
+  }
 }
 
 }  // namespace

@@ -45,6 +45,18 @@ DESCRIPTION
     the work; when standard output is a file or a pipe, progress is written
     as plain lines instead.
 
+    FILE must be a regular file: a folder, a FIFO or a device is refused at
+    once, without reading from it. A FILE that cannot be read ends with exit
+    status 6 and a damaged package with 4, each with a line naming the file
+    and the reason.
+
+    Texts taken from the package, the keyboard or the file name are shown
+    with their control characters (C0, DEL, C1, and so the ESC that starts a
+    terminal sequence) as '?': they cannot move the cursor, clear the screen
+    or rewrite a line. In --json output every text is valid UTF-8, converted
+    from the system code page; bytes that form no character there become
+    U+FFFD, and control characters are escaped as \u00XX.
+
 OPTIONS
     --list
         Show the keyboards of the package's kind found in application mode
@@ -54,6 +66,8 @@ OPTIONS
         ends with exit status 5.
     --json
         One JSON object per line and event, for scripts:
+          {"event":"package","product":...,"version":...,"title":...,"company":...}
+          {"event":"note","text":...}           a remark (e.g. no digest)
           {"event":"stage","text":...}          a stage text
           {"event":"progress","position":N}     the bar's position (0..105)
           {"event":"connection","text":...}     the connection text
@@ -76,8 +90,11 @@ EXIT STATUS
     2   refused: the keyboard's layout differs from the package's, or it
         carries a newer version than the package (see --allow-any-version)
     3   no keyboard found in either mode, or its loader could not be reached
-    4   FILE holds no valid firmware package ("Image format invalid!")
+    4   FILE holds no valid firmware package, or a damaged one ("Image
+        format invalid!")
     5   wrong command line
+    6   FILE cannot be read: not found, a folder, permission denied, or not
+        a regular file ("Cannot read the package file!")
 
 ENVIRONMENT
     VEXARO_SIM=1                the same as --sim

@@ -14,6 +14,7 @@ enum ExitCode : int {
   kExitNoKeyboard = 3,   // no keyboard in either mode (or its loader never answered)
   kExitBadPackage = 4,   // no valid package in the file
   kExitUsage = 5,        // the command line was wrong
+  kExitFileUnreadable = 6,  // FILE cannot be read: not found, a folder, no permission, not a regular file
 };
 
 struct FlashOptions {

@@ -150,23 +150,31 @@ int Update(UpdateHost& host, FlashView& view) {
   return kExitSuccess;
 }
 
+// Why the package was not loaded, as the result; returns the exit code.
+int RefuseLoad(const FlashOptions& options, const updater::PackageLoad& load, FlashView& view) {
+  // Without FILE the package would be this program's own; a program that
+  // carries none cannot tell which keyboards to look for.
+  if (options.list && options.packageFile.empty()) {
+    view.Result(false, kExitUsage, "--list needs FILE: this program carries no firmware package");
+    return kExitUsage;
+  }
+  // A mistyped path or a missing right is for the user to fix, a damaged
+  // package for whoever made it: scripts tell the two apart by the code.
+  if (load.fileProblem) {
+    view.Result(false, kExitFileUnreadable, "Cannot read the package file! " + load.problem);
+    return kExitFileUnreadable;
+  }
+  view.Result(false, kExitBadPackage, "Image format invalid! " + load.problem);
+  return kExitBadPackage;
+}
+
 }  // namespace
 
 int RunFlash(const FlashOptions& options, FlashView& view) {
   const updater::PackageLoad load = updater::LoadPackage(options.packageFile);
-  if (!load.ok) {
-    // Without FILE the package would be this program's own; a program that
-    // carries none cannot tell which keyboards to look for.
-    if (options.list && options.packageFile.empty()) {
-      view.Result(false, kExitUsage, "--list needs FILE: this program carries no firmware package");
-      return kExitUsage;
-    }
-    view.Result(false, kExitBadPackage, "Image format invalid! " + load.problem);
-    return kExitBadPackage;
-  }
+  if (!load.ok) return RefuseLoad(options, load, view);
   if (!load.hasDigest) view.Note("The package carries no digest: damage to it cannot be detected");
-  const package::PackageInfo& info = package::ThePackageInfo();
-  view.Note(info.ProductName + ": firmware " + info.UpdateVersion);
+  view.Package(package::ThePackageInfo());
   UpdateHost host(view);
   host.Controller().SetDebugMode(options.allowAnyVersion);
   const bool versionRead = AwaitVersion(host);

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "tools/vexaro-flash/flash_text.h"
+
 namespace vexaro::flash {
 namespace {
 
@@ -11,27 +13,9 @@ constexpr int kFullBar = 100;  // the last step passes 100; the bar stops there
 
 }  // namespace
 
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (u < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
 void FlashView::Line(const std::string& text) {
   EndBar();
-  std::fprintf(out_, "%s\n", text.c_str());
+  std::fprintf(out_, "%s\n", ShownText(text).c_str());
   std::fflush(out_);
   if (style_ == OutputStyle::kTerminal && progress_ >= 0 && !outcome_) DrawBar();
 }
@@ -131,6 +115,17 @@ void FlashView::Note(const std::string& text) {
   std::lock_guard lock(mutex_);
   if (style_ == OutputStyle::kJson) Event("\"event\":\"note\",\"text\":" + JsonString(text));
   else Line(text);
+}
+
+void FlashView::Package(const package::PackageInfo& info) {
+  std::lock_guard lock(mutex_);
+  if (style_ == OutputStyle::kJson) {
+    Event("\"event\":\"package\",\"product\":" + JsonString(info.ProductName) + ",\"version\":" +
+          JsonString(info.UpdateVersion) + ",\"title\":" + JsonString(info.WindowTitle) +
+          ",\"company\":" + JsonString(info.CompanyName));
+  } else {
+    Line(info.ProductName + ": firmware " + info.UpdateVersion);
+  }
 }
 
 void FlashView::Keyboard(const std::string& mode, unsigned vendor, unsigned product, const std::string& detail,

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "package/package.h"
 #include "updater/update_view.h"
 
 namespace vexaro::flash {
@@ -37,6 +38,7 @@ class FlashView : public updater::UpdateView {
 
   // Lines of the front end itself.
   void Note(const std::string& text);
+  void Package(const package::PackageInfo& info);
   void Keyboard(const std::string& mode, unsigned vendor, unsigned product, const std::string& detail,
                 const std::string& version);
   void Result(bool success, int exitCode, const std::string& text);
@@ -52,7 +54,7 @@ class FlashView : public updater::UpdateView {
   bool SawStatus(const std::string& text) const;
 
  private:
-  void Line(const std::string& text);  // with mutex_ held
+  void Line(const std::string& text);  // with mutex_ held; control characters made visible
   void Event(const std::string& json);  // with mutex_ held
   void DrawBar();                       // with mutex_ held
   void EndBar();                        // with mutex_ held
@@ -69,9 +71,5 @@ class FlashView : public updater::UpdateView {
   int progress_ = -1;
   std::optional<updater::UpdateOutcome> outcome_;
 };
-
-// A JSON string literal for text (quotes, backslashes and control
-// characters escaped; other bytes as they are).
-std::string JsonString(const std::string& text);
 
 }  // namespace vexaro::flash
