@@ -80,7 +80,9 @@ OPTIONS
         demo keyboard, see VEXARO_SIM_* below).
     --allow-any-version
         Install whatever version the keyboard carries (the window's -debug
-        option). A different keyboard layout is still refused.
+        option). A different keyboard layout is still refused, unless the
+        keyboard's version names no layout: none could be read back, or its
+        second character is no digit.
     --help, -h
         Show this page.
 
