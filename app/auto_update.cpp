@@ -37,11 +37,12 @@ void AutoUpdate::Tick() {
   if (resultSeenMs_ == 0) resultSeenMs_ = now;
   if (now - resultSeenMs_ < kResultShownMs) return;
   CloseResultDialog();
-  if (result != updater::ResultKind::Success) {
+  const auto update = controller.LastUpdate();
+  if (!update || !update->success) {
     Finish(Outcome::Failure, "update failed");
     return;
   }
-  const std::string version(window_.Driver().m_strVersion);
+  const std::string version = controller.Channel().Version();
   if (version == window_.PackageVersion()) Finish(Outcome::Success, "update done; the keyboard now runs " + version);
   else if (now - resultSeenMs_ > kVersionWaitMs) Finish(Outcome::Failure, "the keyboard did not come back with the new version");
 }
@@ -49,7 +50,7 @@ void AutoUpdate::Tick() {
 // As a click does: the skinned button's command, with its handle.
 void AutoUpdate::PressUpdate() {
   pressed_ = true;
-  std::printf("vexaro-updater: keyboard runs %s; updating to %s\n", std::string(window_.Driver().m_strVersion).c_str(),
+  std::printf("vexaro-updater: keyboard runs %s; updating to %s\n", window_.Controller().Channel().Version().c_str(),
               window_.PackageVersion().c_str());
   std::fflush(stdout);
   window_.PostMessage(WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(window_.UpdateButton().m_hWnd));

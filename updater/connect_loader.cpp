@@ -62,6 +62,7 @@ void UpdateController::ApplicationPhase() {
   view_.SetStatusText("Starting IAP mode....");
   for (CountDown count(kKeyboardWaitSeconds); count.Running(); count.Tick()) {
     if (ApplicationFound()) {
+      keyboardSeen_ = true;
       ISP_ResetToIAP(kResetApplicationToLoader);
       ISP_CloseSerialPortConnect();
       sys::SleepMs(kLoaderRestartMs);
@@ -129,9 +130,11 @@ bool UpdateController::ReadVersionRecord(LoaderInfo& info) {
 }
 
 bool UpdateController::ConnectLoader() {
+  keyboardSeen_ = false;
   if (HasApplicationIds()) ApplicationPhase();
   LoaderPhase();
   if (!LoaderFound()) {
+    connection_ = keyboardSeen_ ? ConnectionResult::LoaderUnreachable : ConnectionResult::NoKeyboard;
     view_.SetStatusText("Connect Fail!!!");
     sys::SleepMs(kConnectFailPauseMs);
     ISP_CloseSerialPortConnect();
@@ -152,6 +155,7 @@ bool UpdateController::ConnectLoader() {
     view_.SetConnectionText(deviceText);
     return true;
   }
+  connection_ = ConnectionResult::Refused;
   ISP_ResetToIAP(kResetToLoaderKeyed);
   ISP_CloseSerialPortConnect();
   sys::SleepMs(kLoaderResetPauseMs);

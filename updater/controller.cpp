@@ -34,6 +34,7 @@ void UpdateController::RefreshDeviceState() {
   if (!updating) {
     const bool ap = ApplicationFound();
     const bool iap = LoaderFound();
+    presence_ = ap ? KeyboardPresence::Application : iap ? KeyboardPresence::Loader : KeyboardPresence::None;
     view_.EnableUpdateButtons(ap || iap);
     if (ap) CheckVersion();
     view_.SetConnectionText(ap ? "AP Connected" : iap ? "IAP Connected" : "Not Connected");
@@ -44,11 +45,16 @@ void UpdateController::RefreshDeviceState() {
 }
 
 long UpdateController::OnDevicePresence(std::uintptr_t, std::intptr_t lParam) {
-  if (lParam != 0) {
+  OnKeyboardPresence(lParam != 0);
+  return 1;
+}
+
+void UpdateController::OnKeyboardPresence(bool present) {
+  if (present) {
     for (int attempt = 0; attempt < kPresenceAttempts; ++attempt) {
       if (!channel_.ReadVersion()) {
         sys::SleepMs(kVersionReadRetryMs);
-        return 1;
+        return;
       }
       if (channel_.QueryStatus() == 1) break;
       sys::SleepMs(kStatusRetryMs);
@@ -56,12 +62,12 @@ long UpdateController::OnDevicePresence(std::uintptr_t, std::intptr_t lParam) {
     CheckVersion();
   } else {
     lastResult_ = ResultKind::None;
+    verdict_ = CheckVerdict::NotChecked;
     channel_.ClearVersion();
     view_.SetCurrentVersionText("");
     if (State() == UpdateState::Idle && !LoaderFound()) view_.EnableUpdateButtons(false);
   }
   view_.InvalidateWindow();
-  return 1;
 }
 
 void UpdateController::CheckVersion() {
@@ -78,6 +84,7 @@ void UpdateController::CheckVersion() {
     EnableUpdateButtonsByVersion(current);
     return;
   }
+  if (open) verdict_ = CheckVerdict::LayoutError;
   view_.EnableUpdateButtons(false);
   if (open && LastResultKind() != ResultKind::LayoutError) {
     view_.SetResultTimer(kLayoutErrorTimer, kLayoutErrorDelayMs);
@@ -86,6 +93,7 @@ void UpdateController::CheckVersion() {
 
 void UpdateController::EnableUpdateButtonsByVersion(const std::string& current) {
   const bool allow = VersionAllowsUpdate(current, package::ThePackageInfo().UpdateVersion) || DebugMode();
+  verdict_ = allow ? CheckVerdict::Allowed : CheckVerdict::NewerVersion;
   view_.EnableUpdateButtons(allow);
   view_.KillResultTimer(kLayoutErrorTimer);
 }
@@ -94,7 +102,11 @@ void UpdateController::ConnectAndStart() {
   // The keyboard's return re-enables the update buttons while the worker is
   // still finishing. A click then would use the engine beside the worker and
   // end in joining a worker that waits for this thread's view.
-  if (WorkerRunning()) return;
+  if (WorkerRunning()) {
+    connection_ = ConnectionResult::Refused;
+    return;
+  }
+  connection_ = ConnectionResult::None;
   view_.EnableUpdateButtons(false);
   view_.SetConnectionText("Not Connected");
   view_.SetStatusText("NA");
@@ -102,6 +114,7 @@ void UpdateController::ConnectAndStart() {
   const bool ok = ConnectLoader();
   view_.EnableCloseControls(true);
   if (ok) {
+    connection_ = ConnectionResult::Connected;
     view_.EnableProgramButton(true);
     state_ = UpdateState::Ready;
     view_.FocusProgramButton();
@@ -151,6 +164,22 @@ LoaderInfo UpdateController::Loader() const {
 void UpdateController::SetVersionEnd(std::uint32_t last) {
   std::lock_guard lock(mutex_);
   loader_.VersionEnd = last;
+}
+
+bool UpdateController::UpdateAllowed() const {
+  const KeyboardPresence presence = Presence();
+  return presence == KeyboardPresence::Loader ||
+         (presence == KeyboardPresence::Application && LastCheck() == CheckVerdict::Allowed);
+}
+
+std::optional<UpdateOutcome> UpdateController::LastUpdate() const {
+  std::lock_guard lock(mutex_);
+  return lastUpdate_;
+}
+
+void UpdateController::SetLastUpdate(const UpdateOutcome& outcome) {
+  std::lock_guard lock(mutex_);
+  lastUpdate_ = outcome;
 }
 
 std::string UpdateController::DeviceText() const {

@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
+#include "updater/outcomes.h"
 #include "updater/update_view.h"
 
 namespace vexaro::usb {
@@ -60,6 +62,9 @@ class UpdateController {
 
   // ---- Called on the user-interface thread ------------------------------
   void RefreshDeviceState();  // window start and every device arrival/removal
+  // The channel's news that the keyboard came (present) or went: reads the
+  // version and runs the check, or clears it.
+  void OnKeyboardPresence(bool present);
   // Handler of WM_USB_PRESENCE; lParam non-zero: present. Returns 1.
   long OnDevicePresence(std::uintptr_t wParam, std::intptr_t lParam);
   void CheckVersion();
@@ -87,6 +92,21 @@ class UpdateController {
   std::string DeviceText() const;
   int ProgressPosition() const { return progress_.load(); }
 
+  // ---- Typed results, readable from any thread ---------------------------
+  // Which mode the keyboard was found in by the last RefreshDeviceState.
+  KeyboardPresence Presence() const { return presence_.load(); }
+  // What the last version check decided.
+  CheckVerdict LastCheck() const { return verdict_.load(); }
+  // Whether the update buttons are on: a keyboard in its loader, or one in
+  // its application that passed the check.
+  bool UpdateAllowed() const;
+  // How the last ConnectAndStart ended.
+  ConnectionResult LastConnection() const { return connection_.load(); }
+  // The outcome of the last update that has finished, if any.
+  std::optional<UpdateOutcome> LastUpdate() const;
+  // The application-mode report channel (its version and whether it is open).
+  ReportChannel& Channel() { return channel_; }
+
  private:
   friend class UpdateWorker;
 
@@ -96,6 +116,7 @@ class UpdateController {
   bool ReadVersionRecord(LoaderInfo& info);
   void EnableUpdateButtonsByVersion(const std::string& current);
   void SetVersionEnd(std::uint32_t last);  // the worker's record, as written
+  void SetLastUpdate(const UpdateOutcome& outcome);
 
   UpdateView& view_;
   std::unique_ptr<ReportChannel> ownedChannel_;
@@ -105,9 +126,14 @@ class UpdateController {
   std::atomic<bool> debugMode_{false};
   std::atomic<int> progress_{0};
   std::atomic<bool> workerRunning_{false};
-  mutable std::mutex mutex_;  // loader_ and deviceText_
+  std::atomic<KeyboardPresence> presence_{KeyboardPresence::None};
+  std::atomic<CheckVerdict> verdict_{CheckVerdict::NotChecked};
+  std::atomic<ConnectionResult> connection_{ConnectionResult::None};
+  bool keyboardSeen_ = false;  // during one connection: the application answered
+  mutable std::mutex mutex_;  // loader_, deviceText_ and lastUpdate_
   LoaderInfo loader_;
   std::string deviceText_;
+  std::optional<UpdateOutcome> lastUpdate_;
   std::thread worker_;
 };
 

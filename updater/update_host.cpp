@@ -33,7 +33,8 @@ UpdateHost::~UpdateHost() {
 gui::LRESULT UpdateHost::WindowProc(gui::UINT msg, gui::WPARAM w, gui::LPARAM l) {
   if (msg == usb::WM_USB_PRESENCE) {
     ++presenceMessages_;
-    return controller_->OnDevicePresence(w, l);
+    controller_->OnKeyboardPresence(l != 0);
+    return 1;
   }
   return CWnd::WindowProc(msg, w, l);
 }

@@ -6,26 +6,14 @@
 
 #include <string>
 
+#include "updater/outcomes.h"
+
 namespace vexaro::updater {
 
 // Identifiers of the window timers that raise the result dialog.
 inline constexpr unsigned kLayoutErrorTimer = 4096;
 inline constexpr unsigned kSuccessTimer = 4097;
 inline constexpr unsigned kFailureTimer = 4098;
-
-// The real result of one update, whatever the hidden status field says last.
-struct UpdateOutcome {
-  bool success = false;
-  // The failure text shown before the closing status text (empty on success
-  // and for failures that have no text of their own).
-  std::string failureText;
-  // True when the image did not fit the chip (the size message box).
-  bool imageTooLarge = false;
-  // True when the package's images could not be read.
-  bool packageUnreadable = false;
-  // The status text the update had reached (the stage it ended in).
-  std::string lastStatusText;
-};
 
 class UpdateView {
  public:

@@ -100,6 +100,7 @@ void UpdateWorker::Run() {
 }
 
 bool UpdateWorker::ReadPackageImages() {
+  outcome_.stage = UpdateStage::Package;
   const package::PackageInfo& info = package::ThePackageInfo();
   internal_ = package::DecodeInternalBlock(info.InternalImageBlock);
   external_ = package::DecodeExternalBlock(info.ExternalImageBlock);
@@ -128,6 +129,7 @@ bool UpdateWorker::ReadPackageImages() {
 bool UpdateWorker::ExternalStage() {
   const std::uint32_t start = external_.externalStart, n = external_.externalLength;
   if (n == 0) return true;
+  outcome_.stage = UpdateStage::EraseExternal;
   SetStatus("Erasing external....");
   AdvanceProgress();
   code_ = ISP_ErasePage(static_cast<int32_t>(start), static_cast<int32_t>(start + n - 1));
@@ -137,6 +139,7 @@ bool UpdateWorker::ExternalStage() {
     return false;
   }
   const std::uint32_t last = StageEnd(start, n);
+  outcome_.stage = UpdateStage::ProgramExternal;
   SetStatus("Programming external....");
   {
     StageThread program(start, last, kModeProgram, externalImage_.data());
@@ -146,6 +149,7 @@ bool UpdateWorker::ExternalStage() {
     Fail("Program External Failed!");
     return false;
   }
+  outcome_.stage = UpdateStage::VerifyExternal;
   SetStatus("Verifing external....");
   StageThread verify(start, last, kModeVerify, externalImage_.data());
   code_ = WaitForStageThread(verify, kStagePolls);
@@ -157,6 +161,7 @@ bool UpdateWorker::ExternalStage() {
 // application start and the end of the flash: one that cannot would be
 // refused by the loader only after the old firmware had been erased.
 bool UpdateWorker::SizeCheck() {
+  outcome_.stage = UpdateStage::SizeCheck;
   const bool fits = static_cast<std::uint64_t>(loader_.ApStart) + internal_.imageLength <= loader_.FlashSize;
   if (loader_.FlashSize - kLoaderReservedBytes >= internal_.imageLength && fits) return true;
   view_.ShowMessageBox("Image size is large the chip size!", "Image Size Error");
@@ -172,6 +177,7 @@ bool UpdateWorker::SizeCheck() {
 // An external image over the version record or the application's pages
 // would be erased again by the update, which would then report success.
 bool UpdateWorker::ExternalRangeCheck() {
+  outcome_.stage = UpdateStage::ExternalRange;
   const std::string problem = ExternalImageProblem(loader_, internal_.imageLength, external_.externalStart,
                                                    external_.externalLength);
   if (problem.empty()) return true;
@@ -182,6 +188,7 @@ bool UpdateWorker::ExternalRangeCheck() {
 }
 
 bool UpdateWorker::EraseStage() {
+  outcome_.stage = UpdateStage::Erase;
   if (controller_.ProgressPosition() < kInternalProgressStart) SetProgress(kInternalProgressStart);
   AdvanceProgress();
   SetStatus("Eraseing internal....");
@@ -204,6 +211,7 @@ bool UpdateWorker::EraseStage() {
 }
 
 bool UpdateWorker::ResetStage() {
+  outcome_.stage = UpdateStage::Reset;
   AdvanceProgress();
   code_ = 0;
   if (loader_.LoaderKind == "ISP") {
@@ -217,6 +225,7 @@ bool UpdateWorker::ResetStage() {
 }
 
 bool UpdateWorker::ReconnectStage() {
+  outcome_.stage = UpdateStage::Reconnect;
   AdvanceProgress();
   CountDown count(kKeyboardWaitSeconds);
   if (loader_.LoaderKind == "ISP") {
@@ -246,6 +255,7 @@ bool UpdateWorker::LateExternalStage() {
 bool UpdateWorker::InternalStages() {
   sys::SleepMs(kBeforeProgramMs);
   const std::uint32_t last = StageEnd(loader_.ApStart, internal_.imageLength);
+  outcome_.stage = UpdateStage::Program;
   SetStatus("Programming internal....");
   {
     StageThread program(loader_.ApStart, last, kModeProgram, internalImage_.data());
@@ -255,6 +265,7 @@ bool UpdateWorker::InternalStages() {
     Fail("Program Failed!");
     return false;
   }
+  outcome_.stage = UpdateStage::Verify;
   SetStatus("Verifing....");
   StageThread verify(loader_.ApStart, last, kModeVerify, internalImage_.data());
   code_ = WaitForStageThread(verify, kStagePolls);
@@ -275,6 +286,7 @@ void UpdateWorker::DigestStage() {
 }
 
 void UpdateWorker::VersionStage() {
+  outcome_.stage = UpdateStage::VersionRecord;
   std::uint32_t last = 0;
   const auto record = VersionRecord(package::ThePackageInfo().UpdateVersion, loader_.VersionBase, last);
   controller_.SetVersionEnd(last);
@@ -312,9 +324,14 @@ void UpdateWorker::Finish() {
   if (code_ != 0) ISP_ResetToIAP(kResetToLoaderKeyed);
   ISP_CloseSerialPortConnect();
   sys::SleepMs(kAfterCloseMs);
-  if (resetToApConfirmed_ && HasApplicationIds()) WaitForApplication();
+  if (resetToApConfirmed_ && HasApplicationIds()) {
+    outcome_.stage = UpdateStage::StartApplication;
+    WaitForApplication();
+  }
   if (controller_.channel_.IsOpen()) view_.EnableUpdateButtons(true);
   outcome_.success = !failed_;
+  if (outcome_.success) outcome_.stage = UpdateStage::Done;
+  controller_.SetLastUpdate(outcome_);
   view_.ReportOutcome(outcome_);
   // The status field is hidden in the skinned window and closes with this
   // text on every run; the result dialog (and ReportOutcome) carry the outcome.

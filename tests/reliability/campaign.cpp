@@ -197,7 +197,7 @@ int Campaign::RunFlashWith(const flash::FlashOptions& options, flash::OutputStyl
       result.text = outcome->success ? outcome->lastStatusText : outcome->failureText;
       if (result.text.empty()) result.text = "(at \"" + outcome->lastStatusText + "\")";
     } else {
-      result.text = "(no update: \"" + view.Status() + "\")";
+      result.text = "(no update)";
     }
   }
   std::rewind(out);

@@ -21,8 +21,10 @@ TEST_F(ConnectionTest, NoKeyboardFailsAfterBothCountDownsAndReturnsToIdle) {
   Start({}, keyboard);
   EXPECT_EQ(view_.Connections().back(), "Not Connected");
   EXPECT_EQ(view_.UpdateEnabled(), false);
+  EXPECT_EQ(Controller().Presence(), KeyboardPresence::None);
   const std::uint64_t start = sys::NowMs();
   Controller().ConnectAndStart();
+  EXPECT_EQ(Controller().LastConnection(), ConnectionResult::NoKeyboard);
   EXPECT_GE(sys::NowMs() - start, 240u * 1000);
   const std::vector<std::string> statuses = {"NA", "Starting IAP mode....", "Connecting....", "Connect Fail!!!",
                                              "Cannot connect to chip!"};

@@ -14,6 +14,7 @@ struct FailureCase {
   sim::LoaderKind loader;
   bool external;
   const char* text;
+  UpdateStage stage;
 };
 
 // The start keyboard's version record holds "1.2": 0x27FC up to 0x2802.
@@ -25,18 +26,18 @@ struct FailureCase {
 // transfer well inside that, and only the injected fault fails a stage.
 constexpr std::uint32_t kFailureImageLength = 0x601;
 const FailureCase kFailures[] = {
-    {"EraseExternal", "erase-fail-at=0x9100", sim::LoaderKind::kIap, true, "Erase external failed! 00009000-00009405"},
-    {"ProgramExternal", "program-fail-at=0x9100", sim::LoaderKind::kIap, true, "Program External Failed!"},
-    {"VerifyExternal", "verify-fail-at=0x9100", sim::LoaderKind::kIap, true, "External Verify Failed!"},
-    {"EraseVersion", "erase-fail-at=0x27FC", sim::LoaderKind::kIap, false, "Erase Ver failed! 0x000027FC-0x00002802"},
-    {"EraseApplication", "erase-fail-at=0x3000", sim::LoaderKind::kIap, false, "Erase AP failed! 00002C00-00003200"},
-    {"MassErase", "erase-fail-at=0x3000", sim::LoaderKind::kIsp, false, "Mass Erase failed!"},
-    {"Reset", "fail-reset", sim::LoaderKind::kIsp, false, "Reset Failed!"},
-    {"Program", "program-fail-at=0x3000", sim::LoaderKind::kIap, false, "Program Failed!"},
-    {"Verify", "verify-fail-at=0x3000", sim::LoaderKind::kIap, false, "AP Verify Failed!"},
-    {"ProgramVersion", "program-fail-at=0x27FC", sim::LoaderKind::kIap, false, "Program Version Failed!"},
-    {"VerifyVersion", "verify-fail-at=0x27FC", sim::LoaderKind::kIap, false, "Version Verify Failed!"},
-    {"ApplicationDoesNotStart", "stay-in-loader", sim::LoaderKind::kIap, false, "[ERROR] Can't Reset to AP..."},
+    {"EraseExternal", "erase-fail-at=0x9100", sim::LoaderKind::kIap, true, "Erase external failed! 00009000-00009405", UpdateStage::EraseExternal},
+    {"ProgramExternal", "program-fail-at=0x9100", sim::LoaderKind::kIap, true, "Program External Failed!", UpdateStage::ProgramExternal},
+    {"VerifyExternal", "verify-fail-at=0x9100", sim::LoaderKind::kIap, true, "External Verify Failed!", UpdateStage::VerifyExternal},
+    {"EraseVersion", "erase-fail-at=0x27FC", sim::LoaderKind::kIap, false, "Erase Ver failed! 0x000027FC-0x00002802", UpdateStage::Erase},
+    {"EraseApplication", "erase-fail-at=0x3000", sim::LoaderKind::kIap, false, "Erase AP failed! 00002C00-00003200", UpdateStage::Erase},
+    {"MassErase", "erase-fail-at=0x3000", sim::LoaderKind::kIsp, false, "Mass Erase failed!", UpdateStage::Erase},
+    {"Reset", "fail-reset", sim::LoaderKind::kIsp, false, "Reset Failed!", UpdateStage::Reset},
+    {"Program", "program-fail-at=0x3000", sim::LoaderKind::kIap, false, "Program Failed!", UpdateStage::Program},
+    {"Verify", "verify-fail-at=0x3000", sim::LoaderKind::kIap, false, "AP Verify Failed!", UpdateStage::Verify},
+    {"ProgramVersion", "program-fail-at=0x27FC", sim::LoaderKind::kIap, false, "Program Version Failed!", UpdateStage::VersionRecord},
+    {"VerifyVersion", "verify-fail-at=0x27FC", sim::LoaderKind::kIap, false, "Version Verify Failed!", UpdateStage::VersionRecord},
+    {"ApplicationDoesNotStart", "stay-in-loader", sim::LoaderKind::kIap, false, "[ERROR] Can't Reset to AP...", UpdateStage::StartApplication},
 };
 
 class UpdateFailureTest : public UpdateFixture, public ::testing::WithParamInterface<FailureCase> {
@@ -66,6 +67,8 @@ TEST_P(UpdateFailureTest, EndsWithItsTextTheFailureResultAndTheLoaderRunning) {
   Start(package, keyboard);
   RunUpdate();
   ExpectFailure(c.text);
+  ASSERT_TRUE(Controller().LastUpdate().has_value());
+  EXPECT_EQ(Controller().LastUpdate()->stage, c.stage);
   EXPECT_EQ(keyboard_->CurrentMode(), sim::Mode::kLoader);
   EXPECT_TRUE(keyboard_->IsPlugged());
   EXPECT_EQ(Controller().State(), UpdateState::Idle);

@@ -4,8 +4,8 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
-#include "hid/usb_driver.h"
 #include "isp/isp_api.h"
 #include "package/package.h"
 #include "platform/gui/window.h"
@@ -77,7 +77,7 @@ int ListKeyboards(UpdateHost& host, FlashView& view) {
   if (ISP_IsConnectedToDevice(static_cast<int32_t>(p.ApVendorId), static_cast<int32_t>(p.ApProductId),
                               static_cast<int32_t>(p.ApInterfaceIndex)) != 0) {
     ISP_CloseSerialPortConnect();
-    view.Keyboard("application", p.ApVendorId, p.ApProductId, "", host.Channel().m_strVersion);
+    view.Keyboard("application", p.ApVendorId, p.ApProductId, "", host.Controller().Channel().Version());
     ++found;
   }
   if (ISP_IsConnectedToDevice(static_cast<int32_t>(p.IapVendorId), static_cast<int32_t>(p.IapProductId),
@@ -101,14 +101,14 @@ int ListKeyboards(UpdateHost& host, FlashView& view) {
 // would take the keyboard for one of another layout; the read is tried again
 // within the same wait. False when the version could not be read.
 bool AwaitVersion(UpdateHost& host) {
-  usb::CUSBDriver& channel = host.Channel();
+  updater::ReportChannel& channel = host.Controller().Channel();
   if (!channel.IsOpen()) return true;
   const std::uint64_t end = sys::NowMs() + kPresenceWaitMs;
   PumpUntil([&host] { return host.PresenceMessages() > 0; }, kPresenceWaitMs);
-  while (channel.IsOpen() && channel.m_strVersion.IsEmpty()) {
+  while (channel.IsOpen() && channel.Version().empty()) {
     if (sys::NowMs() >= end) return false;
-    if (channel.ReadVersion() == 0) {
-      host.Controller().OnDevicePresence(0, 1);  // the status wait and the check, as on arrival
+    if (channel.ReadVersion()) {
+      host.Controller().OnKeyboardPresence(true);  // the status wait and the check, as on arrival
       return true;
     }
     sys::SleepMs(kVersionRetryMs);
@@ -117,28 +117,21 @@ bool AwaitVersion(UpdateHost& host) {
 }
 
 // Why the check refused the package, for the result line.
-std::string RefusalText(UpdateHost& host, FlashView& view, bool versionRead) {
-  if (!versionRead || !host.Channel().IsOpen()) return "The keyboard's firmware version could not be read";
-  if (view.LayoutErrorArmed()) return "Firmware Update Layout Error!";
-  return "The keyboard carries version " + view.Version() + ", newer than the package's " +
+std::string RefusalText(UpdateController& controller, bool versionRead) {
+  if (!versionRead || !controller.Channel().IsOpen()) return "The keyboard's firmware version could not be read";
+  if (controller.LastCheck() == updater::CheckVerdict::LayoutError) return "Firmware Update Layout Error!";
+  return "The keyboard carries version " + controller.Channel().Version() + ", newer than the package's " +
          package::ThePackageInfo().UpdateVersion + " (see --allow-any-version)";
 }
 
-int Update(UpdateHost& host, FlashView& view) {
-  UpdateController& controller = host.Controller();
-  controller.ConnectAndStart();
-  if (controller.State() == UpdateState::Idle && !view.ResultArmed()) {
-    const bool absent = view.SawStatus("Connect Fail!!!");
-    view.Result(false, absent ? kExitNoKeyboard : kExitUpdateFailed, "Cannot connect to chip!");
-    return absent ? kExitNoKeyboard : kExitUpdateFailed;
-  }
-  PumpUntil([&view] { return view.ResultArmed(); });
-  controller.JoinWorker();
-  const auto outcome = view.Outcome();
+// The exit code and text of an update that has ended.
+int UpdateResult(const std::optional<updater::UpdateOutcome>& outcome, FlashView& view) {
   if (!outcome || !outcome->success) {
     std::string text = outcome && !outcome->failureText.empty() ? outcome->failureText
                        : outcome && outcome->packageUnreadable ? std::string("Image format invalid!")
-                       : "Firmware Update Failed! (at \"" + (outcome ? outcome->lastStatusText : "") + "\")";
+                       : "Firmware Update Failed! (at the " +
+                             std::string(UpdateStageName(outcome ? outcome->stage : updater::UpdateStage::Package)) +
+                             ")";
     view.Result(false, kExitUpdateFailed, text);
     return kExitUpdateFailed;
   }
@@ -150,7 +143,24 @@ int Update(UpdateHost& host, FlashView& view) {
   return kExitSuccess;
 }
 
-// Why the package was not loaded, as the result; returns the exit code.
+int Update(UpdateHost& host, FlashView& view) {
+  UpdateController& controller = host.Controller();
+  controller.ConnectAndStart();
+  switch (controller.LastConnection()) {
+    case updater::ConnectionResult::Connected: break;
+    case updater::ConnectionResult::NoKeyboard:
+    case updater::ConnectionResult::LoaderUnreachable:
+      view.Result(false, kExitNoKeyboard, "Cannot connect to chip!");
+      return kExitNoKeyboard;
+    default:
+      view.Result(false, kExitUpdateFailed, "Cannot connect to chip!");
+      return kExitUpdateFailed;
+  }
+  PumpUntil([&controller] { return !controller.WorkerRunning(); });
+  controller.JoinWorker();
+  return UpdateResult(controller.LastUpdate(), view);
+}
+
 int RefuseLoad(const FlashOptions& options, const updater::PackageLoad& load, FlashView& view) {
   // Without FILE the package would be this program's own; a program that
   // carries none cannot tell which keyboards to look for.
@@ -180,12 +190,12 @@ int RunFlash(const FlashOptions& options, FlashView& view) {
   const bool versionRead = AwaitVersion(host);
   host.Controller().RefreshDeviceState();
   if (options.list) return ListKeyboards(host, view);
-  if (view.Connection() == "Not Connected") {
+  if (host.Controller().Presence() == updater::KeyboardPresence::None) {
     view.Result(false, kExitNoKeyboard, "No keyboard found");
     return kExitNoKeyboard;
   }
-  if (!view.UpdateEnabled()) {
-    view.Result(false, kExitRefused, RefusalText(host, view, versionRead));
+  if (!host.Controller().UpdateAllowed()) {
+    view.Result(false, kExitRefused, RefusalText(host.Controller(), versionRead));
     return kExitRefused;
   }
   return Update(host, view);

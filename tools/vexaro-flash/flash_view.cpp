@@ -50,8 +50,6 @@ void FlashView::SetConnectionText(const std::string& text) {
 
 void FlashView::SetStatusText(const std::string& text) {
   std::lock_guard lock(mutex_);
-  status_ = text;
-  seen_ += text + "\n";
   // After the outcome the worker closes the window's hidden status field
   // with a fixed text; the result line below says what really happened.
   if (outcome_) return;
@@ -85,16 +83,6 @@ void FlashView::SetProgress(int position) {
   }
 }
 
-void FlashView::SetResultTimer(unsigned id, unsigned) {
-  std::lock_guard lock(mutex_);
-  if (id == updater::kLayoutErrorTimer) layoutError_ = true;
-  else resultArmed_ = true;
-}
-
-void FlashView::KillResultTimer(unsigned id) {
-  std::lock_guard lock(mutex_);
-  if (id == updater::kLayoutErrorTimer) layoutError_ = false;
-}
 
 void FlashView::ShowMessageBox(const std::string& text, const std::string& caption) {
   std::lock_guard lock(mutex_);
@@ -152,14 +140,6 @@ void FlashView::Result(bool success, int exitCode, const std::string& text) {
   }
 }
 
-std::string FlashView::Connection() const {
-  std::lock_guard lock(mutex_);
-  return connection_;
-}
-std::string FlashView::Status() const {
-  std::lock_guard lock(mutex_);
-  return status_;
-}
 std::string FlashView::Version() const {
   std::lock_guard lock(mutex_);
   return version_;
@@ -168,21 +148,9 @@ bool FlashView::UpdateEnabled() const {
   std::lock_guard lock(mutex_);
   return updateEnabled_;
 }
-bool FlashView::LayoutErrorArmed() const {
-  std::lock_guard lock(mutex_);
-  return layoutError_;
-}
-bool FlashView::ResultArmed() const {
-  std::lock_guard lock(mutex_);
-  return resultArmed_;
-}
 std::optional<updater::UpdateOutcome> FlashView::Outcome() const {
   std::lock_guard lock(mutex_);
   return outcome_;
-}
-bool FlashView::SawStatus(const std::string& text) const {
-  std::lock_guard lock(mutex_);
-  return seen_.find("\n" + text + "\n") != std::string::npos;
 }
 
 }  // namespace vexaro::flash

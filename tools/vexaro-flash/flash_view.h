@@ -31,8 +31,9 @@ class FlashView : public updater::UpdateView {
   void SetProgress(int position) override;
   void InvalidateProgressArea() override {}
   void InvalidateWindow() override {}
-  void SetResultTimer(unsigned id, unsigned periodMs) override;
-  void KillResultTimer(unsigned id) override;
+  // The terminal has no dialogs: results are read from the controller.
+  void SetResultTimer(unsigned, unsigned) override {}
+  void KillResultTimer(unsigned) override {}
   void ShowMessageBox(const std::string& text, const std::string& caption) override;
   void ReportOutcome(const updater::UpdateOutcome& outcome) override;
 
@@ -44,14 +45,9 @@ class FlashView : public updater::UpdateView {
   void Result(bool success, int exitCode, const std::string& text);
 
   // What the controller has shown so far.
-  std::string Connection() const;
-  std::string Status() const;
   std::string Version() const;
   bool UpdateEnabled() const;
-  bool LayoutErrorArmed() const;
-  bool ResultArmed() const;
   std::optional<updater::UpdateOutcome> Outcome() const;
-  bool SawStatus(const std::string& text) const;
 
  private:
   void Line(const std::string& text);  // with mutex_ held; control characters made visible
@@ -62,11 +58,8 @@ class FlashView : public updater::UpdateView {
   std::FILE* out_;
   OutputStyle style_;
   mutable std::mutex mutex_;
-  std::string connection_, status_, version_;
-  std::string seen_ = "\n";  // every status text, one per line
+  std::string connection_, version_;
   bool updateEnabled_ = false;
-  bool layoutError_ = false;
-  bool resultArmed_ = false;
   bool barShown_ = false;
   int progress_ = -1;
   std::optional<updater::UpdateOutcome> outcome_;

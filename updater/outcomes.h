@@ -1,0 +1,50 @@
+// What the controller decided, as values every front end reads: whether a
+// keyboard is there and in which mode, what the version check said, how a
+// connection to the loader ended, and how an update ended. Texts are for
+// people and never decide an exit code or a dialog.
+#pragma once
+
+#include <string>
+
+namespace vexaro::updater {
+
+enum class KeyboardPresence { None, Application, Loader };
+
+enum class CheckVerdict {
+  NotChecked,    // no keyboard in application mode has been checked yet
+  Allowed,       // the update buttons are enabled
+  LayoutError,   // another layout (or, without the debug option, a version that names none)
+  NewerVersion,  // the keyboard carries a newer version than the package
+};
+
+enum class ConnectionResult {
+  None,               // no connection was tried yet
+  Connected,          // the loader answered and told what the update needs
+  NoKeyboard,         // nothing of the package's kind appeared in either mode
+  LoaderUnreachable,  // a keyboard was there, but its loader never appeared
+  Refused,            // the loader appeared but could not be read, or the request was not carried out
+};
+
+// The stage an update ended in: where it failed, or Done.
+enum class UpdateStage {
+  Package, SizeCheck, ExternalRange, EraseExternal, ProgramExternal, VerifyExternal, Erase, Reset,
+  Reconnect, Program, Verify, VersionRecord, StartApplication, Done,
+};
+const char* UpdateStageName(UpdateStage stage);
+
+// The real result of one update, whatever the hidden status field says last.
+struct UpdateOutcome {
+  bool success = false;
+  UpdateStage stage = UpdateStage::Package;
+  // The failure text shown before the closing status text (empty on success
+  // and for failures that have no text of their own).
+  std::string failureText;
+  // True when the image did not fit the chip (the size message box).
+  bool imageTooLarge = false;
+  // True when the package's images could not be read.
+  bool packageUnreadable = false;
+  // The status text the update had reached (the stage it ended in).
+  std::string lastStatusText;
+};
+
+}  // namespace vexaro::updater
