@@ -35,7 +35,7 @@ void UpdateController::RefreshDeviceState() {
     const bool ap = ApplicationFound();
     const bool iap = LoaderFound();
     presence_ = ap ? KeyboardPresence::Application : iap ? KeyboardPresence::Loader : KeyboardPresence::None;
-    view_.EnableUpdateButtons(ap || iap);
+    SetUpdateButtons(ap || iap);
     if (ap) CheckVersion();
     view_.SetConnectionText(ap ? "AP Connected" : iap ? "IAP Connected" : "Not Connected");
     view_.ShowProgramButton(false);
@@ -65,7 +65,7 @@ void UpdateController::OnKeyboardPresence(bool present) {
     verdict_ = CheckVerdict::NotChecked;
     channel_.ClearVersion();
     view_.SetCurrentVersionText("");
-    if (State() == UpdateState::Idle && !LoaderFound()) view_.EnableUpdateButtons(false);
+    if (State() == UpdateState::Idle && !LoaderFound()) SetUpdateButtons(false);
   }
   view_.InvalidateWindow();
 }
@@ -85,7 +85,7 @@ void UpdateController::CheckVersion() {
     return;
   }
   if (open) verdict_ = CheckVerdict::LayoutError;
-  view_.EnableUpdateButtons(false);
+  SetUpdateButtons(false);
   if (open && LastResultKind() != ResultKind::LayoutError) {
     view_.SetResultTimer(kLayoutErrorTimer, kLayoutErrorDelayMs);
   }
@@ -94,7 +94,7 @@ void UpdateController::CheckVersion() {
 void UpdateController::EnableUpdateButtonsByVersion(const std::string& current) {
   const bool allow = VersionAllowsUpdate(current, package::ThePackageInfo().UpdateVersion) || DebugMode();
   verdict_ = allow ? CheckVerdict::Allowed : CheckVerdict::NewerVersion;
-  view_.EnableUpdateButtons(allow);
+  SetUpdateButtons(allow);
   view_.KillResultTimer(kLayoutErrorTimer);
 }
 
@@ -107,7 +107,7 @@ void UpdateController::ConnectAndStart() {
     return;
   }
   connection_ = ConnectionResult::None;
-  view_.EnableUpdateButtons(false);
+  SetUpdateButtons(false);
   view_.SetConnectionText("Not Connected");
   view_.SetStatusText("NA");
   view_.EnableCloseControls(false);
@@ -122,7 +122,9 @@ void UpdateController::ConnectAndStart() {
     return;
   }
   view_.SetStatusText("Cannot connect to chip!");
-  view_.EnableUpdateButtons(true);
+  // Another try makes sense only with a keyboard there: with none, the
+  // button (and Enter) would start two idle count-downs again.
+  SetUpdateButtons(ApplicationFound() || LoaderFound());
   state_ = UpdateState::Idle;
   view_.FocusUpdateButton();
 }
@@ -142,12 +144,26 @@ void UpdateController::JoinWorker() {
   if (worker_.joinable()) worker_.join();
 }
 
+// Enter does what a click on the enabled button would, and nothing the
+// checks have refused: a disabled button is not pressed by a key either.
 void UpdateController::OnEnterKey() {
   switch (State()) {
-    case UpdateState::Idle: ConnectAndStart(); break;
+    case UpdateState::Idle:
+      if (updateButtonsOn_) {
+        ConnectAndStart();
+      } else if (Presence() == KeyboardPresence::None) {
+        view_.ShowMessageBox("No keyboard is connected. Plug the keyboard in, then start the update.",
+                             "No Keyboard");
+      }
+      break;
     case UpdateState::Ready: StartProgramming(); break;
     case UpdateState::Updating: break;
   }
+}
+
+void UpdateController::SetUpdateButtons(bool enable) {
+  updateButtonsOn_ = enable;
+  view_.EnableUpdateButtons(enable);
 }
 
 void UpdateController::OnResultShown(unsigned timerId) {

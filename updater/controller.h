@@ -71,7 +71,7 @@ class UpdateController {
   bool ConnectLoader();
   void ConnectAndStart();   // OK button, skinned update button, Enter while Idle
   void StartProgramming();  // Program button, Enter while Ready
-  // The Enter key: by state.
+  // The Enter key: by state, and while idle only as the update button allows.
   void OnEnterKey();
   // The window's timer handler calls this when a result timer fires (it
   // kills the timer and shows the dialog itself).
@@ -115,6 +115,8 @@ class UpdateController {
   bool ReadLoaderInformation(LoaderInfo& info, std::string& deviceText);
   bool ReadVersionRecord(LoaderInfo& info);
   void EnableUpdateButtonsByVersion(const std::string& current);
+  // The update buttons on or off, remembered for the Enter key.
+  void SetUpdateButtons(bool enable);
   void SetVersionEnd(std::uint32_t last);  // the worker's record, as written
   void SetLastUpdate(const UpdateOutcome& outcome);
 
@@ -126,6 +128,7 @@ class UpdateController {
   std::atomic<bool> debugMode_{false};
   std::atomic<int> progress_{0};
   std::atomic<bool> workerRunning_{false};
+  std::atomic<bool> updateButtonsOn_{false};
   std::atomic<KeyboardPresence> presence_{KeyboardPresence::None};
   std::atomic<CheckVerdict> verdict_{CheckVerdict::NotChecked};
   std::atomic<ConnectionResult> connection_{ConnectionResult::None};

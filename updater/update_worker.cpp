@@ -328,7 +328,7 @@ void UpdateWorker::Finish() {
     outcome_.stage = UpdateStage::StartApplication;
     WaitForApplication();
   }
-  if (controller_.channel_.IsOpen()) view_.EnableUpdateButtons(true);
+  if (controller_.channel_.IsOpen()) controller_.SetUpdateButtons(true);
   outcome_.success = !failed_;
   if (outcome_.success) outcome_.stage = UpdateStage::Done;
   controller_.SetLastUpdate(outcome_);

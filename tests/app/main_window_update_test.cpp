@@ -116,8 +116,9 @@ TEST_F(MainWindowTest, NewerKeyboardDisablesTheUpdateUnlessDebugMode) {
   EXPECT_EQ(FieldText(ui::kIdcCurrentVersion), kNewerVersion);
   EXPECT_FALSE(UpdateButtonEnabled());
   SavePicture("main-window-newer-keyboard.png");
-  // A click on the disabled skinned button does nothing.
+  // A click on the disabled skinned button does nothing, and neither does Enter.
   ClickUpdateButton();
+  PressKey(VK_RETURN);
   RunFor(1000);
   EXPECT_EQ(window_->Controller().State(), updater::UpdateState::Idle);
   EXPECT_EQ(KeyboardVersionRecord(), kNewerVersion);
@@ -135,6 +136,12 @@ TEST_F(MainWindowTest, LayoutMismatchShowsTheLayoutErrorOnceEvenInDebugMode) {
   EXPECT_EQ(Results(), std::vector<std::string>{"Firmware Update Layout Error!"});
   EXPECT_EQ(window_->Controller().LastResultKind(), updater::ResultKind::LayoutError);
   EXPECT_FALSE(UpdateButtonEnabled());
+  // The first Enter closes the dialog; neither installs another layout's firmware.
+  PressKey(VK_RETURN);
+  PressKey(VK_RETURN);
+  RunFor(1000);
+  EXPECT_EQ(window_->Controller().State(), updater::UpdateState::Idle);
+  EXPECT_EQ(KeyboardVersionRecord(), kOtherLayoutVersion);
   SavePicture("main-window-layout-error.png");
 }
 

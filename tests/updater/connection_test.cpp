@@ -22,6 +22,12 @@ TEST_F(ConnectionTest, NoKeyboardFailsAfterBothCountDownsAndReturnsToIdle) {
   EXPECT_EQ(view_.Connections().back(), "Not Connected");
   EXPECT_EQ(view_.UpdateEnabled(), false);
   EXPECT_EQ(Controller().Presence(), KeyboardPresence::None);
+  // Enter with nothing plugged in says so and starts nothing.
+  const std::uint64_t entered = sys::NowMs();
+  Controller().OnEnterKey();
+  EXPECT_LT(sys::NowMs() - entered, 1000u);
+  EXPECT_EQ(view_.MessageBoxes().size(), 1u);
+  EXPECT_EQ(Controller().LastConnection(), ConnectionResult::None);
   const std::uint64_t start = sys::NowMs();
   Controller().ConnectAndStart();
   EXPECT_EQ(Controller().LastConnection(), ConnectionResult::NoKeyboard);
@@ -30,7 +36,7 @@ TEST_F(ConnectionTest, NoKeyboardFailsAfterBothCountDownsAndReturnsToIdle) {
                                              "Cannot connect to chip!"};
   EXPECT_EQ(view_.Statuses(), statuses);
   EXPECT_EQ(Controller().State(), UpdateState::Idle);
-  EXPECT_EQ(view_.UpdateEnabled(), true);  // the user may try again
+  EXPECT_EQ(view_.UpdateEnabled(), false);  // no keyboard: nothing to try again
   EXPECT_EQ(view_.CloseEnabled(), true);
   EXPECT_EQ(view_.Focus().back(), "update");
   EXPECT_TRUE(view_.Timers().empty());  // no result dialog for a failed connection

@@ -35,14 +35,23 @@ TEST_F(VersionGateTest, SameOrNewerPackageEnablesTheUpdateButtons) {
   EXPECT_FALSE(EnabledFor("1.2", "1.2.1"));
 }
 
-// Only the buttons follow the check: Enter while Idle connects and updates
-// whatever the check decided.
-TEST_F(VersionGateTest, EnterWhileIdleUpdatesAlthoughTheCheckRefused) {
-  ASSERT_FALSE(EnabledFor("1.4", "1.3"));
-  Controller().OnEnterKey();
-  AwaitResult();
-  EXPECT_TRUE(view_.HasTimer(kSuccessTimer));
-  EXPECT_EQ(Flash(kVersionRecordAddress, 7), (std::vector<std::uint8_t>{3, 0, 0, 0, '1', '.', '3'}));
+// Enter presses only an enabled update button: a refused layout or a newer
+// keyboard stays as it is, and the debug option's update goes ahead.
+TEST_F(VersionGateTest, EnterFollowsTheUpdateButton) {
+  for (const auto& [keyboard, debug] : {std::pair{"1.4", false}, std::pair{"12.0", false}, std::pair{"1.4", true}}) {
+    SCOPED_TRACE(std::string(keyboard) + (debug ? " with debug" : ""));
+    const bool enabled = EnabledFor(keyboard, "1.3", debug);
+    Controller().OnEnterKey();
+    if (!enabled) {
+      EXPECT_EQ(Controller().State(), UpdateState::Idle);
+      EXPECT_EQ(Controller().LastConnection(), ConnectionResult::None);
+      EXPECT_EQ(Flash(kVersionRecordAddress + 4, 3), std::vector<std::uint8_t>(keyboard, keyboard + 3));
+      continue;
+    }
+    AwaitResult();
+    EXPECT_TRUE(view_.HasTimer(kSuccessTimer));
+    EXPECT_EQ(Flash(kVersionRecordAddress, 7), (std::vector<std::uint8_t>{3, 0, 0, 0, '1', '.', '3'}));
+  }
 }
 
 TEST_F(VersionGateTest, DebugModeAllowsAnyVersionButNotAnotherLayout) {
