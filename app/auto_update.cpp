@@ -22,6 +22,18 @@ constexpr std::uint64_t kVersionWaitMs = 15000;
 
 }  // namespace
 
+AutoUpdate::AutoUpdate(CVexaroDlg& window) : window_(window) {
+  SetMessageBoxHook([this](std::string_view text, std::string_view caption, UINT) {
+    std::fprintf(stderr, "vexaro-updater: %.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+                 static_cast<int>(text.size()), text.data());
+    std::fflush(stderr);
+    boxAnswered_ = true;
+    return IDOK;
+  });
+}
+
+AutoUpdate::~AutoUpdate() { SetMessageBoxHook({}); }
+
 void AutoUpdate::Tick() {
   const std::uint64_t now = sys::NowMs();
   if (startMs_ == 0) startMs_ = now;
@@ -33,13 +45,21 @@ void AutoUpdate::Tick() {
     else if (now - startMs_ > kKeyboardWaitMs) Finish(Outcome::NoKeyboard, "no keyboard ready for the update");
     return;
   }
+  // A connection that failed shows no result dialog: the run ends here.
+  const updater::ConnectionResult connection = controller.LastConnection();
+  if (controller.State() == updater::UpdateState::Idle && !controller.WorkerRunning() &&
+      connection != updater::ConnectionResult::None && connection != updater::ConnectionResult::Connected) {
+    Finish(connection == updater::ConnectionResult::Refused ? Outcome::Failure : Outcome::NoKeyboard,
+           "cannot connect to the keyboard's loader (Cannot connect to chip!)");
+    return;
+  }
   if (controller.State() != updater::UpdateState::Idle || result == updater::ResultKind::None) return;
   if (resultSeenMs_ == 0) resultSeenMs_ = now;
   if (now - resultSeenMs_ < kResultShownMs) return;
   CloseResultDialog();
   const auto update = controller.LastUpdate();
-  if (!update || !update->success) {
-    Finish(Outcome::Failure, "update failed");
+  if (!update || !update->success || boxAnswered_) {
+    Finish(Outcome::Failure, FailureReason());
     return;
   }
   const std::string version = controller.Channel().Version();
@@ -61,10 +81,19 @@ void AutoUpdate::CloseResultDialog() {
   if (active && active != window_.m_hWnd) PostMessage(active, WM_CLOSE, 0, 0);
 }
 
+std::string AutoUpdate::FailureReason() const {
+  const auto update = window_.Controller().LastUpdate();
+  if (!update) return "update failed";
+  const std::string text = update->failureText.empty() ? update->lastStatusText : update->failureText;
+  return "update failed in its " + std::string(updater::UpdateStageName(update->stage)) + " stage (" + text + ")";
+}
+
+// Success goes to standard output, every other end to standard error.
 void AutoUpdate::Finish(Outcome outcome, const std::string& line) {
   outcome_ = outcome;
-  std::printf("vexaro-updater: %s\n", line.c_str());
-  std::fflush(stdout);
+  std::FILE* to = outcome == Outcome::Success ? stdout : stderr;
+  std::fprintf(to, "vexaro-updater: %s\n", line.c_str());
+  std::fflush(to);
   PostQuitMessage(0);
 }
 

@@ -21,7 +21,12 @@ class AutoUpdate {
  public:
   enum class Outcome { Pending, Success, Failure, NoKeyboard };
 
-  explicit AutoUpdate(CVexaroDlg& window) : window_(window) {}
+  // Answers every message box from now on (the run has nobody to press OK):
+  // its text goes to standard error and the run counts as failed.
+  explicit AutoUpdate(CVexaroDlg& window);
+  ~AutoUpdate();
+  AutoUpdate(const AutoUpdate&) = delete;
+  AutoUpdate& operator=(const AutoUpdate&) = delete;
   // Called from the window's timer; drives the run one step.
   void Tick();
   Outcome Result() const { return outcome_; }
@@ -30,12 +35,15 @@ class AutoUpdate {
   void PressUpdate();
   void CloseResultDialog();
   void Finish(Outcome outcome, const std::string& line);
+  // Why the update ended as it did, from the controller's typed results.
+  std::string FailureReason() const;
 
   CVexaroDlg& window_;
   Outcome outcome_ = Outcome::Pending;
   bool pressed_ = false;
   std::uint64_t startMs_ = 0;
   std::uint64_t resultSeenMs_ = 0;
+  bool boxAnswered_ = false;
 };
 
 // Poll period of the run.

@@ -215,3 +215,51 @@ TEST_F(MainWindowTest, StartUpRunsTheWindowAndReadsTheDebugOption) {
 
 }  // namespace
 }  // namespace vexaro::app::test
+
+namespace vexaro::app::test {
+namespace {
+
+// The unattended run (--auto-update) ends whatever stops it: every message
+// box is answered with its text on standard error, a failed connection and a
+// refused keyboard end the run, never with success.
+TEST_F(MainWindowTest, AutoUpdateEndsOnEveryRefusalWithItsReason) {
+  struct Case {
+    const char* package;
+    const char* keyboard;  // nullptr: none plugged in
+    const char* faults;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {VEXARO_BARE_FILE, kOlderVersion, "", "Image Format Invalid: Image format invalid!"},
+      {VEXARO_DEMO_PACKAGE, nullptr, "", "no keyboard ready for the update"},
+      {VEXARO_DEMO_PACKAGE, kOtherLayoutVersion, "", "no keyboard ready for the update"},
+      {VEXARO_DEMO_PACKAGE, kOlderVersion, "vanish-after=2", "cannot connect to the keyboard's loader"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reason);
+    quitSeen_ = false;
+    package::SetPackageFile(c.package);
+    if (c.keyboard) {
+      StartKeyboard(c.keyboard, [&](sim::KeyboardConfig& config) {
+        std::string error;
+        ASSERT_TRUE(sim::ParseFaults(c.faults, config.faults, error)) << error;
+      });
+    }
+    ::testing::internal::CaptureStderr();
+    window_ = std::make_unique<CVexaroDlg>();
+    window_->EnableAutoUpdate();
+    window_->Create(ui::kIddMainWindow);
+    watcher_ = std::make_unique<ResultDialogWatcher>(window_->m_hWnd);
+    const bool ended = RunUntil([&] { return quitSeen_ || !IsWindow(window_->m_hWnd); }, 400000);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(window_->AutoUpdateSucceeded());
+    EXPECT_NE(errors.find(c.reason), std::string::npos) << errors;
+    CloseWindow();
+    if (keyboard_) keyboard_->Unplug();
+    keyboard_.reset();
+  }
+}
+
+}  // namespace
+}  // namespace vexaro::app::test
