@@ -107,6 +107,12 @@ void CVexaroDlg::ShowResultDialog(unsigned timerId, int resultCode) {
   }
   ui::CWarning warning;
   warning.m_nResultCode = resultCode;
+  // The picture's "Reconnect and try again." would be wrong for a keyboard
+  // left in its loader: it does not type until the update is run again.
+  const auto update = m_controller->LastUpdate();
+  if (timerId == updater::kFailureTimer && update && updater::LeavesKeyboardInUpdateMode(*update)) {
+    warning.m_strNote = updater::kStaysInUpdateModeNote;
+  }
   warning.DoModal();
 }
 

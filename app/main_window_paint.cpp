@@ -10,6 +10,8 @@ namespace {
 
 constexpr COLORREF kTextColour = 0xFFFFFF;
 constexpr int kTextHeight = 15;
+constexpr const char* kUpdateModeText = "in update mode";
+constexpr int kUpdateModeGap = 10, kUpdateModeRight = 456;
 constexpr BYTE kTextPitchAndFamily = 0x20;  // a Swiss face of the system's choice
 
 }  // namespace
@@ -48,7 +50,15 @@ void CVexaroDlg::PaintSkin(CDC& dc) {
   r = m_rcProductName;
   dc.DrawText(ProductName, &r, DT_LEFT);
   r = m_rcCurrentVersion;
-  dc.DrawText(std::string(m_Driver.m_strVersion), &r, DT_LEFT);
+  dc.DrawText(m_controller->Channel().Version(), &r, DT_LEFT);
+  // A keyboard in its loader has no version to show; beside the empty box
+  // it says so, so that it does not look like no keyboard at all.
+  if (m_controller->Presence() == updater::KeyboardPresence::Loader &&
+      m_controller->State() == updater::UpdateState::Idle) {
+    r = RECT{m_rcCurrentVersion.right + kUpdateModeGap, m_rcCurrentVersion.top, kUpdateModeRight,
+             m_rcCurrentVersion.bottom};
+    dc.DrawText(kUpdateModeText, &r, DT_LEFT);
+  }
   dc.SelectObject(oldFont);
 
   if (!m_btnClose.IsWindowEnabled()) PaintProgress(dc, memory);

@@ -14,6 +14,10 @@ namespace {
 constexpr RECT kCloseButtonRect{190, 0, 211, 21};
 constexpr int kCloseStateWidth = 25;
 constexpr int kCloseStateHeight = 21;
+// The picture's closing line of advice, which a note replaces.
+constexpr RECT kNoteRect{4, 111, 207, 140};
+constexpr COLORREF kNoteColour = RGB(0xD8, 0xDC, 0xE4);
+constexpr int kNoteHeight = -10;
 
 }  // namespace
 
@@ -70,6 +74,21 @@ void CWarning::OnPaint() {
   HGDIOBJ old = memory.SelectObject(&m_bmpBackground);
   dc.BitBlt(0, 0, bm.bmWidth, bm.bmHeight, &memory, 0, 0, SRCCOPY);
   memory.SelectObject(old);
+  if (!m_strNote.empty()) PaintNote(dc);
+}
+
+// The line is covered with the picture's own background colour (taken
+// beside it) and the note written in two lines at most.
+void CWarning::PaintNote(CDC& dc) {
+  RECT r = kNoteRect;
+  dc.FillSolidRect(&r, dc.GetPixel(r.left - 2, r.top));
+  dc.SetTextColor(kNoteColour);
+  dc.SetBkMode(TRANSPARENT);
+  CFont font;
+  font.CreateFont(kNoteHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "");
+  HGDIOBJ oldFont = dc.SelectObject(&font);
+  dc.DrawText(m_strNote, &r, DT_CENTER | DT_WORDBREAK);
+  dc.SelectObject(oldFont);
 }
 
 BOOL CWarning::OnEraseBkgnd(CDC*) { return TRUE; }

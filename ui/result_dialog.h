@@ -3,6 +3,8 @@
 // dragging anywhere else on it moves it.
 #pragma once
 
+#include <string>
+
 #include "platform/gui/afx/afx_dialog.h"
 #include "platform/gui/afx/afx_gdi.h"
 #include "ui/bitmap_button.h"
@@ -25,6 +27,9 @@ class CWarning : public gui::CDialog {
 
   // Set before DoModal.
   int m_nResultCode = kResultLayoutError;
+  // When not empty, painted over the picture's closing line: what the user
+  // has to do next when the picture's own advice does not fit.
+  std::string m_strNote;
 
   gui::BOOL OnInitDialog() override;
   const CBitmapBtn& CloseButton() const { return m_btnClose; }
@@ -37,6 +42,7 @@ class CWarning : public gui::CDialog {
   gui::BOOL OnCommand(gui::WPARAM w, gui::LPARAM l) override;
 
  private:
+  void PaintNote(gui::CDC& dc);
   gui::CBitmap m_bmpBackground;
   CBitmapBtn m_btnClose;
 };

@@ -22,4 +22,10 @@ const char* UpdateStageName(UpdateStage stage) {
   return "unknown";
 }
 
+bool LeavesKeyboardInUpdateMode(const UpdateOutcome& outcome) {
+  // A refusal before the first write starts the old firmware again; every
+  // other failure leaves the keyboard in its loader.
+  return !outcome.success && outcome.stage != UpdateStage::SizeCheck && outcome.stage != UpdateStage::ExternalRange;
+}
+
 }  // namespace vexaro::updater

@@ -47,4 +47,12 @@ struct UpdateOutcome {
   std::string lastStatusText;
 };
 
+// Whether a failed update left the keyboard in its loader, where it stays
+// (and does not type) until an update succeeds or it is unplugged.
+bool LeavesKeyboardInUpdateMode(const UpdateOutcome& outcome);
+inline constexpr const char* kStaysInUpdateModeText =
+    "The keyboard stays in update mode and will not type until the update is run again.";
+// The same, short enough for the result dialog's closing line.
+inline constexpr const char* kStaysInUpdateModeNote = "The keyboard stays in update mode until the update is run again.";
+
 }  // namespace vexaro::updater

@@ -168,6 +168,7 @@ bool UpdateWorker::SizeCheck() {
   view_.SetConnectionText("Not Connected");
   SetStatus("NA");
   code_ = kSizeCheckCode;
+  refused_ = true;
   failed_ = true;
   outcome_.imageTooLarge = true;
   outcome_.failureText = "Image size is large the chip size!";
@@ -183,6 +184,7 @@ bool UpdateWorker::ExternalRangeCheck() {
   if (problem.empty()) return true;
   view_.ShowMessageBox(problem, "Image Range Error");
   code_ = kSizeCheckCode;
+  refused_ = true;
   Fail(problem);
   return false;
 }
@@ -321,7 +323,11 @@ int UpdateWorker::ProgramVersionRecord(std::uint32_t base, std::uint32_t last,
 }
 
 void UpdateWorker::Finish() {
-  if (code_ != 0) ISP_ResetToIAP(kResetToLoaderKeyed);
+  // A package refused before the first write leaves the old firmware whole:
+  // the keyboard is started into it again instead of being kept in its
+  // loader, where it would not type until it is unplugged.
+  if (refused_) ISP_Execute();
+  else if (code_ != 0) ISP_ResetToIAP(kResetToLoaderKeyed);
   ISP_CloseSerialPortConnect();
   sys::SleepMs(kAfterCloseMs);
   if (resetToApConfirmed_ && HasApplicationIds()) {

@@ -52,6 +52,7 @@ class UpdateWorker {
   std::vector<std::uint8_t> externalImage_;
   int code_ = 0;  // the last engine result; non-zero restarts the loader at the end
   bool failed_ = false;
+  bool refused_ = false;  // a check refused the package before anything was written
   bool resetToApConfirmed_ = false;
   bool quietProgress_ = false;  // the late external stage leaves the bar alone
   UpdateOutcome outcome_;

@@ -152,6 +152,7 @@ TEST_F(MainWindowTest, ClosingWithTheKeyboardInItsLoaderRestartsTheLoaderAndWait
   OpenWindow();
   RunUntil([&] { return FieldText(ui::kIdcConnection) == "IAP Connected"; });
   EXPECT_EQ(FieldText(ui::kIdcConnection), "IAP Connected");
+  SavePicture("main-window-update-mode.png");
   const std::uint64_t before = sys::NowMs();
   input::CloseRequest(window_->m_hWnd);
   ASSERT_TRUE(RunUntil([&] { return !IsWindow(window_->m_hWnd); }));
@@ -230,8 +231,8 @@ TEST_F(MainWindowTest, AutoUpdateEndsOnEveryRefusalWithItsReason) {
     const char* reason;
   };
   const Case cases[] = {
-      {VEXARO_BARE_FILE, kOlderVersion, "", "Image Format Invalid: Image format invalid!"},
       {VEXARO_DEMO_PACKAGE, nullptr, "", "no keyboard ready for the update"},
+      {VEXARO_BARE_FILE, kOlderVersion, "", "Image Format Invalid: Image format invalid!"},
       {VEXARO_DEMO_PACKAGE, kOtherLayoutVersion, "", "no keyboard ready for the update"},
       {VEXARO_DEMO_PACKAGE, kOlderVersion, "vanish-after=2", "cannot connect to the keyboard's loader"},
   };

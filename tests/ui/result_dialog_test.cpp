@@ -66,6 +66,28 @@ TEST_P(ResultDialog, ShowsThePictureAndKeepsTheTextHidden) {
 
 INSTANTIATE_TEST_SUITE_P(Codes, ResultDialog, ::testing::Values(0, 1, 2));
 
+// A note replaces the picture's closing line and nothing above it.
+TEST_F(ResultDialog, NoteIsPaintedOverTheClosingLineOnly) {
+  dialog.m_strNote = "The keyboard stays in update mode until the update is run again.";
+  Open(2);
+  HBITMAP picture = LoadBitmap(kIdbResultFailed);
+  auto shot = headless::Capture(dialog);
+  ASSERT_TRUE(picture && shot);
+  int above = 0, inside = 0;
+  for (int y = 0; y < shot->height; ++y)
+    for (int x = 0; x < shot->width; ++x) {
+      if (x >= 190 && x < 211 && y < 21) continue;
+      const bool differs = (shot->At(x, y) & 0xFFFFFF) != (picture->At(x, y) & 0xFFFFFF);
+      (y < 111 ? above : inside) += differs ? 1 : 0;
+    }
+  DeleteObject(picture);
+  EXPECT_EQ(above, 0);
+  EXPECT_GT(inside, 100);
+  const char* folder = std::getenv("VEXARO_UPDATER_PICTURES");
+  std::string error;
+  if (folder && *folder) headless::SaveWindowPng(dialog, std::string(folder) + "/result-failed-update-mode.png", &error);
+}
+
 class ResultDialogWindow : public ResultDialog {};
 
 TEST_F(ResultDialogWindow, Is213By142CentredWithoutCaption) {

@@ -69,6 +69,7 @@ TEST_P(UpdateFailureTest, EndsWithItsTextTheFailureResultAndTheLoaderRunning) {
   ExpectFailure(c.text);
   ASSERT_TRUE(Controller().LastUpdate().has_value());
   EXPECT_EQ(Controller().LastUpdate()->stage, c.stage);
+  EXPECT_TRUE(LeavesKeyboardInUpdateMode(*Controller().LastUpdate()));
   EXPECT_EQ(keyboard_->CurrentMode(), sim::Mode::kLoader);
   EXPECT_TRUE(keyboard_->IsPlugged());
   EXPECT_EQ(Controller().State(), UpdateState::Idle);
@@ -161,6 +162,9 @@ TEST_F(SizeCheckTest, ExternalImageOutsideTheFlashOrOverTheUpdatedPagesIsRefused
     EXPECT_EQ(Flash(kVersionRecordAddress, 7), (std::vector<std::uint8_t>{3, 0, 0, 0, '1', '.', '2'}));
     EXPECT_EQ(Flash(0x9000, 4), std::vector<std::uint8_t>(4, 0xFF));
     EXPECT_EQ(keyboard_->PowerOnMode(), sim::Mode::kApplication);
+    // Nothing was written: the old firmware runs again at once.
+    EXPECT_TRUE(PumpUntil([&] { return keyboard_->CurrentMode() == sim::Mode::kApplication; }));
+    EXPECT_FALSE(LeavesKeyboardInUpdateMode(*Controller().LastUpdate()));
   }
 }
 

@@ -132,6 +132,7 @@ int UpdateResult(const std::optional<updater::UpdateOutcome>& outcome, FlashView
                        : "Firmware Update Failed! (at the " +
                              std::string(UpdateStageName(outcome ? outcome->stage : updater::UpdateStage::Package)) +
                              ")";
+    if (outcome && updater::LeavesKeyboardInUpdateMode(*outcome)) view.Note(updater::kStaysInUpdateModeText);
     view.Result(false, kExitUpdateFailed, text);
     return kExitUpdateFailed;
   }
