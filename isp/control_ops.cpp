@@ -17,19 +17,6 @@ constexpr std::int64_t kInfoStatusWindowSeconds = 2;
 constexpr std::int64_t kChecksumWindowSeconds = 2;
 constexpr std::uint32_t kChecksumPauseMs = 10;
 
-// The information types a caller asks for (ISP_GetInformation); 7 and any
-// number above 8 give an empty text.
-enum InformationType : std::uint32_t {
-  kChipName = 0,       // "HT32F" and the chip number in hexadecimal
-  kFlashSize = 1,      // the two size factors multiplied
-  kFirstSizeFactor = 2,
-  kByteValue = 3,
-  kLoaderVersion = 4,  // "ISP V" or "IAP V" and the version in hexadecimal
-  kNotAvailable = 5,
-  kUserStart = 6,      // also replaces the session's user-area start
-  kVersionRecord = 8,  // address of the version record
-};
-
 std::string Hex(std::uint32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "%X", value);
@@ -54,6 +41,7 @@ std::uint32_t Session::InputWord(std::size_t offset) const {
 
 // The information text for one type.
 std::string Session::InformationText(std::uint32_t type, const InfoWords& words) {
+  using namespace information;
   switch (type) {
     case kChipName: return "HT32F" + Hex(words.ChipNumber());
     case kFlashSize: return Decimal8(words.FirstSizeFactor() * words.SecondSizeFactor());
