@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "isp/engine.h"
+#include "isp/isp_control.h"
 #include "isp/protocol.h"
 #include "isp/session.h"
 #include "platform/sys/sys.h"
@@ -141,5 +143,7 @@ std::int32_t Session::GetUserData(std::span<std::uint8_t> buffer) {
   }
   return received;
 }
+
+void RequestTransferStop(bool stop) { TheEngine().RequestTransferStop(stop); }
 
 }  // namespace vexaro::isp
