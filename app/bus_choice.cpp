@@ -1,12 +1,8 @@
 #include "app/bus_choice.h"
 
-#include <cstdlib>
-
 #include "app/auto_update.h"
 #include "platform/hid/hid.h"
-#include "sim/demo_keyboard.h"
 #include "sim/start.h"
-#include "tools/demo-firmware/demo_firmware.h"
 
 namespace vexaro::app {
 
@@ -27,19 +23,13 @@ BusChoice ChooseBus(int argc, char** argv, bool environmentAsksSimulation) {
   return choice;
 }
 
-bool EnvironmentAsksSimulation() {
-  const char* text = std::getenv("VEXARO_SIM");
-  return text != nullptr && std::string_view(text) == "1";
-}
-
 bool StartBus(const BusChoice& choice, std::shared_ptr<sim::SimKeyboard>& keyboard, std::string& error) {
   if (!choice.simulated) {
     if (hid::SelectBackend(hid::BackendKind::kNative)) return true;
     error = "the simulated HID bus is already in use";
     return false;
   }
-  keyboard = sim::StartSimulatedKeyboard(sim::DemoKeyboardConfig(), demo::DemoInternalImage(sim::kDemoStartVersion),
-                                         sim::kDemoStartVersion, error);
+  keyboard = sim::StartDemoKeyboard(sim::DemoFirmware::kStartVersion, error);
   return keyboard != nullptr;
 }
 

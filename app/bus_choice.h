@@ -25,9 +25,8 @@ struct BusChoice {
 // Takes the program's own options (--sim, --auto-update) out of the
 // arguments, keeping the program name first; what is left is the window's
 // command line.
+// environmentAsksSimulation: hid::SimulationAskedByEnvironment().
 BusChoice ChooseBus(int argc, char** argv, bool environmentAsksSimulation);
-// VEXARO_SIM=1 in the environment.
-bool EnvironmentAsksSimulation();
 
 // Selects the bus; with the simulation also starts the demo keyboard (kept
 // alive by the returned pointer). False with error saying what went wrong.

@@ -6,6 +6,7 @@
 
 #include "app/bus_choice.h"
 #include "app/vexaro_app.h"
+#include "platform/hid/hid.h"
 #include "sim/keyboard.h"
 
 namespace {
@@ -17,7 +18,7 @@ vexaro::app::CVexaroApp theApp;
 
 int main(int argc, char** argv) {
   using namespace vexaro::app;
-  BusChoice choice = ChooseBus(argc, argv, EnvironmentAsksSimulation());
+  BusChoice choice = ChooseBus(argc, argv, vexaro::hid::SimulationAskedByEnvironment());
   std::shared_ptr<vexaro::sim::SimKeyboard> keyboard;
   std::string error;
   if (!StartBus(choice, keyboard, error)) {

@@ -1,7 +1,7 @@
 // The main window's construction, start and skin.
 #include "app/main_window.h"
 
-#include "isp/engine.h"
+#include "isp/isp_control.h"
 #include "package/package.h"
 #include "platform/gui/afx/afx_app.h"
 #include "platform/gui/hid_device_events.h"

@@ -19,10 +19,6 @@ namespace {
 // Closing with the keyboard in its loader asks the loader to start the
 // application; the keyboard needs this long to leave the bus and return.
 constexpr std::uint32_t kLoaderRestartPauseMs = 3000;
-// ResetToIAP argument that makes the loader start the application again.
-constexpr std::int32_t kRestartFromLoader = 1;
-// ISP_IsConnectedToDevice answers 1 when the loader is there.
-constexpr std::int32_t kLoaderFound = 1;
 // Polling while the window waits for a running worker to end at shutdown.
 constexpr std::uint32_t kShutdownPollMs = 10;
 
@@ -123,8 +119,8 @@ void CVexaroDlg::OnClose() {
   const package::PackageInfo& info = package::ThePackageInfo();
   if (ISP_IsConnectedToDevice(static_cast<std::int32_t>(info.IapVendorId),
                               static_cast<std::int32_t>(info.IapProductId),
-                              static_cast<std::int32_t>(info.IapInterfaceIndex)) == kLoaderFound) {
-    ISP_ResetToIAP(kRestartFromLoader);
+                              static_cast<std::int32_t>(info.IapInterfaceIndex)) == ISP_CONNECTED) {
+    ISP_ResetToIAP(ISP_RESET_KEYED);
     ISP_CloseSerialPortConnect();
     SetStatusText("Starting IAP mode....");
     sys::SleepMs(kLoaderRestartPauseMs);

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "isp/engine.h"
+#include "isp/isp_control.h"
 #include "isp/protocol.h"
 #include "isp/session.h"
 #include "platform/sys/sys.h"
@@ -16,19 +18,6 @@ namespace {
 constexpr std::int64_t kInfoStatusWindowSeconds = 2;
 constexpr std::int64_t kChecksumWindowSeconds = 2;
 constexpr std::uint32_t kChecksumPauseMs = 10;
-
-// The information types a caller asks for (ISP_GetInformation); 7 and any
-// number above 8 give an empty text.
-enum InformationType : std::uint32_t {
-  kChipName = 0,       // "HT32F" and the chip number in hexadecimal
-  kFlashSize = 1,      // the two size factors multiplied
-  kFirstSizeFactor = 2,
-  kByteValue = 3,
-  kLoaderVersion = 4,  // "ISP V" or "IAP V" and the version in hexadecimal
-  kNotAvailable = 5,
-  kUserStart = 6,      // also replaces the session's user-area start
-  kVersionRecord = 8,  // address of the version record
-};
 
 std::string Hex(std::uint32_t value) {
   char text[16];
@@ -54,6 +43,7 @@ std::uint32_t Session::InputWord(std::size_t offset) const {
 
 // The information text for one type.
 std::string Session::InformationText(std::uint32_t type, const InfoWords& words) {
+  using namespace information;
   switch (type) {
     case kChipName: return "HT32F" + Hex(words.ChipNumber());
     case kFlashSize: return Decimal8(words.FirstSizeFactor() * words.SecondSizeFactor());
@@ -153,5 +143,7 @@ std::int32_t Session::GetUserData(std::span<std::uint8_t> buffer) {
   }
   return received;
 }
+
+void RequestTransferStop(bool stop) { TheEngine().RequestTransferStop(stop); }
 
 }  // namespace vexaro::isp

@@ -22,6 +22,16 @@ static_assert(ISP_OK == static_cast<int32_t>(Result::kOk));
 static_assert(ISP_FAILED == static_cast<int32_t>(Result::kFailed));
 static_assert(ISP_DEVICE_NOT_FOUND == static_cast<int32_t>(Result::kDeviceNotFound));
 static_assert(ISP_INVALID_ARGUMENTS == static_cast<int32_t>(Result::kInvalidArguments));
+static_assert(ISP_MODE_VERIFY == protocol::flash::kVerify);
+static_assert(ISP_MODE_PROGRAM == protocol::flash::kProgram);
+static_assert(ISP_INFO_CHIP == protocol::information::kChipName);
+static_assert(ISP_INFO_FLASH_SIZE == protocol::information::kFlashSize);
+static_assert(ISP_INFO_FIRST_SIZE_FACTOR == protocol::information::kFirstSizeFactor);
+static_assert(ISP_INFO_BYTE_VALUE == protocol::information::kByteValue);
+static_assert(ISP_INFO_LOADER_KIND == protocol::information::kLoaderVersion);
+static_assert(ISP_INFO_NOT_AVAILABLE == protocol::information::kNotAvailable);
+static_assert(ISP_INFO_USER_START == protocol::information::kUserStart);
+static_assert(ISP_INFO_VERSION_RECORD == protocol::information::kVersionRecord);
 
 int32_t Code(Result result) { return static_cast<int32_t>(result); }
 
@@ -46,7 +56,7 @@ extern "C" {
 // ---- Connection ----
 
 int32_t ISP_IsConnectedToDevice(int32_t vendorId, int32_t productId, int32_t index) {
-  return Flag(TheEngine().IsConnectedToDevice({vendorId, productId, index}));
+  return TheEngine().IsConnectedToDevice({vendorId, productId, index}) ? ISP_CONNECTED : ISP_NOT_CONNECTED;
 }
 
 int32_t ISP_CloseSerialPortConnect(void) { return Flag(TheEngine().CloseConnection()); }
@@ -73,7 +83,7 @@ int32_t ISP_BlankCheck(int32_t start, int32_t end) { return Code(TheEngine().Bla
 int32_t ISP_WriteProgramB(uint32_t start, uint32_t end, uint8_t mode, const uint8_t* data) {
   if (data == nullptr || start >= end) return ISP_INVALID_ARGUMENTS;
   // Any other mode does nothing and succeeds, as it always has.
-  if (mode != protocol::flash::kVerify && mode != protocol::flash::kProgram) return ISP_OK;
+  if (mode != ISP_MODE_VERIFY && mode != ISP_MODE_PROGRAM) return ISP_OK;
   const AddressRange range{start, end};
   return Code(TheEngine().Transfer(range, static_cast<TransferMode>(mode), {data, BufferBytes(range)}));
 }
@@ -104,7 +114,7 @@ int32_t ISP_CRCCheck(int32_t, int32_t, uint16_t* value, const uint8_t* payload) 
   return Flag(TheEngine().CrcCheck(std::span<const uint8_t, kPayloadBytes>(payload, kPayloadBytes), *value));
 }
 
-int32_t ISP_ResetToIAP(int32_t useKey) { return Code(TheEngine().ResetToLoader(useKey == 1)); }
+int32_t ISP_ResetToIAP(int32_t useKey) { return Code(TheEngine().ResetToLoader(useKey == ISP_RESET_KEYED)); }
 
 int32_t ISP_Reset(void) { return Code(TheEngine().RestartLoader()); }
 

@@ -45,6 +45,30 @@ extern "C" {
 #define ISP_DEVICE_NOT_FOUND 16
 #define ISP_INVALID_ARGUMENTS 18
 
+/* ISP_IsConnectedToDevice's answers. */
+#define ISP_CONNECTED 1
+#define ISP_NOT_CONNECTED 0
+
+/* The information types of ISP_GetInformation. */
+#define ISP_INFO_CHIP 0
+#define ISP_INFO_FLASH_SIZE 1
+#define ISP_INFO_FIRST_SIZE_FACTOR 2
+#define ISP_INFO_BYTE_VALUE 3
+#define ISP_INFO_LOADER_KIND 4
+#define ISP_INFO_NOT_AVAILABLE 5
+#define ISP_INFO_USER_START 6
+#define ISP_INFO_VERSION_RECORD 8
+
+/* The modes of ISP_WriteProgramB. */
+#define ISP_MODE_VERIFY 0
+#define ISP_MODE_PROGRAM 1
+
+/* The arguments of ISP_ResetToIAP: the checksum over the report alone (what
+ * the application firmware checks) or continued over the key block (what the
+ * loader checks). */
+#define ISP_RESET_UNKEYED 0
+#define ISP_RESET_KEYED 1
+
 /* Threads: the functions share one process-wide engine without locks. Call
  * them from one thread at a time: several threads may take turns, but a call
  * must have returned before another thread makes the next one.
@@ -64,9 +88,9 @@ extern "C" {
 
 /* Looks for the index-th device (counted from 0 in enumeration order) with
  * these USB ids, opens it, and keeps the ids for the commands that follow.
- * Returns 1 when it was found and opened, 0 otherwise (the read and write
- * handles of an earlier device then stay open). Blocks: finding the device. One thread at a
- * time. */
+ * Returns ISP_CONNECTED when it was found and opened, ISP_NOT_CONNECTED
+ * otherwise (the read and write handles of an earlier device then stay
+ * open). Blocks: finding the device. One thread at a time. */
 VEXARO_ISP_API int32_t ISP_IsConnectedToDevice(int32_t vendorId, int32_t productId, int32_t index);
 
 /* Closes the device's handles; the ids and everything else stay. Returns 1
@@ -108,8 +132,8 @@ VEXARO_ISP_API int32_t ISP_EraseMass(void);
  * device, the probe, then up to 2 s for the status. One thread at a time. */
 VEXARO_ISP_API int32_t ISP_BlankCheck(int32_t start, int32_t end);
 
-/* Programs (mode 1) or verifies (mode 0) start to end against data, which
- * holds end - start + 1 bytes, in reports of 52 bytes.
+/* Programs (ISP_MODE_PROGRAM) or verifies (ISP_MODE_VERIFY) start to end
+ * against data, which holds end - start + 1 bytes, in reports of 52 bytes.
  * Returns ISP_INVALID_ARGUMENTS for a null data or start not below end;
  * ISP_OK without sending anything for any other mode; ISP_OK when the loader
  * acknowledged every report with "O"; ISP_FAILED when the probe failed, a
@@ -139,12 +163,13 @@ VEXARO_ISP_API int32_t ISP_GetTransProgress(void);
 /* ---- Device control ---- */
 
 /* Writes the loader's information of this type as text into text (room for
- * 12 bytes, zero-terminated) and its length into length: 0 chip ("HT32F"
- * and the number), 1 flash size, 2 first flash-size factor, 3 a byte value,
- * 4 loader kind and version ("ISP V1", "IAP V123"), 5 "N/A", 6 start of the
- * user area (also used by ISP_CRCCheck from then on), 8 address of the
- * version record; numbers in decimal with at least 8 digits; other types
- * give "".
+ * 12 bytes, zero-terminated) and its length into length: ISP_INFO_CHIP
+ * ("HT32F" and the number), ISP_INFO_FLASH_SIZE, ISP_INFO_FIRST_SIZE_FACTOR,
+ * ISP_INFO_BYTE_VALUE, ISP_INFO_LOADER_KIND (kind and version, "ISP V1",
+ * "IAP V123"), ISP_INFO_NOT_AVAILABLE ("N/A"), ISP_INFO_USER_START (start of
+ * the user area, also used by ISP_CRCCheck from then on),
+ * ISP_INFO_VERSION_RECORD (address of the version record); numbers in
+ * decimal with at least 8 digits; other types give "".
  * Returns ISP_OK when the information arrived and the closing status was
  * "O" or missing; ISP_FAILED for a null text or length, a failed probe or
  * write, a missing data report, or a closing status other than "O" (text and
@@ -154,7 +179,7 @@ VEXARO_ISP_API int32_t ISP_GetTransProgress(void);
 VEXARO_ISP_API int32_t ISP_GetInformation(uint32_t type, char* text, int32_t* length);
 
 /* Asks the loader for its checksum over the user area (its start from
- * information type 6, 0x0C00 until then, to 0x7FFF); payload holds the 52
+ * ISP_INFO_USER_START, 0x0C00 until then, to 0x7FFF); payload holds the 52
  * bytes the command carries. Returns 1 when a status report arrived, its
  * bytes 1-2 then in value; 0 for a null value or payload, a failed probe or
  * write (value untouched), or no status within the window (value written
@@ -165,17 +190,17 @@ VEXARO_ISP_API int32_t ISP_CRCCheck(int32_t unused1, int32_t unused2, uint16_t* 
                                     const uint8_t* payload);
 
 /* Restarts the device into its loader; the checksum covers the key block
- * when useKey is 1 and the report alone otherwise (what the application
- * firmware expects). No reply is read: the device leaves the bus and comes
- * back under the loader's ids. Returns ISP_DEVICE_NOT_FOUND when the device
+ * when useKey is ISP_RESET_KEYED and the report alone otherwise
+ * (ISP_RESET_UNKEYED, what the application firmware expects). No reply is
+ * read: the device leaves the bus and comes back under the loader's ids. Returns ISP_DEVICE_NOT_FOUND when the device
  * of the last ISP_IsConnectedToDevice is not there (nothing is written),
  * ISP_OK when the report was written, ISP_FAILED when the probe or the write
  * failed. Blocks: finding the device (twice when it was not marked found),
  * the probe. One thread at a time. */
 VEXARO_ISP_API int32_t ISP_ResetToIAP(int32_t useKey);
 
-/* ISP_ResetToIAP(1), then ISP_CloseSerialPortConnect whatever the result.
- * Results and waits as ISP_ResetToIAP. One thread at a time. */
+/* ISP_ResetToIAP(ISP_RESET_KEYED), then ISP_CloseSerialPortConnect
+ * whatever the result. Results and waits as ISP_ResetToIAP. One thread at a time. */
 VEXARO_ISP_API int32_t ISP_Reset(void);
 
 /* Starts the application firmware, then marks the device found (the next

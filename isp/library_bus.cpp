@@ -10,7 +10,6 @@
 #include "isp/prepare_bus.h"
 #include "platform/hid/hid.h"
 #include "platform/sys/sys.h"
-#include "sim/demo_keyboard.h"
 #include "sim/start.h"
 
 namespace vexaro::isp {
@@ -27,7 +26,7 @@ void StartDemoKeyboardIfBusEmpty() {
   if (hid::ActiveBackend() != hid::BackendKind::kSimulated) return;
   if (!hid::EnumerateInterfaces().empty()) return;
   std::string error;
-  DemoKeyboard() = sim::StartSimulatedKeyboard(sim::DemoKeyboardConfig(), {}, "", error);
+  DemoKeyboard() = sim::StartDemoKeyboard(sim::DemoFirmware::kNone, error);
   if (!DemoKeyboard()) sys::DebugOutput("libvexaro-isp: simulated keyboard: " + error + "\n");
 }
 

@@ -80,6 +80,19 @@ struct InfoWords {
   std::uint32_t ByteValue() const { return w[2] & 0xFFu; }
   std::uint32_t VersionRecordAddress() const { return w[3]; }
 };
+// What a caller may ask of those words, by type: each type gives one text.
+// 7 and any number above 8 give an empty text.
+namespace information {
+inline constexpr std::uint32_t kChipName = 0;       // "HT32F" and the chip number in hexadecimal
+inline constexpr std::uint32_t kFlashSize = 1;      // the two size factors multiplied
+inline constexpr std::uint32_t kFirstSizeFactor = 2;
+inline constexpr std::uint32_t kByteValue = 3;
+inline constexpr std::uint32_t kLoaderVersion = 4;  // "ISP V" or "IAP V" and the version in hexadecimal
+inline constexpr std::uint32_t kNotAvailable = 5;
+inline constexpr std::uint32_t kUserStart = 6;      // also replaces the session's user-area start
+inline constexpr std::uint32_t kVersionRecord = 8;  // address of the version record
+}  // namespace information
+
 // The checksum command's status report carries the loader's value here.
 inline constexpr std::size_t kChecksumValueOffset = kDataOffset;
 

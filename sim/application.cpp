@@ -7,16 +7,16 @@
 
 #include "sim/checksum.h"
 #include "sim/keyboard.h"
+#include "sim/loader_protocol.h"
 #include "sim/report_words.h"
 
 namespace vexaro::sim {
 namespace {
 
-constexpr std::uint8_t kRestartCommand = 0x04, kRestartToLoader = 0x01;
-// The report channel's memory read: command 1, sub-command 2, start and end
-// address; the reply carries 4 header bytes (command, sub-command, payload
-// byte count as 16 bits) and then 60 bytes of memory.
-constexpr std::uint8_t kReadCommand = 0x01, kReadSubCommand = 0x02;
+// The report channel's memory read, the loader's read command with its start
+// and end address; the reply carries 4 header bytes (command, sub-command,
+// payload byte count as 16 bits) and then 60 bytes of memory.
+constexpr std::uint8_t kReadCommand = protocol::kFlash, kReadSubCommand = protocol::kRead;
 constexpr std::size_t kReplyHeaderBytes = 4;
 constexpr std::size_t kReplyPayloadBytes = 60;
 
@@ -33,19 +33,20 @@ bool SimKeyboard::HasApplication() const {
 
 SimKeyboard::After SimKeyboard::ApplicationReport(const std::uint8_t* r) {
   const bool valid = CommandChecksumValid(r, nullptr);
-  if (r[1] == kRestartCommand && r[2] == kRestartToLoader && valid) return After::kRestartAsLoader;
-  if (r[1] == kReadCommand && r[2] == kReadSubCommand && valid) {
+  const std::uint8_t command = r[protocol::kCommandAt], sub = r[protocol::kSubCommandAt];
+  if (command == protocol::kRestart && sub == protocol::kRestartLoader && valid) return After::kRestartAsLoader;
+  if (command == kReadCommand && sub == kReadSubCommand && valid) {
     ApplicationRead(r);
     return After::kNothing;
   }
-  if (!config_.faults.neverAnswerProbe) QueueStatus('F');
+  if (!config_.faults.neverAnswerProbe) QueueStatus(protocol::kStatusFailed);
   return After::kNothing;
 }
 
 // One reply report per request, whatever range it names: the firmware sends
 // what fits in one report from the start address.
 void SimKeyboard::ApplicationRead(const std::uint8_t* r) {
-  const std::uint32_t start = WordAt(r, 5);
+  const std::uint32_t start = WordAt(r, protocol::kFirstAddressAt);
   std::uint8_t reply[kReplyHeaderBytes + kReplyPayloadBytes];
   std::memset(reply, kErasedByte, sizeof reply);
   reply[0] = kReadCommand;

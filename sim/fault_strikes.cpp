@@ -4,13 +4,12 @@
 #include <cstring>
 
 #include "sim/keyboard.h"
+#include "sim/loader_protocol.h"
 #include "sim/report_words.h"
 
 namespace vexaro::sim {
 namespace {
 
-constexpr std::uint8_t kEraseCommand = 0x00, kErasePages = 0x08, kEraseMass = 0x0A;
-constexpr std::uint8_t kFlashCommand = 0x01, kProgram = 0x01;
 constexpr std::uint32_t kErasedWord = 0xFFFFFFFF;
 
 }  // namespace
@@ -51,10 +50,12 @@ void SimKeyboard::PowerLoss(std::size_t collection, const std::uint8_t* report, 
 // The first half of an erase range (in bytes, so a single page is left half
 // erased) or of a program report's bytes.
 void SimKeyboard::HalfDone(const std::uint8_t* r) {
-  const std::uint32_t a = WordAt(r, 5), b = WordAt(r, 9);
+  using namespace protocol;
+  const std::uint32_t a = WordAt(r, kFirstAddressAt), b = WordAt(r, kLastAddressAt);
+  const std::uint8_t command = r[kCommandAt], sub = r[kSubCommandAt];
   std::uint32_t first = a, last = b;
-  if (r[1] == kEraseCommand && (r[2] == kErasePages || r[2] == kEraseMass)) {
-    if (r[2] == kEraseMass) first = config_.userStart, last = config_.flashSize - 1;
+  if (command == kErase && (sub == kErasePages || sub == kEraseMass)) {
+    if (sub == kEraseMass) first = config_.userStart, last = config_.flashSize - 1;
     if (first < config_.userStart || !flash_.Contains(first, last)) return;
     const std::uint32_t pageStart = first - first % config_.pageSize;
     const std::uint32_t pageEnd = last - last % config_.pageSize + config_.pageSize - 1;
@@ -63,9 +64,9 @@ void SimKeyboard::HalfDone(const std::uint8_t* r) {
     trace_.Event("half-erased");
     return;
   }
-  if (r[1] == kFlashCommand && r[2] == kProgram) {
+  if (command == kFlash && sub == kProgram) {
     if (a < config_.userStart || !flash_.Contains(a, b) || b - a + 1 > kMaxPacketBytes) return;
-    flash_.Program(a, r + 13, (b - a + 2) / 2);
+    flash_.Program(a, r + kPayloadAt, (b - a + 2) / 2);
     trace_.Event("half-programmed");
   }
 }

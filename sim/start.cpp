@@ -1,6 +1,8 @@
 #include "sim/start.h"
 
 #include "platform/hid/hid.h"
+#include "sim/demo_firmware.h"
+#include "sim/demo_keyboard.h"
 
 namespace vexaro::sim {
 
@@ -26,6 +28,11 @@ std::shared_ptr<SimKeyboard> StartSimulatedKeyboard(KeyboardConfig config,
     return nullptr;
   }
   return keyboard;
+}
+
+std::shared_ptr<SimKeyboard> StartDemoKeyboard(DemoFirmware firmware, std::string& error) {
+  if (firmware == DemoFirmware::kNone) return StartSimulatedKeyboard(DemoKeyboardConfig(), {}, "", error);
+  return StartSimulatedKeyboard(DemoKeyboardConfig(), DemoInternalImage(kDemoStartVersion), kDemoStartVersion, error);
 }
 
 }  // namespace vexaro::sim

@@ -1,5 +1,6 @@
 // For front ends: switch the process to the simulated bus and plug in a
-// simulated keyboard, optionally carrying a firmware image on first use.
+// simulated keyboard, optionally carrying a firmware image on first use; the
+// demo keyboard the programs start with their simulation option.
 #pragma once
 
 #include <cstdint>
@@ -20,5 +21,14 @@ namespace vexaro::sim {
 std::shared_ptr<SimKeyboard> StartSimulatedKeyboard(KeyboardConfig config,
                                                     const std::vector<std::uint8_t>& image,
                                                     std::string_view version, std::string& error);
+
+// What a fresh demo keyboard (one whose state file holds no application yet)
+// carries: nothing, so it sits in its loader (libvexaro-isp), or the demo
+// firmware at kDemoStartVersion, one step older than the demo package, so the
+// package is an update for it (vexaro-updater --sim, vexaro-flash --sim).
+enum class DemoFirmware { kNone, kStartVersion };
+
+// StartSimulatedKeyboard with DemoKeyboardConfig().
+std::shared_ptr<SimKeyboard> StartDemoKeyboard(DemoFirmware firmware, std::string& error);
 
 }  // namespace vexaro::sim

@@ -9,13 +9,13 @@ namespace vexaro::updater {
 inline bool ApplicationFound() {
   const package::PackageInfo& p = package::ThePackageInfo();
   return ISP_IsConnectedToDevice(static_cast<int32_t>(p.ApVendorId), static_cast<int32_t>(p.ApProductId),
-                                 static_cast<int32_t>(p.ApInterfaceIndex)) != 0;
+                                 static_cast<int32_t>(p.ApInterfaceIndex)) == ISP_CONNECTED;
 }
 
 inline bool LoaderFound() {
   const package::PackageInfo& p = package::ThePackageInfo();
   return ISP_IsConnectedToDevice(static_cast<int32_t>(p.IapVendorId), static_cast<int32_t>(p.IapProductId),
-                                 static_cast<int32_t>(p.IapInterfaceIndex)) != 0;
+                                 static_cast<int32_t>(p.IapInterfaceIndex)) == ISP_CONNECTED;
 }
 
 // A package whose application identifiers are zero leaves the keyboard in

@@ -1,6 +1,6 @@
 #include "updater/package_loader.h"
 
-#include "isp/engine.h"
+#include "isp/isp_control.h"
 #include "package/package.h"
 
 namespace vexaro::updater {
@@ -25,7 +25,7 @@ PackageLoad LoadPackage(const std::string& file) {
   info.InternalImageBlock = internalBlock;
   info.ExternalImageBlock = externalBlock;
   const package::InternalBlockFields fields = package::DecodeInternalBlock(internalBlock);
-  load.ok = isp::ISP_SetCrcKey(fields.crcKey.data(), fields.crcKeyLength) == 0;
+  load.ok = isp::ISP_SetCrcKey(fields.crcKey.data(), fields.crcKeyLength) == ISP_OK;
   if (!load.ok) load.problem = state.path + ": the checksum key block was refused";
   return load;
 }

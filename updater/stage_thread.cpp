@@ -1,7 +1,7 @@
 #include "updater/stage_thread.h"
 
-#include "isp/engine.h"
 #include "isp/isp_api.h"
+#include "isp/isp_control.h"
 
 namespace vexaro::updater {
 

@@ -50,7 +50,6 @@ constexpr std::size_t kDigestPayloadBytes = 52;
 constexpr std::uint16_t kDigestCommandWords = 32;
 constexpr std::size_t kVersionRecordBytes = 132;
 constexpr std::uint8_t kErasedByte = 0xFF;
-constexpr std::uint8_t kModeProgram = 1, kModeVerify = 0;
 
 __attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...) {
   char text[64];
@@ -142,7 +141,7 @@ bool UpdateWorker::ExternalStage() {
   outcome_.stage = UpdateStage::ProgramExternal;
   SetStatus("Programming external....");
   {
-    StageThread program(start, last, kModeProgram, externalImage_.data());
+    StageThread program(start, last, ISP_MODE_PROGRAM, externalImage_.data());
     code_ = WaitForStageThread(program, kStagePolls);
   }
   if (code_ != 0) {
@@ -151,7 +150,7 @@ bool UpdateWorker::ExternalStage() {
   }
   outcome_.stage = UpdateStage::VerifyExternal;
   SetStatus("Verifing external....");
-  StageThread verify(start, last, kModeVerify, externalImage_.data());
+  StageThread verify(start, last, ISP_MODE_VERIFY, externalImage_.data());
   code_ = WaitForStageThread(verify, kStagePolls);
   if (code_ != 0) Fail("External Verify Failed!");
   return code_ == 0;
@@ -260,7 +259,7 @@ bool UpdateWorker::InternalStages() {
   outcome_.stage = UpdateStage::Program;
   SetStatus("Programming internal....");
   {
-    StageThread program(loader_.ApStart, last, kModeProgram, internalImage_.data());
+    StageThread program(loader_.ApStart, last, ISP_MODE_PROGRAM, internalImage_.data());
     code_ = WaitForStageThread(program, kStagePolls);
   }
   if (code_ != 0) {
@@ -269,7 +268,7 @@ bool UpdateWorker::InternalStages() {
   }
   outcome_.stage = UpdateStage::Verify;
   SetStatus("Verifing....");
-  StageThread verify(loader_.ApStart, last, kModeVerify, internalImage_.data());
+  StageThread verify(loader_.ApStart, last, ISP_MODE_VERIFY, internalImage_.data());
   code_ = WaitForStageThread(verify, kStagePolls);
   if (code_ != 0) Fail("AP Verify Failed!");
   return code_ == 0;
@@ -297,7 +296,7 @@ void UpdateWorker::VersionStage() {
     Fail("Program Version Failed!");
     return;
   }
-  code_ = ISP_WriteProgramB(loader_.VersionBase, last, kModeVerify, record.data());
+  code_ = ISP_WriteProgramB(loader_.VersionBase, last, ISP_MODE_VERIFY, record.data());
   if (code_ != 0) {
     Fail("Version Verify Failed!");
   } else {
@@ -316,10 +315,10 @@ void UpdateWorker::VersionStage() {
 int UpdateWorker::ProgramVersionRecord(std::uint32_t base, std::uint32_t last,
                                        const std::vector<std::uint8_t>& record) {
   constexpr std::uint32_t kLengthWordBytes = 4;
-  if (last < base + kLengthWordBytes) return ISP_WriteProgramB(base, last, kModeProgram, record.data());
-  const int text = ISP_WriteProgramB(base + kLengthWordBytes, last, kModeProgram, record.data() + kLengthWordBytes);
+  if (last < base + kLengthWordBytes) return ISP_WriteProgramB(base, last, ISP_MODE_PROGRAM, record.data());
+  const int text = ISP_WriteProgramB(base + kLengthWordBytes, last, ISP_MODE_PROGRAM, record.data() + kLengthWordBytes);
   if (text != 0) return text;
-  return ISP_WriteProgramB(base, base + kLengthWordBytes - 1, kModeProgram, record.data());
+  return ISP_WriteProgramB(base, base + kLengthWordBytes - 1, ISP_MODE_PROGRAM, record.data());
 }
 
 void UpdateWorker::Finish() {
@@ -327,7 +326,7 @@ void UpdateWorker::Finish() {
   // the keyboard is started into it again instead of being kept in its
   // loader, where it would not type until it is unplugged.
   if (refused_) ISP_Execute();
-  else if (code_ != 0) ISP_ResetToIAP(kResetToLoaderKeyed);
+  else if (code_ != 0) ISP_ResetToIAP(ISP_RESET_KEYED);
   ISP_CloseSerialPortConnect();
   sys::SleepMs(kAfterCloseMs);
   if (resetToApConfirmed_ && HasApplicationIds()) {
@@ -357,7 +356,7 @@ void UpdateWorker::WaitForApplication() {
       return;
     }
     if (count.Left() < kLoaderToleratedUntil && LoaderFound()) {
-      ISP_ResetToIAP(kResetToLoaderKeyed);
+      ISP_ResetToIAP(ISP_RESET_KEYED);
       ISP_CloseSerialPortConnect();
       Fail("[ERROR] Can't Reset to AP...");
       sys::SleepMs(kAfterApErrorMs);

@@ -21,11 +21,6 @@ Choice& TheChoice() {
   return choice;
 }
 
-bool SimulationAskedByEnvironment() {
-  const char* text = std::getenv("VEXARO_SIM");
-  return text != nullptr && std::strcmp(text, "1") == 0;
-}
-
 Backend& Current() {
   Choice& c = TheChoice();
   if (Backend* b = c.backend.load(std::memory_order_acquire)) return *b;
@@ -40,6 +35,11 @@ Backend& Current() {
 }
 
 }  // namespace
+
+bool SimulationAskedByEnvironment() {
+  const char* text = std::getenv("VEXARO_SIM");
+  return text != nullptr && std::strcmp(text, "1") == 0;
+}
 
 bool SelectBackend(BackendKind kind) {
   Choice& c = TheChoice();

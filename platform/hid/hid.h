@@ -127,5 +127,8 @@ enum class BackendKind { kNative, kSimulated };
 bool SelectBackend(BackendKind kind);
 // The backend in use; chooses from the environment on the first call.
 BackendKind ActiveBackend();
+// VEXARO_SIM=1 in the environment: the one place that reads it, for the
+// choice above and for programs that start a simulated keyboard with it.
+bool SimulationAskedByEnvironment();
 
 }  // namespace vexaro::hid

@@ -11,7 +11,7 @@
 #include "app/vexaro_app.h"
 #include "package/package.h"
 #include "platform/gui/input.h"
-#include "tools/demo-firmware/demo_firmware.h"
+#include "sim/demo_firmware.h"
 #include "ui/resource_ids.h"
 
 namespace vexaro::app::test {

@@ -7,7 +7,7 @@
 #include "platform/headless/headless.h"
 #include "platform/hid/hid.h"
 #include "sim/demo_keyboard.h"
-#include "tools/demo-firmware/demo_firmware.h"
+#include "sim/demo_firmware.h"
 #include "ui/resource_ids.h"
 
 namespace vexaro::app::test {
@@ -97,7 +97,7 @@ void MainWindowTest::StartKeyboardWith(sim::KeyboardConfig config, const std::st
   ASSERT_TRUE(keyboard_) << error;
   // With no firmware the keyboard starts in its loader.
   if (!version.empty()) {
-    ASSERT_TRUE(keyboard_->InstallFirmware(demo::DemoInternalImage(version), version));
+    ASSERT_TRUE(keyboard_->InstallFirmware(sim::DemoInternalImage(version), version));
   }
   ASSERT_TRUE(keyboard_->PlugIn());
 }

@@ -17,7 +17,7 @@
 
 #include "sim/demo_keyboard.h"
 #include "tests/support/temp_path.h"
-#include "tools/demo-firmware/demo_firmware.h"
+#include "sim/demo_firmware.h"
 #include "tools/vexaro-pack/packer.h"
 
 namespace {
@@ -83,7 +83,7 @@ bool HasControl(const std::string& out) {
 std::string DemoPackageWithVersion(const std::string& version, const std::string& texts = "Test") {
   const vexaro::sim::KeyboardConfig keyboard = vexaro::sim::DemoKeyboardConfig();
   vexaro::package::PackageContents contents;
-  contents.internalImage = vexaro::demo::DemoInternalImage(version);
+  contents.internalImage = vexaro::sim::DemoInternalImage(version);
   contents.apVendorId = keyboard.apVendorId;
   contents.apProductId = keyboard.apProductId;
   contents.apInterfaceIndex = 1;

@@ -6,7 +6,7 @@
 #include "isp/isp_api.h"
 #include "sim/demo_keyboard.h"
 #include "tests/hid/hid_test_util.h"
-#include "tools/demo-firmware/demo_firmware.h"
+#include "sim/demo_firmware.h"
 
 namespace vexaro::usb::test {
 namespace {
@@ -52,7 +52,7 @@ TEST_F(DemoUpdateTest, TheChannelReadsTheVersionTheUpdateWrote) {
   std::string error;
   auto keyboard = sim::SimKeyboard::Create(config, error);
   ASSERT_NE(keyboard, nullptr) << error;
-  ASSERT_TRUE(keyboard->InstallFirmware(demo::DemoInternalImage(sim::kDemoStartVersion), sim::kDemoStartVersion));
+  ASSERT_TRUE(keyboard->InstallFirmware(sim::DemoInternalImage(sim::kDemoStartVersion), sim::kDemoStartVersion));
   ASSERT_TRUE(keyboard->PlugIn());
   sys::SetClockScale(50);  // the engine's whole-second reply windows
   Owner owner;
@@ -77,10 +77,10 @@ TEST_F(DemoUpdateTest, TheChannelReadsTheVersionTheUpdateWrote) {
   ASSERT_EQ(ISP_GetInformation(8, text, &length), ISP_OK);
   EXPECT_STREQ(text, "00010236");  // 0x27FC
 
-  const auto image = Words(demo::DemoInternalImage("V2.07"));
+  const auto image = Words(sim::DemoInternalImage("V2.07"));
   const std::uint32_t apStart = 0x2C00;
   ASSERT_EQ(ISP_ErasePage(0x27FC, 0x27FC + 131), ISP_OK);
-  ASSERT_EQ(ISP_ErasePage(static_cast<int32_t>(apStart), static_cast<int32_t>(apStart + demo::kDemoImageLength - 1)),
+  ASSERT_EQ(ISP_ErasePage(static_cast<int32_t>(apStart), static_cast<int32_t>(apStart + sim::kDemoImageLength - 1)),
             ISP_OK);
   ASSERT_EQ(Program(apStart, image), ISP_OK);
   ASSERT_EQ(Program(0x27FC, VersionRecord("V2.07")), ISP_OK);

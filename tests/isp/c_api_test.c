@@ -36,13 +36,13 @@ static void ArgumentChecks(void) {
   Check("ISP_SetupSerialPortConnection", ISP_SetupSerialPortConnection(), 0);
   Check("ISP_SendAuthentication", ISP_SendAuthentication(), 1);
   Check("ISP_GetTransProgress", ISP_GetTransProgress(), 0);
-  Check("ISP_WriteProgramB start == end", ISP_WriteProgramB(0x1000, 0x1000, 1, buffer), ISP_INVALID_ARGUMENTS);
+  Check("ISP_WriteProgramB start == end", ISP_WriteProgramB(0x1000, 0x1000, ISP_MODE_PROGRAM, buffer), ISP_INVALID_ARGUMENTS);
   Check("ISP_WriteProgramB mode 2", ISP_WriteProgramB(0x1000, 0x1003, 2, buffer), ISP_OK);
   Check("ISP_ReadData null", ISP_ReadData(0x1000, 0x1003, NULL), ISP_INVALID_ARGUMENTS);
   Check("ISP_SetCrcKey null", ISP_SetCrcKey(NULL, 4), ISP_INVALID_ARGUMENTS);
   Check("ISP_SetCrcKey 65 bytes", ISP_SetCrcKey(buffer, 65), ISP_INVALID_ARGUMENTS);
-  Check("ISP_IsConnectedToDevice other ids", ISP_IsConnectedToDevice(0x04D9, 0x8010, 0), 0);
-  Check("ISP_ResetToIAP other ids", ISP_ResetToIAP(0), ISP_DEVICE_NOT_FOUND);
+  Check("ISP_IsConnectedToDevice other ids", ISP_IsConnectedToDevice(0x04D9, 0x8010, 0), ISP_NOT_CONNECTED);
+  Check("ISP_ResetToIAP other ids", ISP_ResetToIAP(ISP_RESET_UNKEYED), ISP_DEVICE_NOT_FOUND);
   Check("ISP_SendUserCmd below 0x50", ISP_SendUserCmd(buffer), 0);
   Check("ISP_GetUserData count 0", ISP_GetUserData(buffer, 0), 0);
 }
@@ -50,24 +50,24 @@ static void ArgumentChecks(void) {
 /* A fresh demo keyboard has no application yet and sits in its loader. */
 static void ConnectLoader(void) {
   Check("ISP_SetCrcKey demo key", ISP_SetCrcKey(kDemoKey, sizeof kDemoKey), ISP_OK);
-  Check("ISP_IsConnectedToDevice loader", ISP_IsConnectedToDevice(kVendor, kLoaderProduct, 0), 1);
+  Check("ISP_IsConnectedToDevice loader", ISP_IsConnectedToDevice(kVendor, kLoaderProduct, 0), ISP_CONNECTED);
 }
 
 /* With an application in its flash the keyboard starts it, and its unkeyed
  * reset brings the loader back. */
 static void StartApplicationAndReturn(void) {
   Check("ISP_Execute", ISP_Execute(), ISP_OK);
-  Check("ISP_IsConnectedToDevice application", ISP_IsConnectedToDevice(kVendor, kApProduct, kApIndex), 1);
-  Check("ISP_ResetToIAP", ISP_ResetToIAP(0), ISP_OK);
-  Check("ISP_IsConnectedToDevice loader again", ISP_IsConnectedToDevice(kVendor, kLoaderProduct, 0), 1);
+  Check("ISP_IsConnectedToDevice application", ISP_IsConnectedToDevice(kVendor, kApProduct, kApIndex), ISP_CONNECTED);
+  Check("ISP_ResetToIAP", ISP_ResetToIAP(ISP_RESET_UNKEYED), ISP_OK);
+  Check("ISP_IsConnectedToDevice loader again", ISP_IsConnectedToDevice(kVendor, kLoaderProduct, 0), ISP_CONNECTED);
 }
 
 static void ReadInformation(void) {
   char text[16] = {0};
   int32_t length = 0;
-  Check("ISP_GetInformation 0", ISP_GetInformation(0, text, &length), ISP_OK);
+  Check("ISP_GetInformation 0", ISP_GetInformation(ISP_INFO_CHIP, text, &length), ISP_OK);
   CheckText("chip", text, "HT32F1654");
-  Check("ISP_GetInformation 6", ISP_GetInformation(6, text, &length), ISP_OK);
+  Check("ISP_GetInformation 6", ISP_GetInformation(ISP_INFO_USER_START, text, &length), ISP_OK);
   CheckText("application start", text, "00011264");
 }
 
@@ -78,13 +78,13 @@ static void ProgramVerifyAndReadBack(void) {
   int i;
   for (i = 0; i < kCount; ++i) image[i] = (uint8_t)(i * 7 + 3);
   Check("ISP_ErasePage", ISP_ErasePage(kStart, kStart + 1023), ISP_OK);
-  Check("ISP_WriteProgramB program", ISP_WriteProgramB(kStart, kStart + kCount - 1, 1, image), ISP_OK);
+  Check("ISP_WriteProgramB program", ISP_WriteProgramB(kStart, kStart + kCount - 1, ISP_MODE_PROGRAM, image), ISP_OK);
   Check("ISP_GetTransProgress after program", ISP_GetTransProgress(), 100);
-  Check("ISP_WriteProgramB verify", ISP_WriteProgramB(kStart, kStart + kCount - 1, 0, image), ISP_OK);
+  Check("ISP_WriteProgramB verify", ISP_WriteProgramB(kStart, kStart + kCount - 1, ISP_MODE_VERIFY, image), ISP_OK);
   Check("ISP_ReadData", ISP_ReadData(kStart, kStart + kCount - 1, back), ISP_OK);
   Check("read back equals image", memcmp(back, image, kCount) == 0, 1);
   image[50] ^= 0x01;
-  Check("ISP_WriteProgramB verify changed", ISP_WriteProgramB(kStart, kStart + kCount - 1, 0, image), ISP_FAILED);
+  Check("ISP_WriteProgramB verify changed", ISP_WriteProgramB(kStart, kStart + kCount - 1, ISP_MODE_VERIFY, image), ISP_FAILED);
 }
 
 /* A 30-second window with no status coming: on the scaled clock of the

@@ -13,6 +13,7 @@
 #include "platform/sys/sys.h"
 #include "sim/checksum.h"
 #include "sim/demo_keyboard.h"
+#include "sim/loader_protocol.h"
 #include "sim/state_file.h"
 #include "tests/support/temp_path.h"
 #include "tools/vexaro-flash/flash_run.h"
@@ -281,10 +282,7 @@ bool Campaign::KeyboardUpdated(bool running, std::string& why) const {
 
 namespace {
 
-constexpr std::uint8_t kErase = 0x00;
-constexpr std::uint8_t kFlash = 0x01, kVerify = 0x00, kProgram = 0x01;
-constexpr std::uint8_t kChecksum = 0x02, kMode = 0x04, kExit = 0x05;
-constexpr std::uint8_t kRestartLoader = 0x01, kStartApplication = 0x00;
+using namespace sim::protocol;
 constexpr std::size_t kReportBytes = 65;
 
 std::uint32_t WordAt(const std::vector<std::uint8_t>& r, std::size_t at) {
@@ -302,9 +300,9 @@ class StageReader {
     restart = false;
     if (!loader) return ApplicationStage(r, restart);
     if (!sim::CommandChecksumValid(r.data(), &key_)) return "";
-    const std::uint32_t a = WordAt(r, 5);
+    const std::uint32_t a = WordAt(r, kFirstAddressAt);
     const bool external = setup_.external && a >= kExternalStart;
-    const std::uint8_t command = r[1], sub = r[2];
+    const std::uint8_t command = r[kCommandAt], sub = r[kSubCommandAt];
     if (command == kErase) return erased_ = true, external ? "erase external" : "erase";
     if (command == kFlash && (sub == kProgram || sub == kVerify)) {
       if (a == sim::kDemoVersionRecordAddress) return "version";
@@ -312,12 +310,12 @@ class StageReader {
       return external ? std::string(what) + " external" : what;
     }
     if (command == kChecksum) return "digest";
-    if (command == kMode && sub == kRestartLoader) {
+    if (command == kRestart && sub == kRestartLoader) {
       restart = true;
       if (erased_ && !reset_) return reset_ = true, "reset";
       return erased_ ? "finish" : "connect";
     }
-    if ((command == kMode && sub == kStartApplication) || command == kExit) {
+    if ((command == kRestart && sub == kRestartApplication) || command == kExit) {
       restart = started_ = true;
       return "start application";
     }
@@ -328,7 +326,7 @@ class StageReader {
  private:
   std::string ApplicationStage(const std::vector<std::uint8_t>& r, bool& restart) {
     if (started_) return "read back";
-    if (sim::CommandChecksumValid(r.data(), nullptr) && r[1] == kMode && r[2] == kRestartLoader) {
+    if (sim::CommandChecksumValid(r.data(), nullptr) && r[kCommandAt] == kRestart && r[kSubCommandAt] == kRestartLoader) {
       restart = true;
       return "connect";
     }

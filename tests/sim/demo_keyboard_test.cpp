@@ -8,7 +8,7 @@
 
 #include "package/package.h"
 #include "sim/demo_keyboard.h"
-#include "tools/demo-firmware/demo_firmware.h"
+#include "sim/demo_firmware.h"
 
 namespace {
 
@@ -56,13 +56,13 @@ TEST(DemoKeyboard, DemoImagesFitItsFlashLayout) {
   auto config = vexaro::sim::DemoKeyboardConfig();
   const std::uint32_t apStart = config.applicationStart == 0 ? config.userStart : config.applicationStart;
   std::uint32_t externalStart = vexaro::package::ParseHexText(conf["external-start"]);
-  std::uint64_t internalEnd = apStart + vexaro::package::RoundUpToWord(vexaro::demo::kDemoImageLength);
+  std::uint64_t internalEnd = apStart + vexaro::package::RoundUpToWord(vexaro::sim::kDemoImageLength);
   std::uint64_t externalEnd =
-      externalStart + vexaro::package::RoundUpToWord(vexaro::demo::kDemoExternalLength);
+      externalStart + vexaro::package::RoundUpToWord(vexaro::sim::kDemoExternalLength);
   // The update page-erases the version record's 132 bytes and the image
   // separately: loader, version pages, application and external table each
   // keep pages of their own, in this order.
-  EXPECT_LE(vexaro::demo::kDemoImageLength, config.flashSize - 1024);
+  EXPECT_LE(vexaro::sim::kDemoImageLength, config.flashSize - 1024);
   auto page = [&](std::uint64_t address) { return address / config.pageSize; };
   const std::uint32_t versionBase = config.versionRecordAddress;
   EXPECT_GE(page(versionBase), page(config.userStart));  // the loader's mass erase clears it too

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/loader_protocol.h"
 #include "tests/support/temp_path.h"
 #include "tests/updater/update_fixture.h"
 
@@ -46,10 +47,7 @@ std::vector<TraceLine> ReadTrace(const std::string& path) {
 }
 
 // Loader command bytes as the keyboard receives them (report ID at 0).
-constexpr std::uint8_t kChecksumCommand = 0x02;
-constexpr std::uint8_t kEraseCommand = 0x00, kMassErase = 0x0A;
-constexpr std::size_t kCommandByte = 1;
-constexpr std::size_t kDigestFirstByte = 13;
+namespace protocol = sim::protocol;
 // The fixture's package carries these two digest bytes, in this order.
 constexpr std::uint8_t kDigestBytes[2] = {0x12, 0x34};
 // The chip needs this long after a reset before the host looks for its loader.
@@ -96,7 +94,7 @@ TEST_F(UpdateTraceTest, IspLoaderIsLeftAloneForTwoSecondsAfterItsReset) {
   std::optional<std::size_t> erase;
   for (std::size_t i = 0; i < trace.size() && !erase; ++i) {
     const auto& b = trace[i].bytes;
-    if (trace[i].kind == "OUT" && b.size() > 2 && b[1] == kEraseCommand && b[2] == kMassErase) erase = i;
+    if (trace[i].kind == "OUT" && b.size() > 2 && b[protocol::kCommandAt] == protocol::kErase && b[protocol::kSubCommandAt] == protocol::kEraseMass) erase = i;
   }
   ASSERT_TRUE(erase.has_value());
   const auto reset = FindEvent(trace, "restart loader", *erase + 1);
@@ -114,11 +112,11 @@ TEST_F(UpdateTraceTest, ChecksumCommandCarriesBothDigestBytesInStoredOrder) {
   RunUpdate();
   int commands = 0;
   for (const TraceLine& line : Trace()) {
-    if (line.kind != "OUT" || line.bytes.size() <= kDigestFirstByte + 1) continue;
-    if (line.bytes[kCommandByte] != kChecksumCommand) continue;
+    if (line.kind != "OUT" || line.bytes.size() <= protocol::kPayloadAt + 1) continue;
+    if (line.bytes[protocol::kCommandAt] != protocol::kChecksum) continue;
     ++commands;
-    EXPECT_EQ(line.bytes[kDigestFirstByte], kDigestBytes[0]);
-    EXPECT_EQ(line.bytes[kDigestFirstByte + 1], kDigestBytes[1]);
+    EXPECT_EQ(line.bytes[protocol::kPayloadAt], kDigestBytes[0]);
+    EXPECT_EQ(line.bytes[protocol::kPayloadAt + 1], kDigestBytes[1]);
   }
   EXPECT_EQ(commands, 1);
 }

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "tools/demo-firmware/demo_firmware.h"
+#include "sim/demo_firmware.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: demo-firmware VERSION INTERNAL-OUT EXTERNAL-OUT\n");
     return 2;
   }
-  bool ok = Write(argv[2], vexaro::demo::DemoInternalImage(argv[1])) &&
-            Write(argv[3], vexaro::demo::DemoExternalImage());
+  bool ok = Write(argv[2], vexaro::sim::DemoInternalImage(argv[1])) &&
+            Write(argv[3], vexaro::sim::DemoExternalImage());
   return ok ? 0 : 1;
 }

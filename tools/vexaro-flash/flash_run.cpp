@@ -1,16 +1,15 @@
 #include "tools/vexaro-flash/flash_run.h"
 
-#include <algorithm>
-#include <array>
-#include <cstdlib>
-#include <cstring>
 #include <optional>
+#include <string>
 
 #include "isp/isp_api.h"
 #include "package/package.h"
 #include "platform/gui/window.h"
 #include "platform/sys/sys.h"
 #include "updater/controller.h"
+#include "updater/loader_reading.h"
+#include "updater/package_ids.h"
 #include "updater/package_loader.h"
 #include "updater/update_host.h"
 
@@ -31,10 +30,6 @@ constexpr std::uint32_t kVersionRetryMs = 100;
 constexpr std::uint64_t kReadBackWaitMs = 15000;
 // The message loop idles this long between rounds of pending messages.
 constexpr std::uint32_t kPumpIdleMs = 5;
-constexpr std::uint32_t kVersionWordEnd = 3;
-constexpr std::uint32_t kVersionNeverWritten = 0xFFFFFFFF;
-constexpr std::uint32_t kVersionTextMax = 128;
-constexpr std::uint32_t kInfoChip = 0, kInfoKind = 4, kInfoVersionBase = 8;
 
 // Handles the thread's messages until done() or, with a limit, until that
 // much program time has passed.
@@ -49,39 +44,28 @@ bool PumpUntil(Done done, std::uint64_t limitMs = 0) {
   return true;
 }
 
-std::string Information(std::uint32_t item) {
-  std::array<char, 64> text{};
-  std::int32_t length = 0;
-  if (ISP_GetInformation(item, text.data(), &length) != ISP_OK) return {};
-  return std::string(text.data(), strnlen(text.data(), text.size()));
-}
-
-// The version record of a keyboard in loader mode, as the connection reads it.
+// The version record of a keyboard in loader mode, read as the connection
+// reads it; empty when it could not be read.
 std::string LoaderVersion(std::string& detail) {
   ISP_SendAuthentication();
-  detail = Information(kInfoChip) + ", " + Information(kInfoKind);
-  const std::uint32_t base = static_cast<std::uint32_t>(std::strtoul(Information(kInfoVersionBase).c_str(), nullptr, 10));
-  std::array<std::uint8_t, kVersionTextMax + 2> bytes{};
-  if (ISP_ReadData(base, base + kVersionWordEnd, bytes.data()) != ISP_OK) return {};
-  const std::uint32_t length = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-  if (length == kVersionNeverWritten) return "NA";
-  const std::uint32_t n = std::min(length, kVersionTextMax);
-  const std::uint32_t first = base + kVersionWordEnd + 1;
-  if (n == 0 || ISP_ReadData(first, first + std::max(n, 2u) - 1, bytes.data()) != ISP_OK) return {};
-  return std::string(reinterpret_cast<const char*>(bytes.data()), n);
+  updater::LoaderInfo info;
+  updater::LoaderTexts texts;
+  updater::ReadLoaderItems(info, texts);
+  detail = texts.chip.value_or("") + ", " + texts.kind.value_or("");
+  std::string version;
+  updater::ReadLoaderVersion(info, version);
+  return version;
 }
 
 int ListKeyboards(UpdateHost& host, FlashView& view) {
   const package::PackageInfo& p = package::ThePackageInfo();
   int found = 0;
-  if (ISP_IsConnectedToDevice(static_cast<int32_t>(p.ApVendorId), static_cast<int32_t>(p.ApProductId),
-                              static_cast<int32_t>(p.ApInterfaceIndex)) != 0) {
+  if (updater::ApplicationFound()) {
     ISP_CloseSerialPortConnect();
     view.Keyboard("application", p.ApVendorId, p.ApProductId, "", host.Controller().Channel().Version());
     ++found;
   }
-  if (ISP_IsConnectedToDevice(static_cast<int32_t>(p.IapVendorId), static_cast<int32_t>(p.IapProductId),
-                              static_cast<int32_t>(p.IapInterfaceIndex)) != 0) {
+  if (updater::LoaderFound()) {
     std::string detail;
     const std::string version = LoaderVersion(detail);
     ISP_CloseSerialPortConnect();

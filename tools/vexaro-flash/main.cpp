@@ -8,16 +8,13 @@
 
 #include "platform/hid/hid.h"
 #include "platform/sys/sys.h"
-#include "sim/demo_keyboard.h"
 #include "sim/start.h"
-#include "tools/demo-firmware/demo_firmware.h"
 #include "tools/vexaro-flash/flash_options.h"
 #include "tools/vexaro-flash/flash_run.h"
 
 namespace {
 
 using namespace vexaro;
-
 
 // The program shows no window: its report channel's hidden windows live on
 // the off-screen display, whatever desktop there is.
@@ -27,17 +24,6 @@ void UseOffScreenDisplay() {
 #else
   setenv("VEXARO_DISPLAY", "headless", 1);
 #endif
-}
-
-bool EnvironmentAsksSimulation() {
-  const char* value = std::getenv("VEXARO_SIM");
-  return value != nullptr && std::string(value) == "1";
-}
-
-std::shared_ptr<sim::SimKeyboard> StartSimulation(std::string& error) {
-  // A fresh keyboard carries firmware one step older than the demo package.
-  const auto image = demo::DemoInternalImage(sim::kDemoStartVersion);
-  return sim::StartSimulatedKeyboard(sim::DemoKeyboardConfig(), image, sim::kDemoStartVersion, error);
 }
 
 flash::OutputStyle StyleFor(const flash::FlashOptions& options) {
@@ -60,8 +46,8 @@ int main(int argc, char** argv) {
   }
   UseOffScreenDisplay();
   std::shared_ptr<sim::SimKeyboard> keyboard;
-  if (options.simulated || EnvironmentAsksSimulation()) {
-    keyboard = StartSimulation(error);
+  if (options.simulated || hid::SimulationAskedByEnvironment()) {
+    keyboard = sim::StartDemoKeyboard(sim::DemoFirmware::kStartVersion, error);
     if (!keyboard) {
       std::fprintf(stderr, "vexaro-flash: simulated keyboard: %s\n", error.c_str());
       return flash::kExitUsage;

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vexaro::demo {
+namespace vexaro::sim {
 
 inline constexpr std::uint32_t kDemoImageLength = 24577;     // 0x6001: not whole words
 inline constexpr std::uint32_t kDemoExternalLength = 1030;   // 0x406
@@ -19,4 +19,4 @@ inline constexpr std::string_view kDemoExternalMagic = "VXLT";
 std::vector<std::uint8_t> DemoInternalImage(std::string_view version);
 std::vector<std::uint8_t> DemoExternalImage();
 
-}  // namespace vexaro::demo
+}  // namespace vexaro::sim

@@ -1,8 +1,8 @@
-#include "tools/demo-firmware/demo_firmware.h"
+#include "sim/demo_firmware.h"
 
 #include <algorithm>
 
-namespace vexaro::demo {
+namespace vexaro::sim {
 namespace {
 
 // xorshift32: a fixed sequence, so the "code" bytes never change.
@@ -66,4 +66,4 @@ std::vector<std::uint8_t> DemoExternalImage() {
   return image;
 }
 
-}  // namespace vexaro::demo
+}  // namespace vexaro::sim
