@@ -24,7 +24,6 @@ Reason ReasonOfWinError(DWORD code) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_DEVICE_NOT_CONNECTED:
-    case ERROR_NO_SUCH_DEVICE:
     case ERROR_DEV_NOT_EXIST:
     case ERROR_BAD_UNIT: return Reason::kGone;
     case ERROR_SHARING_VIOLATION:

@@ -36,7 +36,6 @@ TEST(WinErrorReason, EachCodeGivesItsReason) {
       {ERROR_DEVICE_NOT_CONNECTED, Reason::kGone},
       {ERROR_FILE_NOT_FOUND, Reason::kGone},
       {ERROR_PATH_NOT_FOUND, Reason::kGone},
-      {ERROR_NO_SUCH_DEVICE, Reason::kGone},
       {ERROR_SHARING_VIOLATION, Reason::kBusy},
       {ERROR_BUSY, Reason::kBusy},
       {ERROR_GEN_FAILURE, Reason::kDeviceRefused},
