@@ -1,19 +1,15 @@
 // errno to reason, per system call, and the errno each node call leaves when
 // it fails: a socket stands in for a node whose kernel has no HIDIOCGINPUT.
-#include <fcntl.h>
+// (A refused open is in the backend's tests, under umockdev.)
 #include <gtest/gtest.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <thread>
 
 #include "platform/linux/hid_errno.h"
 #include "platform/linux/hid_node.h"
-#include "tests/hid_linux/thread_as_nobody.h"
 
 namespace vexaro::hid::hidraw {
 namespace {
@@ -71,27 +67,6 @@ TEST(NodeErrno, GetReportOnANodeWithoutTheIoctlReadsAsUnsupported) {
   EXPECT_EQ(ReadNodeReport(fds[0], -1, true, report, sizeof report, 0, &got), ReadResult::kFailed);
   EXPECT_EQ(ReasonOfErrno(errno, NodeCall::kRead), Reason::kGone);
   ::close(fds[0]);
-}
-
-TEST(NodeErrno, ARefusedOpenLeavesThePermissionErrno) {
-  char dir[] = "/tmp/vexaro-errno-XXXXXX";
-  ASSERT_NE(::mkdtemp(dir), nullptr);
-  ::chmod(dir, 0755);
-  const std::string node = std::string(dir) + "/hidraw8";
-  const int created = ::open(node.c_str(), O_CREAT | O_WRONLY, 0600);
-  ASSERT_GE(created, 0);
-  ::close(created);
-  ::chmod(node.c_str(), 0);
-  int refusal = 0;
-  std::thread opener([&] {
-    test::ThreadAsNobody nobody;
-    std::string error;
-    if (OpenNode(node, Access::kReadWrite, error) < 0) refusal = errno;
-  });
-  opener.join();
-  ::unlink(node.c_str());
-  ::rmdir(dir);
-  EXPECT_EQ(ReasonOfErrno(refusal, NodeCall::kOpen), Reason::kPermissionDenied) << refusal;
 }
 
 }  // namespace

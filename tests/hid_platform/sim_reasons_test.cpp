@@ -148,11 +148,5 @@ TEST(HidPaths, APathNamesTheDeviceByItsIdsInEitherCase) {
   for (const Case& c : cases) EXPECT_EQ(PathNamesDevice(c.path, c.vid, c.pid), c.names) << c.path;
 }
 
-TEST(HidErrors, DescribeNamesPathReasonAndSystemText) {
-  EXPECT_EQ(Describe({Reason::kPermissionDenied, 13, "Permission denied", "/dev/hidraw3"}),
-            "/dev/hidraw3: permission denied (Permission denied)");
-  EXPECT_EQ(Describe({Reason::kGone, 0, "", ""}), "device gone");
-}
-
 }  // namespace
 }  // namespace vexaro::hid
