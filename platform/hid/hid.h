@@ -124,12 +124,13 @@ using SubscriptionId = std::uint64_t;
 SubscriptionId SubscribeDeviceEvents(DeviceEventCallback callback);
 void UnsubscribeDeviceEvents(SubscriptionId id);
 
-// Why the calling thread's last call of the functions above failed. Every
-// call clears it on entry; a call that fails (false, kInvalidHandle, an empty
-// list from a system that could not list, ReadResult::kFailed) leaves a
-// reason other than kNone, and a read that timed out leaves kTimedOut. So a
-// refused open tells "no permission" from "not there". Only the calling
-// thread's own calls change it.
+// Why the calling thread's last call of the functions above failed. Each
+// call from EnumerateInterfaces to CancelIo clears it on entry (the install
+// queries cannot fail and leave it alone); a call that fails (false,
+// kInvalidHandle, an empty list from a system that could not list,
+// ReadResult::kFailed) leaves a reason other than kNone, and a read that
+// timed out leaves kTimedOut. So a refused open tells "no permission" from
+// "not there". Only the calling thread's own calls change it.
 Error LastError();
 
 // Backend choice, made once per process before the first use: the simulated
