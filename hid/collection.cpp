@@ -25,6 +25,23 @@ bool Matches(const HID_COLLECTION& c, const HID_MONITOR_CONFIG& config) {
   return false;
 }
 
+// Whether an interface that refused read-write access is one config asks
+// for: by its attributes and caps when a query handle opens (Windows keeps a
+// keyboard's own collection from programs but answers queries), else by the
+// ids in its path (hidraw without permission refuses every open).
+bool RefusedOneMatches(const std::string& path, const HID_MONITOR_CONFIG& config) {
+  const hid::Handle query = hid::Open(path, hid::Access::kQuery);
+  if (query == hid::kInvalidHandle) {
+    return config.dwVendorID <= 0xFFFF && config.dwProductID <= 0xFFFF &&
+           hid::PathNamesDevice(path, static_cast<std::uint16_t>(config.dwVendorID),
+                                static_cast<std::uint16_t>(config.dwProductID));
+  }
+  HID_COLLECTION probe;
+  const bool described = hid::GetAttributes(query, probe.attributes) && hid::GetCaps(query, probe.caps);
+  hid::Close(query);
+  return described && Matches(probe, config);
+}
+
 std::size_t ReportLength(const hid::Caps& caps, hid::ReportKind kind) {
   switch (kind) {
     case hid::ReportKind::kInput: return caps.inputReportByteLength;
@@ -96,9 +113,20 @@ bool DescribeKind(HID_COLLECTION& c, hid::ReportKind kind, HID_REPORT_SET& set) 
 
 bool OpenCollection(const std::string& path, const HID_MONITOR_CONFIG& config,
                     HID_COLLECTION& collection) {
+  hid::Error ignored;
+  return OpenCollection(path, config, collection, ignored);
+}
+
+bool OpenCollection(const std::string& path, const HID_MONITOR_CONFIG& config,
+                    HID_COLLECTION& collection, hid::Error& refusal) {
   collection = HID_COLLECTION{};
+  refusal = {};
   const hid::Handle h = hid::Open(path, hid::Access::kReadWrite);
-  if (h == hid::kInvalidHandle) return false;
+  if (h == hid::kInvalidHandle) {
+    const hid::Error why = hid::LastError();
+    if (RefusedOneMatches(path, config)) refusal = why;
+    return false;
+  }
   collection.handle = h;
   collection.path = path;
   if (!hid::GetAttributes(h, collection.attributes) || !hid::GetCaps(h, collection.caps) ||

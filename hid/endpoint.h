@@ -70,6 +70,10 @@ using EndpointList = std::list<std::unique_ptr<HID_ENDPOINT>>;
 // product, one of the usage pairs) and is left open with its reports described.
 bool OpenCollection(const std::string& path, const HID_MONITOR_CONFIG& config,
                     HID_COLLECTION& collection);
+// The same; when path would not open and is a collection config asks for,
+// refusal says why (otherwise its reason is kNone).
+bool OpenCollection(const std::string& path, const HID_MONITOR_CONFIG& config,
+                    HID_COLLECTION& collection, hid::Error& refusal);
 // Sizes the buffers and fills the item lists of the three report kinds. A kind
 // whose capability data is implausible is left without items.
 bool DescribeReports(HID_COLLECTION& collection);

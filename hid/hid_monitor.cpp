@@ -70,6 +70,16 @@ int HidMon_Write(std::uint16_t deviceId, const std::uint8_t* data, std::uint32_t
   return m != nullptr ? m->Write(deviceId, data, length) : 0;
 }
 
+hid::Error HidMon_GetOpenError(int slot) {
+  if (!ValidSlot(slot)) return {};
+  CHidMonitor* m = nullptr;
+  {
+    std::lock_guard lock(g_slotsLock);
+    m = HidMonitorSlots[static_cast<std::size_t>(slot)];
+  }
+  return m != nullptr ? m->OpenError() : hid::Error{};
+}
+
 int HidMon_GetInputReport(std::uint16_t deviceId, std::uint8_t* data, std::uint32_t length,
                           int slot) {
   CHidMonitor* m = SlotMonitor(slot);

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/gui/types.h"
+#include "platform/hid/error.h"
 
 namespace vexaro::usb {
 
@@ -62,5 +63,9 @@ int HidMon_Write(std::uint16_t deviceId, const std::uint8_t* data, std::uint32_t
 // data (length bytes at most). Nonzero received; 0 refused as HidMon_Write or failed.
 int HidMon_GetInputReport(std::uint16_t deviceId, std::uint8_t* data, std::uint32_t length,
                           int slot);
+// Why the last collection that matches the slot's configuration could not
+// be opened, since the slot's last start; reason kNone when none was refused,
+// or one has been attached since, or the slot has no monitor.
+hid::Error HidMon_GetOpenError(int slot);
 
 }  // namespace vexaro::usb

@@ -4,6 +4,7 @@
 #include "hid/monitor.h"
 
 #include "platform/gui/window.h"
+#include "platform/sys/sys.h"
 
 namespace vexaro::usb {
 
@@ -57,6 +58,30 @@ int CHidMonitor::GetInputReport(std::uint16_t deviceId, std::uint8_t* data, std:
   return ep != nullptr ? GetEndpointInputReport(ep, data, length) : 0;
 }
 
+hid::Error CHidMonitor::OpenError() {
+  std::lock_guard lock(m_csList);
+  return m_openError;
+}
+
+void CHidMonitor::NoteOpenError(hid::Error error) {
+  std::lock_guard lock(m_csList);
+  m_openError = std::move(error);
+}
+
+bool CHidMonitor::TryCollection(const std::string& path, const HID_MONITOR_CONFIG& config) {
+  auto ep = std::make_unique<HID_ENDPOINT>();
+  hid::Error refusal;
+  if (OpenCollection(path, config, ep->collection, refusal)) {
+    NoteOpenError({});
+    return AttachEndpoint(std::move(ep));
+  }
+  if (refusal.Failed()) {
+    sys::DebugOutput("hid: a matching collection would not open: " + hid::Describe(refusal) + "\n");
+    NoteOpenError(std::move(refusal));
+  }
+  return true;
+}
+
 bool CHidMonitor::IsAttached(const std::string& path) {
   std::lock_guard lock(m_csList);
   for (const auto& ep : m_Endpoints) {
@@ -90,10 +115,9 @@ void CHidMonitor::SendDeviceState(const _DEVICE_STATE& record) {
 
 int CHidMonitor::EnumerateDevices() {
   const HID_MONITOR_CONFIG config = Config();
+  NoteOpenError({});
   for (const std::string& path : hid::EnumerateInterfaces()) {
-    auto ep = std::make_unique<HID_ENDPOINT>();
-    if (!OpenCollection(path, config, ep->collection)) continue;
-    if (!AttachEndpoint(std::move(ep))) break;
+    if (!TryCollection(path, config)) break;
   }
   std::uint32_t next = 0;
   {

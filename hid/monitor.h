@@ -32,6 +32,7 @@ class CHidMonitor {
   void Stop();
   int Write(std::uint16_t deviceId, const std::uint8_t* data, std::uint32_t length);
   int GetInputReport(std::uint16_t deviceId, std::uint8_t* data, std::uint32_t length);
+  hid::Error OpenError();
 
   gui::HWND HiddenWindow() const { return m_hHiddenWnd.load(); }
   // The hidden window's procedure, once the window proc has found the monitor.
@@ -48,6 +49,11 @@ class CHidMonitor {
   void OnArrival(const std::string& path);
   void OnHandleRemoval(const void* notifyHandle);
   bool IsAttached(const std::string& path);
+  // Opens a collection the platform lists or announces: attached when it
+  // matches, its refusal kept when it matches but would not open. False only
+  // when attaching failed (no notification registration).
+  bool TryCollection(const std::string& path, const HID_MONITOR_CONFIG& config);
+  void NoteOpenError(hid::Error error);
   bool AttachEndpoint(std::unique_ptr<HID_ENDPOINT> endpoint);
   static _DEVICE_STATE StateRecord(std::uint32_t state, const HID_ENDPOINT& endpoint);
   void SendDeviceState(const _DEVICE_STATE& record);
@@ -73,6 +79,9 @@ class CHidMonitor {
   gui::UINT m_uNotifyMsg = 0;
   std::uint32_t m_wNextDeviceID = 1;
   EndpointList m_Endpoints;
+  // Why the last matching collection would not open; cleared by a start and
+  // by every collection attached.
+  hid::Error m_openError;
 };
 
 // The monitor whose hidden window hwnd is, looked up in the slots.

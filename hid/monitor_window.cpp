@@ -180,8 +180,7 @@ void CHidMonitor::OnDeviceChange(gui::WPARAM event, gui::LPARAM data) {
 void CHidMonitor::OnArrival(const std::string& path) {
   // An interface that arrived while the start was enumerating is open already.
   if (IsAttached(path)) return;
-  auto ep = std::make_unique<HID_ENDPOINT>();
-  if (OpenCollection(path, Config(), ep->collection)) AttachEndpoint(std::move(ep));
+  TryCollection(path, Config());
 }
 
 void CHidMonitor::OnHandleRemoval(const void* notifyHandle) {

@@ -114,6 +114,13 @@ void CUSBDriver::OnCollectionClosed(const _DEVICE_STATE& r) {
   if (m_hOwner != nullptr) gui::PostMessage(m_hOwner, WM_USB_PRESENCE, 0, 0);
 }
 
+hid::Error CUSBDriver::LastOpenError() const {
+  if (m_bOpen != 0) return {};
+  hid::Error error = HidMon_GetOpenError(m_nSlot);
+  if (!error.Failed()) error = {hid::Reason::kNotFound, 0, "no collection of the keyboard is there", ""};
+  return error;
+}
+
 void CUSBDriver::OnTimer(gui::UINT_PTR id) {
   if (id == IDT_OPEN_NOTIFY) {
     if (m_bOpen >= 1 && m_hOwner != nullptr) gui::PostMessage(m_hOwner, WM_USB_PRESENCE, 0, m_bOpen.load());

@@ -14,6 +14,7 @@
 #include "hid/device_state.h"
 #include "hid/presence_monitor.h"
 #include "platform/gui/afx/afx_wnd.h"
+#include "platform/hid/error.h"
 
 namespace vexaro::usb {
 
@@ -49,6 +50,13 @@ class CUSBDriver : public gui::CWnd {
   virtual gui::BOOL Open(int vendorId, int productId);
   // May be asked from any thread (the update worker asks).
   int IsOpen() const { return m_bOpen.load(); }
+  // Why the keyboard is not open, for the owner's messages; asked on the
+  // user-interface thread. Reason kNone while a collection is open;
+  // kPermissionDenied, kBusy, ... when a collection of the keyboard's ids is
+  // there but would not open (path names the node or device, systemText the
+  // system's words), from the last Open or an arrival since; kNotFound when
+  // no such collection was there.
+  hid::Error LastOpenError() const;
   // Reads the version text from the keyboard's memory into m_strVersion.
   // 0 success (an erased area gives ""), 1 failure (m_strVersion unchanged).
   // Opens the channel first when closed. Blocks up to 3000 ms.

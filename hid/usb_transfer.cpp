@@ -8,7 +8,7 @@
 
 #include "hid/hid_monitor.h"
 #include "hid/usb_driver.h"
-#include "isp/engine.h"
+#include "isp/crc.h"
 #include "platform/sys/sys.h"
 
 namespace vexaro::usb {

@@ -109,6 +109,8 @@ class Session {
   hid::Handle WriteHandle() const { return state_.writeHandle; }
   hid::Handle ReadHandle() const { return state_.readHandle; }
   std::span<const std::uint8_t> CrcKey() const { return {state_.crcKey.data(), state_.crcKeyLength}; }
+  // Why the last search, open or transfer failed (isp/isp_status.h).
+  const hid::Error& LastDeviceError() const { return state_.deviceError; }
 
  private:
   struct State {
@@ -127,11 +129,14 @@ class Session {
     std::int32_t userStart = 0x00000C00;  // replaced by information type 6
     std::int32_t flashEnd = 0x00007FFF;
     std::uint32_t randomState = 1;
+    hid::Error deviceError;  // the last failure of a search, open or transfer
   };
 
   // ---- Transport steps (transport.cpp) ----
   bool FindDevice();
   void OpenMatched(const std::string& path);
+  hid::Handle OpenForUse(const std::string& path, hid::Access access);  // notes a refusal
+  void NoteDeviceError(hid::Error error);
   bool ProbeDevice();
   bool ReadyToSend();  // probe answered and a write handle open
   bool GetInputReportOnce();

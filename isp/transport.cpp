@@ -1,5 +1,7 @@
 // The session's lower layer: finding and opening the wanted device, the ready
 // probe, status polls, data reports, and the connection operations.
+#include <string>
+
 #include "isp/prepare_bus.h"
 #include "isp/protocol.h"
 #include "isp/session.h"
@@ -22,9 +24,26 @@ void CloseIfOpen(hid::Handle& handle, bool* closed = nullptr) {
   handle = hid::kInvalidHandle;
 }
 
-bool HasIds(const std::string& path, const DeviceIds& ids) {
+// A status window that ran out while the device stalled every poll ended
+// for want of an answer, which is what the caller needs to hear.
+hid::Error PollFailure(hid::Error last, std::int64_t windowSeconds) {
+  if (last.reason != hid::Reason::kDeviceRefused) return last;
+  return {hid::Reason::kTimedOut, 0, "no status within " + std::to_string(windowSeconds) + " s", last.path};
+}
+
+bool PathHasIds(const std::string& path, const DeviceIds& ids) {
+  return hid::PathNamesDevice(path, static_cast<std::uint16_t>(ids.vendorId),
+                              static_cast<std::uint16_t>(ids.productId));
+}
+
+// An interface that refuses even a query is judged by the ids in its path;
+// when they are the wanted ones, refused keeps why it would not open.
+bool HasIds(const std::string& path, const DeviceIds& ids, hid::Error& refused) {
   hid::Handle query = hid::Open(path, hid::Access::kQuery);
-  if (query == hid::kInvalidHandle) return false;
+  if (query == hid::kInvalidHandle) {
+    if (PathHasIds(path, ids)) refused = hid::LastError();
+    return false;
+  }
   hid::Attributes attributes;
   bool read = hid::GetAttributes(query, attributes);
   hid::Close(query);
@@ -38,7 +57,8 @@ bool HasIds(const std::string& path, const DeviceIds& ids) {
 // leak them.
 void Session::OpenMatched(const std::string& path) {
   hid::WaitNoPendingInstall(kInstallWaitMs);
-  state_.queryHandle = hid::Open(path, hid::Access::kQuery);
+  state_.deviceError = {};
+  state_.queryHandle = OpenForUse(path, hid::Access::kQuery);
   hid::Caps caps;
   if (hid::GetCaps(state_.queryHandle, caps)) {
     state_.inputReportByteLength = caps.inputReportByteLength;
@@ -49,27 +69,39 @@ void Session::OpenMatched(const std::string& path) {
   }
   CloseIfOpen(state_.writeHandle);
   CloseIfOpen(state_.readHandle);
-  state_.writeHandle = hid::Open(path, hid::Access::kWrite);
-  state_.readHandle = hid::Open(path, hid::Access::kOverlappedRead);
+  state_.writeHandle = OpenForUse(path, hid::Access::kWrite);
+  state_.readHandle = OpenForUse(path, hid::Access::kOverlappedRead);
 }
+
+hid::Handle Session::OpenForUse(const std::string& path, hid::Access access) {
+  const hid::Handle handle = hid::Open(path, access);
+  if (handle == hid::kInvalidHandle) NoteDeviceError(hid::LastError());
+  return handle;
+}
+
+void Session::NoteDeviceError(hid::Error error) { state_.deviceError = std::move(error); }
 
 bool Session::FindDevice() {
   PrepareBus();
   CloseIfOpen(state_.queryHandle);
+  hid::Error refused;
   std::int32_t matches = 0;
   for (const std::string& path : hid::EnumerateInterfaces()) {
-    if (!HasIds(path, state_.wanted)) continue;
+    if (!HasIds(path, state_.wanted, refused)) continue;
     if (matches == state_.wanted.index) {
       OpenMatched(path);
       return true;
     }
     ++matches;
   }
+  NoteDeviceError(refused.Failed() ? refused
+                                   : hid::Error{hid::Reason::kNotFound, 0, "no interface with the wanted ids", ""});
   return false;
 }
 
 bool Session::WriteCommandReport() {
   if (!hid::WriteReport(state_.writeHandle, state_.outputReport.data(), OutputLength())) {
+    NoteDeviceError(hid::LastError());
     DropConnection();
     return false;
   }
@@ -113,10 +145,13 @@ bool Session::DeviceStillThere() {
 bool Session::PollStatus(std::int64_t windowSeconds, std::uint32_t pauseMs) {
   const std::int64_t t0 = sys::NowSeconds();
   bool arrived = GetInputReportOnce();
+  hid::Error failure = hid::LastError();
   while (!arrived && sys::NowSeconds() - t0 <= windowSeconds && DeviceStillThere()) {
     if (pauseMs != 0) sys::SleepMs(pauseMs);
     arrived = GetInputReportOnce();
+    failure = hid::LastError();
   }
+  if (!arrived) NoteDeviceError(PollFailure(std::move(failure), windowSeconds));
   return arrived;
 }
 
@@ -134,8 +169,12 @@ bool Session::StatusIs(char status) const { return StatusText() == std::string(1
 bool Session::ReadDataReport() {
   state_.inputReport[0] = protocol::kReportId;
   std::size_t got = 0;
-  return hid::ReadInputReport(state_.readHandle, state_.inputReport.data(), InputLength(),
-                              kDataReportTimeoutMs, &got) == hid::ReadResult::kOk;
+  if (hid::ReadInputReport(state_.readHandle, state_.inputReport.data(), InputLength(),
+                           kDataReportTimeoutMs, &got) == hid::ReadResult::kOk) {
+    return true;
+  }
+  NoteDeviceError(hid::LastError());
+  return false;
 }
 
 void Session::DropConnection() {

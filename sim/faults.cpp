@@ -22,6 +22,7 @@ bool ApplyFault(std::string_view key, std::string_view value, bool hasValue, Fau
   if (key == "no-probe-answer" && !hasValue) return f.neverAnswerProbe = true;
   if (key == "stay-in-loader" && !hasValue) return f.stayInLoader = true;
   if (key == "fail-reset" && !hasValue) return f.failReset = true;
+  if (key == "no-permission" && !hasValue) return f.noPermission = true;
   if (!hasValue || !ParseNumber(value, n)) return false;
   if (key == "fail-write") f.failWrite = n;
   else if (key == "drop-status") f.dropStatus = n;

@@ -111,7 +111,11 @@ SimKeyboard::SimKeyboard(KeyboardConfig config)
     : config_(std::move(config)),
       port_(hid::sim::TheBus().NewPort()),
       flash_(config_.flashSize, config_.pageSize),
-      mode_(config_.initialMode) {}
+      mode_(config_.initialMode) {
+  if (config_.faults.noPermission) {
+    hid::sim::TheBus().SetOpenRefusal(port_, hid::Reason::kPermissionDenied);
+  }
+}
 
 SimKeyboard::~SimKeyboard() {
   std::string error;

@@ -58,12 +58,15 @@ struct Faults {
   std::uint32_t corruptRepliesAt = 0;   // every reply it causes arrives damaged
   std::uint32_t noReEnumerationAt = 0;  // the restart it causes never comes back on the bus
   std::uint32_t wrongModeAt = 0;        // the restart it causes comes back in the other mode
+  // The host may not open the keyboard's interfaces, as a Linux host without
+  // the udev rule: listed, but every open is refused for permission.
+  bool noPermission = false;
 };
 
 // Parses "fail-write=3,drop-status=5,corrupt-status=2,no-probe-answer,
 // verify-fail-at=0x1000,vanish-after=100,stay-in-loader,slow=4,erase-fail-at=0x7C00,
 // program-fail-at=0x1000,fail-reset,loader-before-app=5000,power-loss-at=40,
-// drop-replies-at=7,corrupt-replies-at=7,no-reenumeration-at=3,wrong-mode-at=3". On failure
+// drop-replies-at=7,corrupt-replies-at=7,no-reenumeration-at=3,wrong-mode-at=3,no-permission". On failure
 // returns false with error naming the item that was wrong.
 bool ParseFaults(std::string_view text, Faults& faults, std::string& error);
 

@@ -26,6 +26,12 @@ class Backend {
   virtual void Unsubscribe(SubscriptionId id) = 0;
 };
 
+// What the backends call when an operation fails: the reason for the
+// calling thread's LastError (hid.cpp clears it before each call).
+void SetThreadError(Error error);
+void SetThreadError(Reason reason, std::string text, std::string path);
+void ClearThreadError();
+
 // The system's own HID service (defined by the platform's backend source).
 Backend& NativeBackend();
 // The simulated bus (platform/sim).

@@ -2,9 +2,12 @@
 #include "platform/hid/backend.h"
 
 #include <atomic>
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 namespace vexaro::hid {
 namespace {
@@ -34,6 +37,18 @@ Backend& Current() {
   return *b;
 }
 
+// A failure whose backend gave no reason still leaves one, so that a failed
+// call never reads as kNone.
+bool Checked(bool ok) {
+  if (!ok && !LastError().Failed()) SetThreadError(Reason::kOther, "", "");
+  return ok;
+}
+
+Handle Checked(Handle handle, const std::string& path) {
+  if (handle == kInvalidHandle && !LastError().Failed()) SetThreadError(Reason::kOther, "", path);
+  return handle;
+}
+
 }  // namespace
 
 bool SimulationAskedByEnvironment() {
@@ -57,24 +72,59 @@ BackendKind ActiveBackend() {
   return c.kind;
 }
 
-std::vector<std::string> EnumerateInterfaces() { return Current().EnumerateInterfaces(); }
-Handle Open(const std::string& path, Access access) { return Current().Open(path, access); }
-bool Close(Handle handle) { return Current().Close(handle); }
-bool GetAttributes(Handle handle, Attributes& attributes) {
-  return Current().GetAttributes(handle, attributes);
+bool PathNamesDevice(const std::string& path, std::uint16_t vendorId, std::uint16_t productId) {
+  char ids[24];
+  std::snprintf(ids, sizeof ids, "vid_%04x&pid_%04x", static_cast<unsigned>(vendorId),
+                static_cast<unsigned>(productId));
+  std::string lower = path;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower.find(ids) != std::string::npos;
 }
-bool GetCaps(Handle handle, Caps& caps) { return Current().GetCaps(handle, caps); }
+
+std::vector<std::string> EnumerateInterfaces() {
+  ClearThreadError();
+  return Current().EnumerateInterfaces();
+}
+Handle Open(const std::string& path, Access access) {
+  ClearThreadError();
+  return Checked(Current().Open(path, access), path);
+}
+bool Close(Handle handle) {
+  ClearThreadError();
+  return Checked(Current().Close(handle));
+}
+bool GetAttributes(Handle handle, Attributes& attributes) {
+  ClearThreadError();
+  return Checked(Current().GetAttributes(handle, attributes));
+}
+bool GetCaps(Handle handle, Caps& caps) {
+  ClearThreadError();
+  return Checked(Current().GetCaps(handle, caps));
+}
 bool WriteReport(Handle handle, const std::uint8_t* data, std::size_t length) {
-  return Current().WriteReport(handle, data, length);
+  ClearThreadError();
+  return Checked(Current().WriteReport(handle, data, length));
 }
 bool GetInputReport(Handle handle, std::uint8_t* data, std::size_t length) {
-  return Current().GetInputReport(handle, data, length);
+  ClearThreadError();
+  return Checked(Current().GetInputReport(handle, data, length));
 }
 ReadResult ReadInputReport(Handle handle, std::uint8_t* data, std::size_t length,
                            std::uint32_t timeoutMs, std::size_t* bytesRead) {
-  return Current().ReadInputReport(handle, data, length, timeoutMs, bytesRead);
+  ClearThreadError();
+  const ReadResult result = Current().ReadInputReport(handle, data, length, timeoutMs, bytesRead);
+  if (result == ReadResult::kTimedOut) {
+    SetThreadError(Reason::kTimedOut, "no input report within " + std::to_string(timeoutMs) + " ms", "");
+  } else if (result == ReadResult::kCancelled) {
+    ClearThreadError();  // asked for, not a failure
+  }
+  Checked(result != ReadResult::kFailed);
+  return result;
 }
-bool CancelIo(Handle handle) { return Current().CancelIo(handle); }
+bool CancelIo(Handle handle) {
+  ClearThreadError();
+  return Checked(Current().CancelIo(handle));
+}
 bool IsInstallPending() { return Current().IsInstallPending(); }
 bool WaitNoPendingInstall(std::uint32_t timeoutMs) {
   return Current().WaitNoPendingInstall(timeoutMs);

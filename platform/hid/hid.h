@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/hid/error.h"
+
 namespace vexaro::hid {
 
 // An opened interface. Values are never reused within a process, so a stale
@@ -58,6 +60,10 @@ struct Caps {
 // Paths of the HID interfaces present now, in a stable order. Each path opens
 // its interface and carries "vid_xxxx&pid_xxxx" in lower-case hex.
 std::vector<std::string> EnumerateInterfaces();
+
+// Whether path carries "vid_xxxx&pid_xxxx" of these ids (in either case):
+// all that can be known of an interface that refuses to be opened.
+bool PathNamesDevice(const std::string& path, std::uint16_t vendorId, std::uint16_t productId);
 
 // kInvalidHandle when the interface is not there or refuses that access.
 Handle Open(const std::string& path, Access access);
@@ -117,6 +123,15 @@ using SubscriptionId = std::uint64_t;
 // is running on another thread; it must not be called from inside one.
 SubscriptionId SubscribeDeviceEvents(DeviceEventCallback callback);
 void UnsubscribeDeviceEvents(SubscriptionId id);
+
+// Why the calling thread's last call of the functions above failed. Each
+// call from EnumerateInterfaces to CancelIo clears it on entry (the install
+// queries cannot fail and leave it alone); a call that fails (false,
+// kInvalidHandle, an empty list from a system that could not list,
+// ReadResult::kFailed) leaves a reason other than kNone, and a read that
+// timed out leaves kTimedOut. So a refused open tells "no permission" from
+// "not there". Only the calling thread's own calls change it.
+Error LastError();
 
 // Backend choice, made once per process before the first use: the simulated
 // bus when asked for (here, or VEXARO_SIM=1 in the environment), otherwise

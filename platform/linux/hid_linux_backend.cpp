@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -15,6 +16,7 @@
 #include "platform/hid/handle_table.h"
 #include "platform/hid/reads_in_progress.h"
 #include "platform/hid/subscribers.h"
+#include "platform/linux/hid_errno.h"
 #include "platform/linux/hid_monitor.h"
 #include "platform/linux/hid_node.h"
 #include "platform/linux/hid_paths.h"
@@ -40,6 +42,7 @@ struct OpenInterface {
   int fd = -1;
   int cancelFd = -1;
   std::string syspath;
+  std::string devnode;
   std::string path;  // the one it was opened with
   Attributes attributes;
   Caps caps;
@@ -73,15 +76,18 @@ bool Describe(const InterfacePathParts& parts, const NodeInfo& node, OpenInterfa
   std::vector<std::uint8_t> bytes;
   ReportDescriptor parsed;
   if (!ReadNodeDescriptor(open.fd, bytes)) {
+    SetThreadError(ErrnoError(errno, NodeCall::kDescriptor, parts.devnode));
     sys::DebugOutput("hid: cannot read the report descriptor of " + parts.devnode);
     return false;
   }
   if (ParseReportDescriptor(bytes.data(), bytes.size(), parsed) != DescriptorStatus::kOk ||
       parts.collection >= parsed.collections.size()) {
+    SetThreadError(Reason::kOther, "malformed report descriptor", parts.devnode);
     sys::DebugOutput("hid: the report descriptor of " + parts.devnode + " is malformed");
     return false;
   }
   open.syspath = node.syspath;
+  open.devnode = parts.devnode;
   open.path = FormatInterfacePath(parts, node.collectionCount);
   open.attributes = node.attributes;
   open.caps = parsed.collections[parts.collection];
@@ -114,6 +120,7 @@ ReadResult ReadOwnReport(OpenInterface& open, std::uint8_t* data, std::size_t le
   for (;;) {
     const ReadResult result = ReadNodeReport(open.fd, open.cancelFd, open.numbered, data, length,
                                              Remaining(timeoutMs, deadline), bytesRead);
+    if (result == ReadResult::kFailed) SetThreadError(ErrnoError(errno, NodeCall::kRead, open.devnode));
     if (result != ReadResult::kOk || IsOwnReport(open, data[0])) return result;
   }
 }
@@ -133,9 +140,16 @@ class LinuxBackend final : public Backend {
     InterfacePathParts parts;
     NodeInfo node;
     UdevContext u;
-    if (!ParseInterfacePath(path, parts) || !FindNode(u.context, parts.devnode, node))
+    if (!ParseInterfacePath(path, parts)) {
+      SetThreadError(Reason::kOther, "not an interface path of this system", path);
       return kInvalidHandle;
+    }
+    if (!FindNode(u.context, parts.devnode, node)) {
+      SetThreadError(Reason::kGone, "no such hidraw node", parts.devnode);
+      return kInvalidHandle;
+    }
     if (!SameDevice(parts, node)) {
+      SetThreadError(Reason::kGone, "the node is another device now", parts.devnode);
       sys::DebugOutput("hid: " + parts.devnode + " is no longer the device of " + path);
       return kInvalidHandle;
     }
@@ -143,36 +157,47 @@ class LinuxBackend final : public Backend {
     std::string error;
     open->fd = OpenNode(parts.devnode, access, error);
     if (open->fd < 0) {
+      SetThreadError(ErrnoError(errno, NodeCall::kOpen, parts.devnode));
       sys::DebugOutput(error);
       return kInvalidHandle;
     }
     open->cancelFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (open->cancelFd < 0 || !Describe(parts, node, *open)) return kInvalidHandle;
+    if (open->cancelFd < 0) {
+      SetThreadError(ErrnoError(errno, NodeCall::kOther, parts.devnode));
+      return kInvalidHandle;
+    }
+    if (!Describe(parts, node, *open)) return kInvalidHandle;
     std::lock_guard lock(mutex_);
     return handles_.AddLocked(std::move(open));
   }
 
   bool Close(Handle handle) override {
     std::shared_ptr<OpenInterface> open = handles_.Take(handle);
-    if (!open) return false;
+    if (!open) return NotOpen();
     open->Wake();  // a read still waiting ends; the descriptor closes after it
     return true;
   }
 
   bool GetAttributes(Handle handle, Attributes& attributes) override {
-    return handles_.GetAttributes(handle, attributes);
+    return handles_.GetAttributes(handle, attributes) || NotOpen();
   }
 
-  bool GetCaps(Handle handle, Caps& caps) override { return handles_.GetCaps(handle, caps); }
+  bool GetCaps(Handle handle, Caps& caps) override { return handles_.GetCaps(handle, caps) || NotOpen(); }
 
   bool WriteReport(Handle handle, const std::uint8_t* data, std::size_t length) override {
     auto open = Find(handle);
-    return open && WriteNodeReport(open->fd, data, length);
+    if (!open) return NotOpen();
+    if (WriteNodeReport(open->fd, data, length)) return true;
+    SetThreadError(ErrnoError(errno, NodeCall::kWrite, open->devnode));
+    return false;
   }
 
   bool GetInputReport(Handle handle, std::uint8_t* data, std::size_t length) override {
     auto open = Find(handle);
-    return open && GetNodeInputReport(open->fd, data, length);
+    if (!open) return NotOpen();
+    if (GetNodeInputReport(open->fd, data, length)) return true;
+    SetThreadError(ErrnoError(errno, NodeCall::kGetInputReport, open->devnode));
+    return false;
   }
 
   ReadResult ReadInputReport(Handle handle, std::uint8_t* data, std::size_t length,
@@ -180,6 +205,7 @@ class LinuxBackend final : public Backend {
     auto open = Find(handle);
     if (!open) {
       if (bytesRead != nullptr) *bytesRead = 0;
+      NotOpen();
       return ReadResult::kFailed;
     }
     open->reads.Begin();
@@ -192,7 +218,7 @@ class LinuxBackend final : public Backend {
   // is set while one waits and cleared by the last reader to leave.
   bool CancelIo(Handle handle) override {
     auto open = Find(handle);
-    if (!open) return false;
+    if (!open) return NotOpen();
     open->reads.Cancel([&] { open->Wake(); });
     return true;
   }
@@ -224,6 +250,11 @@ class LinuxBackend final : public Backend {
 
  private:
   std::shared_ptr<OpenInterface> Find(Handle handle) { return handles_.Find(handle); }
+
+  static bool NotOpen() {
+    SetThreadError(Reason::kOther, "not an open handle", "");
+    return false;
+  }
 
   // ---- device events --------------------------------------------------------
   void StartMonitor() {

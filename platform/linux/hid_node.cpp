@@ -56,13 +56,19 @@ int PollTimeout(std::uint32_t timeoutMs, std::uint64_t deadline) {
 // -1: the device failed or went.
 int TryRead(int fd, bool numbered, std::uint8_t* data, std::size_t length, std::size_t* bytesRead) {
   const std::size_t offset = numbered ? 0 : 1;
-  if (length <= offset) return -1;
+  if (length <= offset) {
+    errno = EMSGSIZE;
+    return -1;
+  }
   ssize_t n = 0;
   do {
     n = ::read(fd, data + offset, length - offset);
   } while (n < 0 && errno == EINTR);
   if (n < 0) return (errno == EAGAIN || errno == EWOULDBLOCK) ? 0 : -1;
-  if (n == 0) return -1;  // end of file: the node is gone
+  if (n == 0) {  // end of file: the node is gone
+    errno = ENODEV;
+    return -1;
+  }
   if (!numbered) data[0] = 0;
   if (bytesRead != nullptr) *bytesRead = static_cast<std::size_t>(n) + offset;
   return 1;
@@ -72,14 +78,21 @@ int TryRead(int fd, bool numbered, std::uint8_t* data, std::size_t length, std::
 
 int OpenNode(const std::string& devnode, Access access, std::string& error) {
   const int fd = ::open(devnode.c_str(), OpenFlags(access) | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) error = RefusalText(devnode, errno);
+  if (fd < 0) {
+    const int refusal = errno;
+    error = RefusalText(devnode, refusal);
+    errno = refusal;
+  }
   return fd;
 }
 
 bool ReadNodeDescriptor(int fd, std::vector<std::uint8_t>& descriptor) {
   int size = 0;
   if (::ioctl(fd, HIDIOCGRDESCSIZE, &size) < 0) return false;
-  if (size < 0 || size > HID_MAX_DESCRIPTOR_SIZE) return false;
+  if (size < 0 || size > HID_MAX_DESCRIPTOR_SIZE) {
+    errno = EMSGSIZE;
+    return false;
+  }
   hidraw_report_descriptor raw{};
   raw.size = static_cast<std::uint32_t>(size);
   if (::ioctl(fd, HIDIOCGRDESC, &raw) < 0) return false;
@@ -88,27 +101,39 @@ bool ReadNodeDescriptor(int fd, std::vector<std::uint8_t>& descriptor) {
 }
 
 bool WriteNodeReport(int fd, const std::uint8_t* data, std::size_t length) {
-  if (data == nullptr || length == 0) return false;
+  if (data == nullptr || length == 0) {
+    errno = EINVAL;
+    return false;
+  }
   ssize_t n = 0;
   do {
     n = ::write(fd, data, length);
   } while (n < 0 && errno == EINTR);
+  if (n >= 0 && static_cast<std::size_t>(n) != length) errno = EMSGSIZE;  // cut short
   return n >= 0 && static_cast<std::size_t>(n) == length;
 }
 
 bool GetNodeInputReport(int fd, std::uint8_t* data, std::size_t length) {
-  if (data == nullptr || length == 0 || length > kMaxIoctlLength) return false;
+  // Not EINVAL: from this call that would read as a kernel without GET_REPORT.
+  if (data == nullptr || length == 0 || length > kMaxIoctlLength) {
+    errno = EMSGSIZE;
+    return false;
+  }
   int n = 0;
   do {
     n = ::ioctl(fd, HIDIOCGINPUT(length), data);
   } while (n < 0 && errno == EINTR);
+  if (n == 0) errno = ENODATA;
   return n > 0;
 }
 
 ReadResult ReadNodeReport(int fd, int cancelFd, bool numbered, std::uint8_t* data,
                           std::size_t length, std::uint32_t timeoutMs, std::size_t* bytesRead) {
   if (bytesRead != nullptr) *bytesRead = 0;
-  if (data == nullptr) return ReadResult::kFailed;
+  if (data == nullptr) {
+    errno = EINVAL;
+    return ReadResult::kFailed;
+  }
   const std::uint64_t deadline = sys::NowMs() + (timeoutMs == kNoTimeLimit ? 0 : timeoutMs);
   for (;;) {
     const int got = TryRead(fd, numbered, data, length, bytesRead);
@@ -120,6 +145,7 @@ ReadResult ReadNodeReport(int fd, int cancelFd, bool numbered, std::uint8_t* dat
     if (ready < 0 && errno != EINTR) return ReadResult::kFailed;
     if ((fds[1].revents & POLLIN) != 0) return ReadResult::kCancelled;
     if ((fds[0].revents & POLLIN) == 0 && (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+      errno = ENODEV;
       return ReadResult::kFailed;
     }
   }

@@ -1,7 +1,8 @@
 // System calls on one hidraw node: open with a readable reason for refusal,
 // the report descriptor, output reports, GET_REPORT, and the timed read that
 // a cancel descriptor can wake. Works on any descriptor that behaves like a
-// hidraw node (one report per read), which is how it is tested.
+// hidraw node (one report per read), which is how it is tested. Every call
+// that fails leaves errno saying why (hid_errno.h turns it into a reason).
 #pragma once
 
 #include <cstddef>

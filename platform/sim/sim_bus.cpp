@@ -166,6 +166,12 @@ class SimBus final : public Backend, public Bus {
     installTimeMs_ = ms;
   }
 
+  void SetOpenRefusal(int port, Reason reason) override {
+    std::lock_guard lock(mutex_);
+    if (reason == Reason::kNone) refusals_.erase(port);
+    else refusals_[port] = reason;
+  }
+
   void Suspend() override { Dispatch({{DeviceEventKind::kSuspend, {}, kInvalidHandle}}); }
   void Resume() override { Dispatch({{DeviceEventKind::kResume, {}, kInvalidHandle}}); }
 
@@ -174,6 +180,7 @@ class SimBus final : public Backend, public Bus {
     {
       std::lock_guard lock(mutex_);
       timers_.clear();
+      refusals_.clear();
       installTimeMs_ = 0;
       installPendingUntilMs_ = 0;
       for (auto& [port, state] : ports_) ports.push_back(port);
@@ -199,6 +206,10 @@ class SimBus final : public Backend, public Bus {
       for (std::size_t i = 0; i < state.descriptor.collections.size(); ++i) {
         std::string candidate = PathOf(port, state, i);
         if (!SameText(candidate, path)) continue;
+        if (auto refusal = refusals_.find(port); refusal != refusals_.end()) {
+          SetThreadError(refusal->second, std::string("simulated: ") + ReasonName(refusal->second), path);
+          return kInvalidHandle;
+        }
         Handle handle = ++lastHandle_;
         HandleState& h = handles_[handle];
         h.port = port;
@@ -209,13 +220,14 @@ class SimBus final : public Backend, public Bus {
         return handle;
       }
     }
+    SetThreadError(Reason::kGone, "no interface with this path on the bus", path);
     return kInvalidHandle;
   }
 
   bool Close(Handle handle) override {
     {
       std::lock_guard lock(mutex_);
-      if (handles_.erase(handle) == 0) return false;
+      if (handles_.erase(handle) == 0) return NotOpen();
     }
     readCv_.notify_all();
     return true;
@@ -224,7 +236,7 @@ class SimBus final : public Backend, public Bus {
   bool GetAttributes(Handle handle, Attributes& attributes) override {
     std::lock_guard lock(mutex_);
     const PortState* port = LivePort(handle);
-    if (port == nullptr) return false;
+    if (port == nullptr) return DeadOrNotOpen(handle);
     attributes = port->descriptor.attributes;
     return true;
   }
@@ -232,22 +244,26 @@ class SimBus final : public Backend, public Bus {
   bool GetCaps(Handle handle, Caps& caps) override {
     std::lock_guard lock(mutex_);
     const PortState* port = LivePort(handle);
-    if (port == nullptr) return false;
+    if (port == nullptr) return DeadOrNotOpen(handle);
     caps = port->descriptor.collections[handles_.at(handle).collection];
     return true;
   }
 
   bool WriteReport(Handle handle, const std::uint8_t* data, std::size_t length) override {
     auto target = ReportTarget(handle, data, CanWrite, &Caps::outputReportByteLength);
-    if (!target || length != target->reportLength) return false;
-    return target->device->OnOutputReport(target->port, target->collection, data, length);
+    if (!target) return false;
+    if (length != target->reportLength) return Refuse(Reason::kOther, "not the output report length");
+    return target->device->OnOutputReport(target->port, target->collection, data, length) ||
+           Refuse(Reason::kDeviceRefused, "the device did not take the report");
   }
 
   bool GetInputReport(Handle handle, std::uint8_t* data, std::size_t length) override {
     auto target = ReportTarget(handle, data, CanRead, &Caps::inputReportByteLength);
-    if (!target || length < target->reportLength) return false;
+    if (!target) return false;
+    if (length < target->reportLength) return Refuse(Reason::kOther, "buffer shorter than the input report");
     return target->device->OnGetInputReport(target->port, target->collection, data,
-                                            target->reportLength);
+                                            target->reportLength) ||
+           Refuse(Reason::kDeviceRefused, "the device stalled the request");
   }
 
   ReadResult ReadInputReport(Handle handle, std::uint8_t* data, std::size_t length,
@@ -257,19 +273,25 @@ class SimBus final : public Backend, public Bus {
     std::unique_lock lock(mutex_);
     auto it = handles_.find(handle);
     if (it == handles_.end() || !CanRead(it->second.access) || data == nullptr) {
+      if (it == handles_.end()) NotOpen();
+      else Refuse(Reason::kOther, "handle not opened for reading");
       return ReadResult::kFailed;
     }
     const std::uint64_t cancelAtStart = it->second.cancelCount;
     ++it->second.readersWaiting;
     for (;;) {
       it = handles_.find(handle);
-      if (it == handles_.end()) return ReadResult::kFailed;  // closed under us
+      if (it == handles_.end()) {  // closed under us
+        Refuse(Reason::kOther, "handle closed during the read");
+        return ReadResult::kFailed;
+      }
       HandleState& h = it->second;
       const std::uint64_t now = sys::NowMs();
       ReadResult result = ReadResult::kOk;
       bool done = true;
       if (h.generation == 0) {
         result = ReadResult::kFailed;
+        Refuse(Reason::kGone, "the device left the bus");
       } else if (h.cancelCount != cancelAtStart) {
         result = ReadResult::kCancelled;
       } else if (!h.queue.empty() && h.queue.front().availableAtMs <= now) {
@@ -297,7 +319,7 @@ class SimBus final : public Backend, public Bus {
     {
       std::lock_guard lock(mutex_);
       auto it = handles_.find(handle);
-      if (it == handles_.end()) return false;
+      if (it == handles_.end()) return NotOpen();
       if (it->second.readersWaiting > 0) ++it->second.cancelCount;
     }
     readCv_.notify_all();
@@ -360,11 +382,28 @@ class SimBus final : public Backend, public Bus {
                                      std::uint16_t Caps::*lengthField) const {
     std::lock_guard lock(mutex_);
     const PortState* state = LivePort(handle);
-    if (state == nullptr || data == nullptr) return std::nullopt;
+    if (state == nullptr) {
+      DeadOrNotOpen(handle);
+      return std::nullopt;
+    }
     const HandleState& h = handles_.at(handle);
     const std::size_t reportLength = state->descriptor.collections[h.collection].*lengthField;
-    if (!allowed(h.access) || reportLength == 0) return std::nullopt;
+    if (data == nullptr || !allowed(h.access) || reportLength == 0) {
+      Refuse(Reason::kOther, "no such report on this handle");
+      return std::nullopt;
+    }
     return Target{state->device, h.port, h.collection, reportLength};
+  }
+
+  // Failure reasons of the calling thread; each returns false.
+  static bool Refuse(Reason reason, const char* text) {
+    SetThreadError(reason, std::string("simulated: ") + text, "");
+    return false;
+  }
+  static bool NotOpen() { return Refuse(Reason::kOther, "not an open handle"); }
+  // Under the lock: a handle still listed lost its device.
+  bool DeadOrNotOpen(Handle handle) const {
+    return handles_.count(handle) != 0 ? Refuse(Reason::kGone, "the device left the bus") : NotOpen();
   }
 
   // The port of a handle whose device is still the one it was opened on.
@@ -432,6 +471,7 @@ class SimBus final : public Backend, public Bus {
   std::condition_variable subscriberCv_;
   std::map<int, PortState> ports_;
   std::map<Handle, HandleState> handles_;
+  std::map<int, Reason> refusals_;  // by port
   std::map<SubscriptionId, std::shared_ptr<Subscriber>> subscribers_;
   std::vector<Timer> timers_;
   std::thread timerThread_;

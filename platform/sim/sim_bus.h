@@ -65,11 +65,16 @@ class Bus {
   // long (default 0).
   virtual void SetInstallTimeAfterPlug(std::uint32_t ms) = 0;
 
+  // Makes every open of the port's interfaces fail for reason (kNone: open
+  // again), as a system refuses a node without the udev rule or one that
+  // another program holds. Kept across plugs of the port, as a rule is.
+  virtual void SetOpenRefusal(int port, Reason reason) = 0;
+
   // Power notifications, as the system sends them around sleep.
   virtual void Suspend() = 0;
   virtual void Resume() = 0;
 
-  // Unplugs every device and forgets scheduled work; for tests.
+  // Unplugs every device, forgets scheduled work and refusals; for tests.
   virtual void Reset() = 0;
 };
 

@@ -16,6 +16,7 @@
 #include "platform/hid/subscribers.h"
 #include "platform/sys/sys.h"
 #include "platform/windows/hid_win_device.h"
+#include "platform/windows/hid_win_error.h"
 #include "platform/windows/hid_win_io.h"
 #include "platform/windows/hid_win_notify.h"
 #include "platform/windows/hid_win_paths.h"
@@ -47,12 +48,19 @@ class WindowsBackend final : public Backend {
   std::vector<std::string> EnumerateInterfaces() override { return ListInterfacePaths(api_); }
 
   Handle Open(const std::string& path, Access access) override {
-    if (path.empty()) return kInvalidHandle;
+    if (path.empty()) {
+      SetThreadError(Reason::kOther, "empty interface path", path);
+      return kInvalidHandle;
+    }
     auto open = std::make_shared<OpenInterface>();
     open->api = &api_;
+    if (open->cancelEvent == nullptr) return Refused(path);
+    ::SetLastError(ERROR_SUCCESS);
     open->file = OpenInterfaceFile(api_, path, access);
-    if (open->file == INVALID_HANDLE_VALUE || open->cancelEvent == nullptr) return kInvalidHandle;
+    if (open->file == INVALID_HANDLE_VALUE) return Refused(path);
+    ::SetLastError(ERROR_SUCCESS);
     if (!DescribeInterface(api_, open->file, open->attributes, open->caps)) {
+      Refused(path);
       sys::DebugOutput("hid: cannot read the attributes and capabilities of " + path);
       return kInvalidHandle;
     }
@@ -67,27 +75,35 @@ class WindowsBackend final : public Backend {
 
   bool Close(Handle handle) override {
     std::shared_ptr<OpenInterface> open = handles_.Take(handle);
-    if (!open) return false;
+    if (!open) return NotOpen();
     notify_.ReleaseLater(open->registration);
     SetEvent(open->cancelEvent);  // a read still waiting ends; the file closes after it
     return true;
   }
 
   bool GetAttributes(Handle handle, Attributes& attributes) override {
-    return handles_.GetAttributes(handle, attributes);
+    return handles_.GetAttributes(handle, attributes) || NotOpen();
   }
 
-  bool GetCaps(Handle handle, Caps& caps) override { return handles_.GetCaps(handle, caps); }
+  bool GetCaps(Handle handle, Caps& caps) override { return handles_.GetCaps(handle, caps) || NotOpen(); }
 
   bool WriteReport(Handle handle, const std::uint8_t* data, std::size_t length) override {
     auto open = Find(handle);
-    return open && WriteWholeReport(api_, open->file, open->overlapped, data, length);
+    if (!open) return NotOpen();
+    ::SetLastError(ERROR_SUCCESS);
+    return WriteWholeReport(api_, open->file, open->overlapped, data, length) || Failed(*open);
   }
 
   bool GetInputReport(Handle handle, std::uint8_t* data, std::size_t length) override {
     auto open = Find(handle);
-    if (!open || length > std::numeric_limits<ULONG>::max()) return false;
-    return api_.HidD_GetInputReport(open->file, data, static_cast<ULONG>(length)) != FALSE;
+    if (!open) return NotOpen();
+    if (length > std::numeric_limits<ULONG>::max()) {
+      SetThreadError(Reason::kOther, "report too long", open->path);
+      return false;
+    }
+    ::SetLastError(ERROR_SUCCESS);
+    return api_.HidD_GetInputReport(open->file, data, static_cast<ULONG>(length)) != FALSE ||
+           Failed(*open);
   }
 
   ReadResult ReadInputReport(Handle handle, std::uint8_t* data, std::size_t length,
@@ -95,11 +111,15 @@ class WindowsBackend final : public Backend {
     auto open = Find(handle);
     if (!open || !open->overlapped) {
       if (bytesRead != nullptr) *bytesRead = 0;
+      if (!open) NotOpen();
+      else SetThreadError(Reason::kOther, "handle not opened for reading", open->path);
       return ReadResult::kFailed;
     }
     open->reads.Begin();
+    ::SetLastError(ERROR_SUCCESS);
     const ReadResult result =
         OverlappedRead(api_, open->file, open->cancelEvent, data, length, timeoutMs, bytesRead);
+    if (result == ReadResult::kFailed) Failed(*open);
     open->reads.End([&] { ResetEvent(open->cancelEvent); });
     return result;
   }
@@ -108,7 +128,7 @@ class WindowsBackend final : public Backend {
   // is set while one waits and cleared by the last reader to leave.
   bool CancelIo(Handle handle) override {
     auto open = Find(handle);
-    if (!open) return false;
+    if (!open) return NotOpen();
     open->reads.Cancel([&] { SetEvent(open->cancelEvent); });
     return true;
   }
@@ -129,6 +149,20 @@ class WindowsBackend final : public Backend {
 
  private:
   std::shared_ptr<OpenInterface> Find(Handle handle) { return handles_.Find(handle); }
+
+  // Each takes the system's last error at once, before anything can change it.
+  static Handle Refused(const std::string& path) {
+    SetThreadError(WinError(GetLastError(), path));
+    return kInvalidHandle;
+  }
+  static bool Failed(const OpenInterface& open) {
+    SetThreadError(WinError(GetLastError(), open.path));
+    return false;
+  }
+  static bool NotOpen() {
+    SetThreadError(Reason::kOther, "not an open handle", "");
+    return false;
+  }
 
   // ---- device events ------------------------------------------------------
   void StartNotifications() {

@@ -6,7 +6,9 @@
 
 #include "platform/sys/codepage.h"
 #include "platform/sys/sys.h"
+#include "platform/hid/backend.h"
 #include "platform/windows/hid_win_caps.h"
+#include "platform/windows/hid_win_error.h"
 #include "platform/windows/hid_win_paths.h"
 
 namespace vexaro::hid::win {
@@ -55,6 +57,7 @@ std::vector<std::string> ListInterfacePaths(const WinHidApi& api) {
                                             DIGCF_PRESENT | DIGCF_DEVICEINTERFACE)};
   std::vector<std::string> paths;
   if (set.set == INVALID_HANDLE_VALUE) {
+    SetThreadError(WinError(GetLastError(), ""));
     sys::DebugOutput("hid: SetupDiGetClassDevsA failed: " + sys::LastErrorText());
     return paths;
   }

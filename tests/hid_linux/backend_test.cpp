@@ -304,6 +304,47 @@ TEST_F(HidrawBackend, RefusedPermissionFailsTheOpenAndNamesTheNodeAndTheRule) {
   EXPECT_NE(said.find("70-vexaro-keyboard.rules"), std::string::npos) << said;
 }
 
+// The reason travels with the refusal, on the thread that was refused, so a
+// node closed to the user reads as "no permission", not as "no keyboard".
+TEST_F(HidrawBackend, ARefusedOpenLeavesPermissionDeniedWithTheNodeOnTheOpeningThread) {
+  Plug(25, kLoader);
+  const std::string root = EmulatedBus::Instance().RootDir();
+  ASSERT_EQ(::chmod(root.c_str(), 0755), 0);
+  ASSERT_EQ(::chmod((root + "/ioctl").c_str(), 0755), 0);
+  ASSERT_EQ(::chmod((root + "/ioctl/dev").c_str(), 0755), 0);
+  ASSERT_EQ(::chmod((root + "/ioctl/dev/hidraw25").c_str(), 0777), 0);
+  ASSERT_EQ(::chmod((root + "/dev/hidraw25").c_str(), 0), 0);
+  const std::string path = LoaderPath(25);
+  Error refusal;
+  std::thread opener([&] {
+    test::ThreadAsNobody nobody;
+    for (Access access : {Access::kQuery, Access::kReadWrite}) {
+      if (Open(path, access) != kInvalidHandle) return;
+    }
+    refusal = LastError();
+  });
+  opener.join();
+  EXPECT_EQ(refusal.reason, Reason::kPermissionDenied) << Describe(refusal);
+  EXPECT_EQ(refusal.path, "/dev/hidraw25");
+  EXPECT_FALSE(refusal.systemText.empty());
+}
+
+TEST_F(HidrawBackend, FailedCallsSayWhyAStalledGetReportAndAGoneNode) {
+  auto node = Plug(26, kLoader);
+  const std::string path = LoaderPath(26);
+  const Handle h = OpenKept(path, Access::kReadWrite);
+  ASSERT_NE(h, kInvalidHandle);
+  EXPECT_FALSE(LastError().Failed());
+  std::uint8_t report[65] = {};
+  EXPECT_FALSE(GetInputReport(h, report, sizeof report));  // nothing to say: a stall
+  EXPECT_EQ(LastError().reason, Reason::kDeviceRefused) << Describe(LastError());
+  EXPECT_EQ(LastError().path, "/dev/hidraw26");
+  EXPECT_EQ(Open(LoaderPath(27), Access::kQuery), kInvalidHandle);
+  EXPECT_EQ(LastError().reason, Reason::kGone);
+  EXPECT_EQ(Open("not a path", Access::kQuery), kInvalidHandle);
+  EXPECT_EQ(LastError().reason, Reason::kOther);
+}
+
 TEST_F(HidrawBackend, NoInstallationIsPendingWithAnEmptyUdevQueue) {
   EXPECT_FALSE(IsInstallPending());
   EXPECT_TRUE(WaitNoPendingInstall(0));

@@ -110,8 +110,10 @@ ULONG __stdcall MaxUsageListLength(HIDP_REPORT_TYPE, USAGE, PHIDP_PREPARSED_DATA
 BOOLEAN __stdcall GetInputReport(HANDLE file, PVOID buffer, ULONG length) {
   std::lock_guard lock(S().mutex);
   const FakeInterface* fi = ByFile(file);
-  if (fi == nullptr || fi->currentInputReport.empty() || length < fi->currentInputReport.size())
+  if (fi == nullptr || fi->currentInputReport.empty() || length < fi->currentInputReport.size()) {
+    SetLastError(fi == nullptr ? ERROR_INVALID_HANDLE : fi->getReportError);
     return FALSE;
+  }
   std::memcpy(buffer, fi->currentInputReport.data(), fi->currentInputReport.size());
   return TRUE;
 }
@@ -167,6 +169,10 @@ HANDLE __stdcall OpenFile(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATT
   S().counters.lastFlags = flags;
   for (std::size_t i = 0; i < S().interfaces.size(); ++i) {
     if (NormalizeInterfacePath(S().interfaces[i].path) != NormalizeInterfacePath(path)) continue;
+    if (S().interfaces[i].openError != 0) {
+      SetLastError(S().interfaces[i].openError);
+      return INVALID_HANDLE_VALUE;
+    }
     const std::string pipe = "\\\\.\\pipe\\vexaro-fake-hid-" + std::to_string(GetCurrentProcessId()) +
                              "-" + std::to_string(++S().pipeSerial);
     HANDLE device = CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_DUPLEX,

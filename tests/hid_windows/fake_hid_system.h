@@ -21,7 +21,9 @@ struct FakeInterface {
   HIDP_CAPS caps{};
   std::vector<HIDP_BUTTON_CAPS> buttons[3];
   std::vector<HIDP_VALUE_CAPS> values[3];
-  std::vector<std::uint8_t> currentInputReport;  // empty: GET_REPORT fails
+  std::vector<std::uint8_t> currentInputReport;  // empty: GET_REPORT fails with getReportError
+  DWORD getReportError = ERROR_GEN_FAILURE;      // what the class driver says of a stall
+  DWORD openError = 0;                           // nonzero: CreateFileA fails with it
   bool detailFails = false;
   bool attributesFail = false;
   bool preparsedFails = false;

@@ -1,0 +1,94 @@
+// Why the engine failed to find, open or talk to the loader, through
+// isp/isp_status.h: a refused loader is not "no loader", and a failed write
+// or an unanswered status window each leave their own reason.
+#include "isp/isp_status.h"
+#include "sim/keyboard.h"
+#include "tests/isp/engine_fixture.h"
+
+namespace vexaro::isp::testing {
+namespace {
+
+bool NamesLoader(const hid::Error& e) { return hid::PathNamesDevice(e.path, kLoaderVid, kLoaderPid); }
+
+TEST_F(EngineTest, ALoaderThatRefusesToOpenIsReportedWithItsReasonAndPath) {
+  for (hid::Reason reason : {hid::Reason::kPermissionDenied, hid::Reason::kBusy, hid::Reason::kGone}) {
+    SCOPED_TRACE(hid::ReasonName(reason));
+    hid::sim::TheBus().Reset();
+    auto device = PlugLoader();
+    hid::sim::TheBus().SetOpenRefusal(device->port, reason);
+    EXPECT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 0);
+    EXPECT_EQ(LastDeviceError().reason, reason);
+    EXPECT_TRUE(NamesLoader(LastDeviceError())) << LastDeviceError().path;
+  }
+}
+
+TEST_F(EngineTest, NoInterfaceWithTheWantedIdsIsNotFound) {
+  struct Case {
+    const char* bus;
+    bool plugOther;
+  };
+  for (const Case& c : {Case{"empty", false}, Case{"another device only", true}}) {
+    SCOPED_TRACE(c.bus);
+    hid::sim::TheBus().Reset();
+    auto other = c.plugOther ? ScriptedDevice::Plug(0x04D9, 0x1234) : nullptr;
+    if (other) hid::sim::TheBus().SetOpenRefusal(other->port, hid::Reason::kPermissionDenied);
+    EXPECT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 0);
+    EXPECT_EQ(LastDeviceError().reason, hid::Reason::kNotFound);
+  }
+}
+
+TEST_F(EngineTest, AFoundLoaderClearsTheReasonAndAResetToo) {
+  EXPECT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 0);
+  auto device = PlugLoader();
+  EXPECT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 1);
+  EXPECT_FALSE(LastDeviceError().Failed());
+  hid::sim::TheBus().Reset();
+  EXPECT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 0);
+  ResetEngine();
+  EXPECT_FALSE(LastDeviceError().Failed());
+}
+
+TEST_F(EngineTest, FailedTransfersLeaveTheirReasons) {
+  sys::SetClockScale(1000);
+  struct Case {
+    const char* what;
+    std::function<void(ScriptedDevice&)> script;
+    hid::Reason reason;
+  };
+  const std::vector<Case> cases = {
+      {"the erase command is not taken", [](ScriptedDevice& d) { d.failWriteNumber = 2; },
+       hid::Reason::kDeviceRefused},
+      {"the erase is never answered",
+       [](ScriptedDevice& d) { d.onCommand = [](const Report&, ScriptedDevice&) {}; },
+       hid::Reason::kTimedOut},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    hid::sim::TheBus().Reset();
+    ResetEngine();
+    auto device = PlugLoader();
+    c.script(*device);
+    ASSERT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 1);
+    EXPECT_EQ(ISP_EraseMass(), ISP_FAILED);
+    EXPECT_EQ(LastDeviceError().reason, c.reason) << hid::Describe(LastDeviceError());
+  }
+}
+
+TEST_F(EngineTest, TheKeyboardsPermissionFaultReadsAsPermissionDenied) {
+  sim::KeyboardConfig config;
+  config.iapVendorId = kLoaderVid;
+  config.iapProductId = kLoaderPid;
+  config.initialMode = sim::Mode::kLoader;
+  config.timing = sim::Timing::Zero();
+  std::string error;
+  ASSERT_TRUE(sim::ParseFaults("no-permission", config.faults, error)) << error;
+  auto keyboard = sim::SimKeyboard::Create(config, error);
+  ASSERT_NE(keyboard, nullptr) << error;
+  ASSERT_TRUE(keyboard->PlugIn());
+  EXPECT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 0);
+  EXPECT_EQ(LastDeviceError().reason, hid::Reason::kPermissionDenied);
+  EXPECT_TRUE(NamesLoader(LastDeviceError())) << LastDeviceError().path;
+}
+
+}  // namespace
+}  // namespace vexaro::isp::testing
