@@ -3,8 +3,10 @@
 #include "updater/controller.h"
 
 #include "isp/isp_api.h"
+#include "isp/isp_status.h"
 #include "package/package.h"
 #include "platform/sys/sys.h"
+#include "updater/access_problem.h"
 #include "updater/package_ids.h"
 #include "updater/update_worker.h"
 
@@ -33,8 +35,11 @@ void UpdateController::RefreshDeviceState() {
   view_.EnableCloseControls(!updating);
   if (!updating) {
     const bool ap = ApplicationFound();
+    const hid::Error apError = ap ? hid::Error{} : isp::LastDeviceError();
     const bool iap = LoaderFound();
+    const hid::Error iapError = iap ? hid::Error{} : isp::LastDeviceError();
     presence_ = ap ? KeyboardPresence::Application : iap ? KeyboardPresence::Loader : KeyboardPresence::None;
+    if (!ap && !iap) NoteAccessRefusal(IsAccessRefusal(apError) ? apError : iapError);
     SetUpdateButtons(ap || iap);
     if (ap) CheckVersion();
     view_.SetConnectionText(ap ? "AP Connected" : iap ? "IAP Connected" : "Not Connected");
@@ -180,6 +185,29 @@ LoaderInfo UpdateController::Loader() const {
 void UpdateController::SetVersionEnd(std::uint32_t last) {
   std::lock_guard lock(mutex_);
   loader_.VersionEnd = last;
+}
+
+// A keyboard that is there but refuses this user is told once per node and
+// reason, not at every device change.
+void UpdateController::NoteAccessRefusal(const hid::Error& error) {
+  if (!IsAccessRefusal(error)) {
+    std::lock_guard lock(mutex_);
+    accessError_ = {};
+    return;
+  }
+  presence_ = KeyboardPresence::NoAccess;
+  {
+    std::lock_guard lock(mutex_);
+    const bool told = accessError_.reason == error.reason && accessError_.path == error.path;
+    accessError_ = error;
+    if (told) return;
+  }
+  view_.ShowMessageBox(AccessProblemText(error), "Keyboard Not Accessible");
+}
+
+hid::Error UpdateController::AccessError() const {
+  std::lock_guard lock(mutex_);
+  return accessError_;
 }
 
 bool UpdateController::UpdateAllowed() const {

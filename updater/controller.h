@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/hid/error.h"
 #include "updater/outcomes.h"
 #include "updater/update_view.h"
 
@@ -95,6 +96,8 @@ class UpdateController {
   // ---- Typed results, readable from any thread ---------------------------
   // Which mode the keyboard was found in by the last RefreshDeviceState.
   KeyboardPresence Presence() const { return presence_.load(); }
+  // With Presence() NoAccess: which node refused, and why.
+  hid::Error AccessError() const;
   // What the last version check decided.
   CheckVerdict LastCheck() const { return verdict_.load(); }
   // Whether the update buttons are on: a keyboard in its loader, or one in
@@ -119,6 +122,7 @@ class UpdateController {
   void SetUpdateButtons(bool enable);
   void SetVersionEnd(std::uint32_t last);  // the worker's record, as written
   void SetLastUpdate(const UpdateOutcome& outcome);
+  void NoteAccessRefusal(const hid::Error& error);
 
   UpdateView& view_;
   std::unique_ptr<ReportChannel> ownedChannel_;
@@ -133,10 +137,11 @@ class UpdateController {
   std::atomic<CheckVerdict> verdict_{CheckVerdict::NotChecked};
   std::atomic<ConnectionResult> connection_{ConnectionResult::None};
   bool keyboardSeen_ = false;  // during one connection: the application answered
-  mutable std::mutex mutex_;  // loader_, deviceText_ and lastUpdate_
+  mutable std::mutex mutex_;  // loader_, deviceText_, lastUpdate_ and accessError_
   LoaderInfo loader_;
   std::string deviceText_;
   std::optional<UpdateOutcome> lastUpdate_;
+  hid::Error accessError_;  // the refusal last told, kNone when there is none
   std::thread worker_;
 };
 

@@ -8,7 +8,9 @@
 
 namespace vexaro::updater {
 
-enum class KeyboardPresence { None, Application, Loader };
+// NoAccess: a node of the keyboard is there but refuses this user, or
+// another program holds it (UpdateController::AccessError says which).
+enum class KeyboardPresence { None, Application, Loader, NoAccess };
 
 enum class CheckVerdict {
   NotChecked,    // no keyboard in application mode has been checked yet

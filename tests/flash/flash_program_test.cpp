@@ -238,3 +238,22 @@ TEST(FlashProgram, HostileTextsNeitherSteerTheTerminalNorBreakJson) {
 }
 
 }  // namespace
+
+namespace {
+
+// A keyboard whose node refuses this user is reported as such, with the node,
+// the reason and what to do, and its own exit code; never "no keyboard".
+TEST(FlashProgram, KeyboardWithoutPermissionIsNamedWithItsNodeAndTheMend) {
+  for (const char* options : {"", "--list ", "--json "}) {
+    const Outcome run =
+        Flash(OnDemoPackage(options), "VEXARO_SIM=1 VEXARO_SIM_FAULTS=no-permission");
+    EXPECT_EQ(run.code, 7) << options << "\n" << run.out;
+    EXPECT_TRUE(Has(run.out, "cannot be opened: permission denied")) << run.out;
+    EXPECT_TRUE(Has(run.out, "70-vexaro-keyboard.rules")) << run.out;
+    EXPECT_FALSE(Has(run.out, "No keyboard found")) << run.out;
+  }
+  EXPECT_TRUE(Has(Flash(OnDemoPackage("--list "), "VEXARO_SIM=1 VEXARO_SIM_FAULTS=no-permission").out,
+                  "found without permission"));
+}
+
+}  // namespace

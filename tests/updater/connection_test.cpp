@@ -164,3 +164,23 @@ TEST_F(WorkerStillRunningTest, UpdateRequestsAreIgnored) {
 
 }  // namespace
 }  // namespace vexaro::updater::testing
+
+namespace vexaro::updater::testing {
+namespace {
+
+// A keyboard whose node refuses this user is neither "no keyboard" nor one
+// to update: the user is told once which node and why.
+TEST_F(ConnectionTest, KeyboardWithoutPermissionIsToldOnceAndNotOffered) {
+  KeyboardPlan keyboard;
+  keyboard.faults = "no-permission";
+  Start({}, keyboard);
+  Controller().RefreshDeviceState();
+  EXPECT_EQ(Controller().Presence(), KeyboardPresence::NoAccess);
+  EXPECT_EQ(Controller().AccessError().reason, hid::Reason::kPermissionDenied);
+  EXPECT_EQ(view_.UpdateEnabled(), false);
+  ASSERT_EQ(view_.MessageBoxes().size(), 1u);
+  EXPECT_NE(view_.MessageBoxes()[0].find("cannot be opened: permission denied"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vexaro::updater::testing

@@ -97,6 +97,9 @@ EXIT STATUS
     5   wrong command line
     6   FILE cannot be read: not found, a folder, permission denied, or not
         a regular file ("Cannot read the package file!")
+    7   the keyboard is there but cannot be opened: this user may not open
+        its HID node (install the udev rule, see the message), or another
+        program holds it
 
 ENVIRONMENT
     VEXARO_SIM=1                the same as --sim

@@ -15,6 +15,7 @@ enum ExitCode : int {
   kExitBadPackage = 4,   // no valid package in the file
   kExitUsage = 5,        // the command line was wrong
   kExitFileUnreadable = 6,  // FILE cannot be read: not found, a folder, no permission, not a regular file
+  kExitNoAccess = 7,     // the keyboard is there but cannot be opened (permission, held by another program)
 };
 
 struct FlashOptions {

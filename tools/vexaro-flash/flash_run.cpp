@@ -6,7 +6,9 @@
 #include "isp/isp_api.h"
 #include "package/package.h"
 #include "platform/gui/window.h"
+#include "platform/hid/hid.h"
 #include "platform/sys/sys.h"
+#include "updater/access_problem.h"
 #include "updater/controller.h"
 #include "updater/loader_reading.h"
 #include "updater/package_ids.h"
@@ -71,6 +73,16 @@ int ListKeyboards(UpdateHost& host, FlashView& view) {
     ISP_CloseSerialPortConnect();
     view.Keyboard("loader", p.IapVendorId, p.IapProductId, detail, version);
     ++found;
+  }
+  // A node that refuses this user is a keyboard all the same.
+  const hid::Error refusal = host.Controller().AccessError();
+  if (found == 0 && updater::IsAccessRefusal(refusal)) {
+    const bool loader = hid::PathNamesDevice(refusal.path, static_cast<std::uint16_t>(p.IapVendorId),
+                                             static_cast<std::uint16_t>(p.IapProductId));
+    view.Keyboard(loader ? "loader" : "application", loader ? p.IapVendorId : p.ApVendorId,
+                  loader ? p.IapProductId : p.ApProductId, "found without permission: " + hid::Describe(refusal), "");
+    view.Result(false, kExitNoAccess, updater::AccessProblemText(refusal));
+    return kExitNoAccess;
   }
   if (found == 0) {
     view.Result(false, kExitNoKeyboard, "No keyboard found");
@@ -175,6 +187,10 @@ int RunFlash(const FlashOptions& options, FlashView& view) {
   const bool versionRead = AwaitVersion(host);
   host.Controller().RefreshDeviceState();
   if (options.list) return ListKeyboards(host, view);
+  if (host.Controller().Presence() == updater::KeyboardPresence::NoAccess) {
+    view.Result(false, kExitNoAccess, updater::AccessProblemText(host.Controller().AccessError()));
+    return kExitNoAccess;
+  }
   if (host.Controller().Presence() == updater::KeyboardPresence::None) {
     view.Result(false, kExitNoKeyboard, "No keyboard found");
     return kExitNoKeyboard;
