@@ -5,6 +5,7 @@
 #include "package/package.h"
 #include "platform/gui/afx/afx_app.h"
 #include "platform/gui/hid_device_events.h"
+#include "platform/hid/hid.h"
 #include "platform/sys/sys.h"
 #include "ui/dialog_templates.h"
 #include "ui/resource_ids.h"
@@ -70,6 +71,7 @@ BOOL CVexaroDlg::OnInitDialog() {
   const bool descriptorRead = package::ReadPackageDescriptor(descriptor);
   const std::string problem = package::CheckPackageBeforeUpdate();
   const bool valid = descriptorRead && problem.empty();
+  if (valid && !TakeKeyboardLock()) return FALSE;
   m_Driver.SetActive();
   m_Driver.SetOwner(m_hWnd, 0);
   if (valid) {
@@ -98,6 +100,19 @@ BOOL CVexaroDlg::OnInitDialog() {
   RegisterForHidInterfaces();
   if (m_autoUpdate) SetTimer(kAutoUpdateTimer, kAutoUpdatePollMs);
   return FALSE;  // the focus was set here
+}
+
+// One updater per keyboard: the window holds the keyboard's lock while it is
+// open, before its channel sends the first report. A simulated keyboard is
+// held by its own state file instead.
+bool CVexaroDlg::TakeKeyboardLock() {
+  if (hid::ActiveBackend() != hid::BackendKind::kNative) return true;
+  const package::PackageInfo& info = package::ThePackageInfo();
+  if (m_keyboardLock.Acquire(info.ApVendorId, info.ApProductId) != sys::FileLock::Result::kHeld) return true;
+  MessageBox(updater::kKeyboardInUseText, "Keyboard In Use", MB_OK);
+  CWnd* main = AfxGetMainWnd();
+  (main ? main : this)->SendMessage(WM_CLOSE);
+  return false;
 }
 
 void CVexaroDlg::EnableAutoUpdate() { m_autoUpdate = std::make_unique<AutoUpdate>(*this); }

@@ -15,6 +15,7 @@
 #include "platform/gui/devnotify.h"
 #include "ui/bitmap_button.h"
 #include "updater/controller.h"
+#include "updater/keyboard_lock.h"
 #include "updater/update_view.h"
 
 namespace vexaro::app {
@@ -77,6 +78,7 @@ class CVexaroDlg : public gui::CDialog, public updater::UpdateView {
                         int stateHeight, int maskId);
   void HideControls(std::initializer_list<int> ids);
   void ShowPackage();
+  bool TakeKeyboardLock();
   void RegisterForHidInterfaces();
   void PaintSkin(gui::CDC& dc);
   void PaintProgress(gui::CDC& dc, gui::CDC& memory);
@@ -86,6 +88,7 @@ class CVexaroDlg : public gui::CDialog, public updater::UpdateView {
 
   gui::HICON m_hIcon = nullptr;
   usb::CUSBDriver m_Driver;
+  updater::KeyboardLock m_keyboardLock;
   gui::CBitmap m_bmpBackground;
   gui::CBitmap m_bmpProgressBack;
   gui::CBitmap m_bmpProgressFill;

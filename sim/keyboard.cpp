@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/sys/file_lock.h"
 #include "platform/sys/sys.h"
 #include "sim/report_words.h"
 #include "sim/state_file.h"
@@ -68,7 +69,7 @@ hid::Caps BootKeyboardCollection() {
 
 }  // namespace
 
-std::shared_ptr<SimKeyboard> SimKeyboard::Create(KeyboardConfig config, std::string& error) {
+std::shared_ptr<SimKeyboard> SimKeyboard::Create(KeyboardConfig config, std::string& error, bool* stateInUse) {
   if (config.pageSize == 0 || config.flashSize == 0 || config.flashSize % config.pageSize != 0 ||
       config.flashSize > 16u * 1024 * 1024) {
     error = "keyboard: flash size must be a whole number of pages, at most 16 MiB";
@@ -87,7 +88,22 @@ std::shared_ptr<SimKeyboard> SimKeyboard::Create(KeyboardConfig config, std::str
     error = "keyboard: key block above 64 bytes or version record outside the flash";
     return nullptr;
   }
+  // Two updaters on one state file would overwrite each other's flash, as two
+  // hosts driving one keyboard would: the state file is this keyboard's own
+  // for its whole life, locked before anything of it is read.
+  auto stateLock = std::make_unique<sys::FileLock>();
+  if (!config.stateFile.empty()) {
+    const sys::FileLock::Result locked = stateLock->TryAcquire(config.stateFile + ".lock");
+    if (locked != sys::FileLock::Result::kAcquired) {
+      if (stateInUse) *stateInUse = locked == sys::FileLock::Result::kHeld;
+      error = locked == sys::FileLock::Result::kHeld
+                  ? "the simulated keyboard " + config.stateFile + " is in use by another updater"
+                  : config.stateFile + ".lock: the state file's lock cannot be made";
+      return nullptr;
+    }
+  }
   std::shared_ptr<SimKeyboard> keyboard(new SimKeyboard(std::move(config)));
+  keyboard->stateLock_ = std::move(stateLock);
   const KeyboardConfig& c = keyboard->config_;
   if (!c.stateFile.empty()) {
     SavedState state;

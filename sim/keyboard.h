@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/sim/sim_bus.h"
+#include "platform/sys/file_lock.h"
 #include "sim/flash.h"
 #include "sim/trace.h"
 
@@ -107,10 +108,11 @@ bool ApplyEnvironment(KeyboardConfig& config, std::string& error);
 class SimKeyboard final : public hid::sim::Device,
                           public std::enable_shared_from_this<SimKeyboard> {
  public:
-  // Loads the state file when there is one. Null with error naming the file
-  // and what was wrong when the file exists but cannot be used, or the
-  // configuration is inconsistent.
-  static std::shared_ptr<SimKeyboard> Create(KeyboardConfig config, std::string& error);
+  // Loads the state file when there is one, locked for the keyboard's life.
+  // Null with error naming the file and what was wrong when the file exists
+  // but cannot be used, another keyboard (in this or another process) holds
+  // it (then *stateInUse is set), or the configuration is inconsistent.
+  static std::shared_ptr<SimKeyboard> Create(KeyboardConfig config, std::string& error, bool* stateInUse = nullptr);
   ~SimKeyboard() override;
 
   // Connects the keyboard to the simulated bus in its current mode.
@@ -200,6 +202,9 @@ class SimKeyboard final : public hid::sim::Device,
   void StartApplicationLater(std::uint64_t generation, std::uint32_t delay);
   void SpendTransfer(std::uint32_t ms);
 
+  // Declared first so that it is released last, after the destructor has
+  // saved the state it guards.
+  std::unique_ptr<sys::FileLock> stateLock_;
   KeyboardConfig config_;
   const int port_;
   mutable std::mutex mutex_;

@@ -8,13 +8,14 @@ namespace vexaro::sim {
 
 std::shared_ptr<SimKeyboard> StartSimulatedKeyboard(KeyboardConfig config,
                                                     const std::vector<std::uint8_t>& image,
-                                                    std::string_view version, std::string& error) {
+                                                    std::string_view version, std::string& error,
+                                                    bool* stateInUse) {
   if (!hid::SelectBackend(hid::BackendKind::kSimulated)) {
     error = "the native HID backend is already in use; the simulation must be chosen at start-up";
     return nullptr;
   }
   if (!ApplyEnvironment(config, error)) return nullptr;
-  auto keyboard = SimKeyboard::Create(std::move(config), error);
+  auto keyboard = SimKeyboard::Create(std::move(config), error, stateInUse);
   if (!keyboard) return nullptr;
   const auto first = keyboard->ReadFlash(keyboard->ApplicationStart(), 4);
   const bool blank = first.size() == 4 && first[0] == 0xFF && first[1] == 0xFF && first[2] == 0xFF &&
@@ -30,9 +31,10 @@ std::shared_ptr<SimKeyboard> StartSimulatedKeyboard(KeyboardConfig config,
   return keyboard;
 }
 
-std::shared_ptr<SimKeyboard> StartDemoKeyboard(DemoFirmware firmware, std::string& error) {
-  if (firmware == DemoFirmware::kNone) return StartSimulatedKeyboard(DemoKeyboardConfig(), {}, "", error);
-  return StartSimulatedKeyboard(DemoKeyboardConfig(), DemoInternalImage(kDemoStartVersion), kDemoStartVersion, error);
+std::shared_ptr<SimKeyboard> StartDemoKeyboard(DemoFirmware firmware, std::string& error, bool* stateInUse) {
+  if (firmware == DemoFirmware::kNone) return StartSimulatedKeyboard(DemoKeyboardConfig(), {}, "", error, stateInUse);
+  return StartSimulatedKeyboard(DemoKeyboardConfig(), DemoInternalImage(kDemoStartVersion), kDemoStartVersion, error,
+                                stateInUse);
 }
 
 }  // namespace vexaro::sim

@@ -17,10 +17,12 @@ namespace vexaro::sim {
 // settings to config, creates the keyboard (loading its state file) and plugs
 // it in. When its flash holds no application yet and image is not empty, the
 // image and a version record with version are installed first, so a fresh
-// keyboard starts into that firmware. Null with error naming what was wrong.
+// keyboard starts into that firmware. Null with error naming what was wrong;
+// *stateInUse is set when another updater holds the keyboard's state file.
 std::shared_ptr<SimKeyboard> StartSimulatedKeyboard(KeyboardConfig config,
                                                     const std::vector<std::uint8_t>& image,
-                                                    std::string_view version, std::string& error);
+                                                    std::string_view version, std::string& error,
+                                                    bool* stateInUse = nullptr);
 
 // What a fresh demo keyboard (one whose state file holds no application yet)
 // carries: nothing, so it sits in its loader (libvexaro-isp), or the demo
@@ -29,6 +31,6 @@ std::shared_ptr<SimKeyboard> StartSimulatedKeyboard(KeyboardConfig config,
 enum class DemoFirmware { kNone, kStartVersion };
 
 // StartSimulatedKeyboard with DemoKeyboardConfig().
-std::shared_ptr<SimKeyboard> StartDemoKeyboard(DemoFirmware firmware, std::string& error);
+std::shared_ptr<SimKeyboard> StartDemoKeyboard(DemoFirmware firmware, std::string& error, bool* stateInUse = nullptr);
 
 }  // namespace vexaro::sim

@@ -257,3 +257,35 @@ TEST(FlashProgram, KeyboardWithoutPermissionIsNamedWithItsNodeAndTheMend) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two updaters on one keyboard: the second is turned away before it sends
+// anything, with its own exit code, and the first one's update completes.
+TEST(FlashProgram, SecondUpdaterOfOneKeyboardIsTurnedAwayAndTheFirstFinishes) {
+  const std::string state = vexaro::test_support::ProcessTempPath("vexaro-two-updaters", ".state");
+  std::remove(state.c_str());
+  const std::string environment = "VEXARO_SIM=1 VEXARO_SIM_STATE=" + state;
+  const std::string first = "timeout 60 env LC_ALL=C VEXARO_CLOCK_SCALE=5 " + environment + " " + VEXARO_FLASH +
+                            " --json " + VEXARO_DEMO_PACKAGE + " 2>/dev/null";
+  FILE* pipe = popen(first.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string out;
+  char line[4096];
+  // The first updater is programming when the second one starts.
+  while (!Has(out, "Programming internal") && fgets(line, sizeof line, pipe) != nullptr) out += line;
+  ASSERT_TRUE(Has(out, "Programming internal")) << out;
+  for (const char* options : {"", "--list "}) {
+    const Outcome second = Flash(OnDemoPackage(options), environment);
+    EXPECT_EQ(second.code, 8) << options << second.out;
+    EXPECT_TRUE(Has(second.out, "Another updater is using the keyboard")) << second.out;
+    EXPECT_FALSE(Has(second.out, "Keyboard version")) << "the second updater talked to the keyboard";
+  }
+  for (std::size_t n; (n = fread(line, 1, sizeof line, pipe)) > 0;) out.append(line, n);
+  const int status = pclose(pipe);
+  EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << out;
+  std::remove(state.c_str());
+  std::remove((state + ".lock").c_str());
+}
+
+}  // namespace

@@ -100,6 +100,8 @@ EXIT STATUS
     7   the keyboard is there but cannot be opened: this user may not open
         its HID node (install the udev rule, see the message), or another
         program holds it
+    8   another updater (vexaro-flash or the window) is using the keyboard;
+        nothing was sent to it
 
 ENVIRONMENT
     VEXARO_SIM=1                the same as --sim

@@ -16,6 +16,7 @@ enum ExitCode : int {
   kExitUsage = 5,        // the command line was wrong
   kExitFileUnreadable = 6,  // FILE cannot be read: not found, a folder, no permission, not a regular file
   kExitNoAccess = 7,     // the keyboard is there but cannot be opened (permission, held by another program)
+  kExitInUse = 8,        // another updater is using the keyboard; nothing was sent
 };
 
 struct FlashOptions {

@@ -10,6 +10,7 @@
 #include "platform/sys/sys.h"
 #include "updater/access_problem.h"
 #include "updater/controller.h"
+#include "updater/keyboard_lock.h"
 #include "updater/loader_reading.h"
 #include "updater/package_ids.h"
 #include "updater/package_loader.h"
@@ -182,6 +183,20 @@ int RunFlash(const FlashOptions& options, FlashView& view) {
   if (!load.ok) return RefuseLoad(options, load, view);
   if (!load.hasDigest) view.Note("The package carries no digest: damage to it cannot be detected");
   view.Package(package::ThePackageInfo());
+  // Taken before the first report and held until the end: even a --list
+  // would put its commands between another updater's.
+  updater::KeyboardLock lock;
+  if (hid::ActiveBackend() == hid::BackendKind::kNative) {
+    const auto& info = package::ThePackageInfo();
+    const sys::FileLock::Result locked = lock.Acquire(info.ApVendorId, info.ApProductId);
+    if (locked == sys::FileLock::Result::kHeld) {
+      view.Result(false, kExitInUse, updater::kKeyboardInUseText);
+      return kExitInUse;
+    }
+    if (locked == sys::FileLock::Result::kFailed) {
+      view.Note("The keyboard's lock " + lock.Path() + " cannot be taken: another updater would not be kept away");
+    }
+  }
   UpdateHost host(view);
   host.Controller().SetDebugMode(options.allowAnyVersion);
   const bool versionRead = AwaitVersion(host);

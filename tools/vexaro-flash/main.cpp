@@ -11,6 +11,7 @@
 #include "sim/start.h"
 #include "tools/vexaro-flash/flash_options.h"
 #include "tools/vexaro-flash/flash_run.h"
+#include "updater/keyboard_lock.h"
 
 namespace {
 
@@ -45,9 +46,15 @@ int main(int argc, char** argv) {
     return flash::kExitSuccess;
   }
   UseOffScreenDisplay();
+  flash::FlashView view(stdout, StyleFor(options));
   std::shared_ptr<sim::SimKeyboard> keyboard;
   if (options.simulated || hid::SimulationAskedByEnvironment()) {
-    keyboard = sim::StartDemoKeyboard(sim::DemoFirmware::kStartVersion, error);
+    bool inUse = false;
+    keyboard = sim::StartDemoKeyboard(sim::DemoFirmware::kStartVersion, error, &inUse);
+    if (inUse) {
+      view.Result(false, flash::kExitInUse, std::string(updater::kKeyboardInUseText) + " (" + error + ")");
+      return flash::kExitInUse;
+    }
     if (!keyboard) {
       std::fprintf(stderr, "vexaro-flash: simulated keyboard: %s\n", error.c_str());
       return flash::kExitUsage;
@@ -56,7 +63,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vexaro-flash: the system's HID service is not available\n");
     return flash::kExitNoKeyboard;
   }
-  flash::FlashView view(stdout, StyleFor(options));
   const int code = flash::RunFlash(options, view);
   if (keyboard) keyboard->Unplug();
   return code;

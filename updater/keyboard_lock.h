@@ -1,0 +1,31 @@
+// One updater per keyboard: a lock between processes, keyed on the
+// keyboard's identity, taken before the first report and held across the
+// restart into the loader (whose node differs) until the updater ends. A
+// simulated keyboard is locked by its own state file instead (sim/).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/sys/file_lock.h"
+
+namespace vexaro::updater {
+
+inline constexpr const char* kKeyboardInUseText =
+    "Another updater is using the keyboard. Nothing was sent to it; wait until that update has finished, then "
+    "try again.";
+
+class KeyboardLock {
+ public:
+  // Locks the keyboard known to the package by its application identity.
+  // kHeld: another updater holds it; kFailed: the lock file cannot be made
+  // (the caller may go on without it, and says so).
+  sys::FileLock::Result Acquire(std::uint32_t vendorId, std::uint32_t productId);
+  const std::string& Path() const { return path_; }
+
+ private:
+  sys::FileLock lock_;
+  std::string path_;
+};
+
+}  // namespace vexaro::updater
