@@ -24,7 +24,7 @@ constexpr std::uint32_t kLoaderResetPauseMs = 1000;
 
 void UpdateController::ApplicationPhase() {
   view_.SetStatusText("Starting IAP mode....");
-  for (CountDown count(kKeyboardWaitSeconds); count.Running(); count.Tick()) {
+  for (CountDown count(kKeyboardWaitSeconds); count.Running() && !StopRequested(); count.Tick()) {
     if (ApplicationFound()) {
       keyboardSeen_ = true;
       ISP_ResetToIAP(ISP_RESET_UNKEYED);
@@ -42,7 +42,7 @@ void UpdateController::ApplicationPhase() {
 
 void UpdateController::LoaderPhase() {
   view_.SetStatusText("Connecting....");
-  for (CountDown count(kKeyboardWaitSeconds); count.Running(); count.Tick()) {
+  for (CountDown count(kKeyboardWaitSeconds); count.Running() && !StopRequested(); count.Tick()) {
     if (LoaderFound()) {
       sys::SleepMs(kLoaderSettleMs);
       return;
@@ -69,6 +69,14 @@ bool UpdateController::ConnectLoader() {
   keyboardSeen_ = false;
   if (HasApplicationIds()) ApplicationPhase();
   LoaderPhase();
+  if (StopRequested()) {
+    // Nothing was written: a keyboard already in its loader is sent back to
+    // its firmware rather than left there, unable to type.
+    connection_ = ConnectionResult::Stopped;
+    if (LoaderFound()) ISP_Execute();
+    ISP_CloseSerialPortConnect();
+    return false;
+  }
   if (!LoaderFound()) {
     connection_ = keyboardSeen_ ? ConnectionResult::LoaderUnreachable : ConnectionResult::NoKeyboard;
     view_.SetStatusText("Connect Fail!!!");

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -88,6 +89,12 @@ class UpdateController {
   UpdateState State() const { return state_.load(); }
   ResultKind LastResultKind() const { return lastResult_.load(); }
   void SetDebugMode(bool on) { debugMode_ = on; }
+  // Where stop requests come from (vexaro-flash: Ctrl-C and the like). The
+  // connection's waits end when it says so, and the update stops at its next
+  // safe point, between two stages, never inside a transfer. Set before the
+  // first connection; called from the user-interface and worker threads.
+  void SetStopSource(std::function<bool()> stopRequested) { stopSource_ = std::move(stopRequested); }
+  bool StopRequested() const { return stopSource_ && stopSource_(); }
   bool DebugMode() const { return debugMode_; }
   LoaderInfo Loader() const;
   std::string DeviceText() const;
@@ -143,6 +150,7 @@ class UpdateController {
   std::optional<UpdateOutcome> lastUpdate_;
   hid::Error accessError_;  // the refusal last told, kNone when there is none
   std::thread worker_;
+  std::function<bool()> stopSource_;
 };
 
 // The part-by-part decimal comparison: true when the current version may be

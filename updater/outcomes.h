@@ -25,6 +25,7 @@ enum class ConnectionResult {
   NoKeyboard,         // nothing of the package's kind appeared in either mode
   LoaderUnreachable,  // a keyboard was there, but its loader never appeared
   Refused,            // the loader appeared but could not be read, or the request was not carried out
+  Stopped,            // a stop was requested while the keyboard was awaited
 };
 
 // The stage an update ended in: where it failed, or Done.
@@ -45,6 +46,8 @@ struct UpdateOutcome {
   bool imageTooLarge = false;
   // True when the package's images could not be read.
   bool packageUnreadable = false;
+  // True when a stop request ended the update at a safe point.
+  bool stopped = false;
   // The status text the update had reached (the stage it ended in).
   std::string lastStatusText;
 };

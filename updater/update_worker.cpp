@@ -33,6 +33,8 @@ constexpr int kClosedChannelPolls = 1000;
 constexpr std::uint32_t kLoaderReservedBytes = 1024;
 // The result code the size and range checks leave for Finish (restarts the loader).
 constexpr int kSizeCheckCode = 7;
+// The result code a requested stop leaves for Finish (restarts the loader).
+constexpr int kStoppedCode = 8;
 // The chip restarts into its loader and re-enumerates after a reset.
 constexpr std::uint32_t kChipResetMs = 2000;
 // The loader settles after being found again, before the first transfer.
@@ -88,10 +90,12 @@ void UpdateWorker::Run() {
                             external_.externalStart < loader_.FlashSize;
   // Both checks come before the first write: a refusal after the external
   // image was written would leave the keyboard with half an update.
-  const bool done = images && SizeCheck() && ExternalRangeCheck() && (externalLate || ExternalStage()) && EraseStage() &&
-                    ResetStage() && ReconnectStage() && (!externalLate || LateExternalStage()) &&
-                    InternalStages();
-  if (done) {
+  // Proceed() is the safe point between two stages where a requested stop
+  // ends the update; no transfer is ever cut.
+  const bool done = images && SizeCheck() && ExternalRangeCheck() && Proceed() &&
+                    (externalLate || ExternalStage()) && Proceed() && EraseStage() && Proceed() && ResetStage() &&
+                    ReconnectStage() && (!externalLate || (Proceed() && LateExternalStage())) && InternalStages();
+  if (done && Proceed()) {
     DigestStage();
     VersionStage();
   }
@@ -129,6 +133,7 @@ bool UpdateWorker::ExternalStage() {
   const std::uint32_t start = external_.externalStart, n = external_.externalLength;
   if (n == 0) return true;
   outcome_.stage = UpdateStage::EraseExternal;
+  written_ = true;
   SetStatus("Erasing external....");
   AdvanceProgress();
   code_ = ISP_ErasePage(static_cast<int32_t>(start), static_cast<int32_t>(start + n - 1));
@@ -174,6 +179,16 @@ bool UpdateWorker::SizeCheck() {
   return false;
 }
 
+bool UpdateWorker::Proceed() {
+  if (!controller_.StopRequested()) return true;
+  // Before the first erase nothing is lost: the old firmware is started again.
+  if (!written_) refused_ = true;
+  outcome_.stopped = true;
+  code_ = kStoppedCode;
+  Fail("Update stopped by request");
+  return false;
+}
+
 // An external image over the version record or the application's pages
 // would be erased again by the update, which would then report success.
 bool UpdateWorker::ExternalRangeCheck() {
@@ -190,6 +205,7 @@ bool UpdateWorker::ExternalRangeCheck() {
 
 bool UpdateWorker::EraseStage() {
   outcome_.stage = UpdateStage::Erase;
+  written_ = true;
   if (controller_.ProgressPosition() < kInternalProgressStart) SetProgress(kInternalProgressStart);
   AdvanceProgress();
   SetStatus("Eraseing internal....");
@@ -266,6 +282,7 @@ bool UpdateWorker::InternalStages() {
     Fail("Program Failed!");
     return false;
   }
+  if (!Proceed()) return false;
   outcome_.stage = UpdateStage::Verify;
   SetStatus("Verifing....");
   StageThread verify(loader_.ApStart, last, ISP_MODE_VERIFY, internalImage_.data());

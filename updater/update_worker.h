@@ -26,6 +26,7 @@ class UpdateWorker {
   bool ExternalStage();
   bool SizeCheck();
   bool ExternalRangeCheck();
+  bool Proceed();
   bool EraseStage();
   bool ResetStage();
   bool ReconnectStage();
@@ -52,7 +53,8 @@ class UpdateWorker {
   std::vector<std::uint8_t> externalImage_;
   int code_ = 0;  // the last engine result; non-zero restarts the loader at the end
   bool failed_ = false;
-  bool refused_ = false;  // a check refused the package before anything was written
+  bool refused_ = false;  // refused or stopped before anything was written
+  bool written_ = false;  // the first erase has begun
   bool resetToApConfirmed_ = false;
   bool quietProgress_ = false;  // the late external stage leaves the bar alone
   UpdateOutcome outcome_;

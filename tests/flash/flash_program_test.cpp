@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <csignal>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -286,6 +288,38 @@ TEST(FlashProgram, SecondUpdaterOfOneKeyboardIsTurnedAwayAndTheFirstFinishes) {
   EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << out;
   std::remove(state.c_str());
   std::remove((state + ".lock").c_str());
+}
+
+}  // namespace
+
+namespace {
+
+// Ctrl-C (here SIGINT, SIGTERM, SIGHUP) while the keyboard is programmed:
+// the running transfer ends, the update stops at the next safe point, the
+// JSON stream still ends with its result, and the exit code says so.
+TEST(FlashProgram, StopRequestDuringProgrammingEndsAtASafePointWithTheResultLast) {
+  for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
+    // Not under timeout: it would pass the signal on twice (to its child and
+    // to its process group), and the second request ends the program at once.
+    const std::string command = "sh -c 'echo $$; exec env LC_ALL=C VEXARO_CLOCK_SCALE=5 VEXARO_SIM=1 " +
+                                std::string(VEXARO_FLASH) + " --json " + VEXARO_DEMO_PACKAGE + " 2>/dev/null'";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char line[4096];
+    ASSERT_NE(fgets(line, sizeof line, pipe), nullptr);
+    const pid_t shell = static_cast<pid_t>(std::stol(line));
+    std::string out;
+    while (!Has(out, "Programming internal") && fgets(line, sizeof line, pipe) != nullptr) out += line;
+    kill(shell, number);  // the shell's process is vexaro-flash by now (exec)
+    for (std::size_t n; (n = fread(line, 1, sizeof line, pipe)) > 0;) out.append(line, n);
+    const int status = pclose(pipe);
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 130) << number << "\n" << out;
+    const std::vector<std::string> lines = Lines(out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(Has(lines.back(), "\"event\":\"result\",\"success\":false,\"exit\":130")) << lines.back();
+    EXPECT_TRUE(Has(out, "Stopping: the running step finishes")) << out;
+    EXPECT_TRUE(Has(out, "stays in update mode")) << out;
+  }
 }
 
 }  // namespace

@@ -102,6 +102,13 @@ EXIT STATUS
         program holds it
     8   another updater (vexaro-flash or the window) is using the keyboard;
         nothing was sent to it
+    130 stopped by Ctrl-C, SIGTERM or SIGHUP. During an update the first
+        request lets the running transfer finish and ends the update at the
+        next stage boundary, as a failure (the keyboard stays in update mode
+        once its firmware was erased; before that it runs its old firmware
+        again); a second request ends the program at once. Outside an
+        update the program ends after its closing steps. The result event
+        is still the last --json event.
 
 ENVIRONMENT
     VEXARO_SIM=1                the same as --sim

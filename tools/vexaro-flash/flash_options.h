@@ -17,6 +17,7 @@ enum ExitCode : int {
   kExitFileUnreadable = 6,  // FILE cannot be read: not found, a folder, no permission, not a regular file
   kExitNoAccess = 7,     // the keyboard is there but cannot be opened (permission, held by another program)
   kExitInUse = 8,        // another updater is using the keyboard; nothing was sent
+  kExitStopped = 130,    // a stop request (Ctrl-C, SIGTERM, SIGHUP) ended the run at a safe point
 };
 
 struct FlashOptions {

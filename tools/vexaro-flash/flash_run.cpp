@@ -7,6 +7,7 @@
 #include "package/package.h"
 #include "platform/gui/window.h"
 #include "platform/hid/hid.h"
+#include "platform/sys/stop_requests.h"
 #include "platform/sys/sys.h"
 #include "updater/access_problem.h"
 #include "updater/controller.h"
@@ -101,8 +102,8 @@ bool AwaitVersion(UpdateHost& host) {
   updater::ReportChannel& channel = host.Controller().Channel();
   if (!channel.IsOpen()) return true;
   const std::uint64_t end = sys::NowMs() + kPresenceWaitMs;
-  PumpUntil([&host] { return host.PresenceMessages() > 0; }, kPresenceWaitMs);
-  while (channel.IsOpen() && channel.Version().empty()) {
+  PumpUntil([&host] { return host.PresenceMessages() > 0 || sys::StopRequests() > 0; }, kPresenceWaitMs);
+  while (channel.IsOpen() && channel.Version().empty() && sys::StopRequests() == 0) {
     if (sys::NowMs() >= end) return false;
     if (channel.ReadVersion()) {
       host.Controller().OnKeyboardPresence(true);  // the status wait and the check, as on arrival
@@ -123,6 +124,12 @@ std::string RefusalText(UpdateController& controller, bool versionRead) {
 
 // The exit code and text of an update that has ended.
 int UpdateResult(const std::optional<updater::UpdateOutcome>& outcome, FlashView& view) {
+  if (outcome && outcome->stopped) {
+    if (updater::LeavesKeyboardInUpdateMode(*outcome)) view.Note(updater::kStaysInUpdateModeText);
+    view.Result(false, kExitStopped,
+                "Update stopped by request before the " + std::string(UpdateStageName(outcome->stage)) + " stage ended");
+    return kExitStopped;
+  }
   if (!outcome || !outcome->success) {
     std::string text = outcome && !outcome->failureText.empty() ? outcome->failureText
                        : outcome && outcome->packageUnreadable ? std::string("Image format invalid!")
@@ -146,6 +153,9 @@ int Update(UpdateHost& host, FlashView& view) {
   controller.ConnectAndStart();
   switch (controller.LastConnection()) {
     case updater::ConnectionResult::Connected: break;
+    case updater::ConnectionResult::Stopped:
+      view.Result(false, kExitStopped, "Stopped by request before the update began; nothing was written");
+      return kExitStopped;
     case updater::ConnectionResult::NoKeyboard:
     case updater::ConnectionResult::LoaderUnreachable:
       view.Result(false, kExitNoKeyboard, "Cannot connect to chip!");
@@ -154,7 +164,15 @@ int Update(UpdateHost& host, FlashView& view) {
       view.Result(false, kExitUpdateFailed, "Cannot connect to chip!");
       return kExitUpdateFailed;
   }
-  PumpUntil([&controller] { return !controller.WorkerRunning(); });
+  bool told = false;
+  PumpUntil([&] {
+    if (!told && sys::StopRequests() > 0) {
+      told = true;
+      view.Note("Stopping: the running step finishes and the update ends at the next safe point (a second stop "
+                "request ends the program at once, in the middle of a write)");
+    }
+    return !controller.WorkerRunning();
+  });
   controller.JoinWorker();
   return UpdateResult(controller.LastUpdate(), view);
 }
@@ -199,7 +217,12 @@ int RunFlash(const FlashOptions& options, FlashView& view) {
   }
   UpdateHost host(view);
   host.Controller().SetDebugMode(options.allowAnyVersion);
+  host.Controller().SetStopSource([] { return sys::StopRequests() > 0; });
   const bool versionRead = AwaitVersion(host);
+  if (sys::StopRequests() > 0) {
+    view.Result(false, kExitStopped, "Stopped by request before the update began; nothing was written");
+    return kExitStopped;
+  }
   host.Controller().RefreshDeviceState();
   if (options.list) return ListKeyboards(host, view);
   if (host.Controller().Presence() == updater::KeyboardPresence::NoAccess) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/hid/hid.h"
+#include "platform/sys/stop_requests.h"
 #include "platform/sys/sys.h"
 #include "sim/start.h"
 #include "tools/vexaro-flash/flash_options.h"
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
     return flash::kExitSuccess;
   }
   UseOffScreenDisplay();
+  sys::CatchStopRequests(flash::kExitStopped);
   flash::FlashView view(stdout, StyleFor(options));
   std::shared_ptr<sim::SimKeyboard> keyboard;
   if (options.simulated || hid::SimulationAskedByEnvironment()) {
