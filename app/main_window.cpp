@@ -123,14 +123,14 @@ bool CVexaroDlg::AutoUpdateSucceeded() const {
 
 void CVexaroDlg::ShowPackage() {
   const package::PackageInfo& info = package::ThePackageInfo();
-  WindowTitle = info.WindowTitle;
-  CompanyName = info.CompanyName;
-  ProductName = info.ProductName;
-  UpdateVersion = info.UpdateVersion;
-  SetWindowText(WindowTitle);
-  SetDlgItemText(kIdcCompanyName, CompanyName);
-  SetDlgItemText(kIdcProductName, ProductName);
-  SetDlgItemText(kIdcUpdateVersion, UpdateVersion);
+  m_strWindowTitle = info.WindowTitle;
+  m_strCompanyName = info.CompanyName;
+  m_strProductName = info.ProductName;
+  m_strUpdateVersion = info.UpdateVersion;
+  SetWindowText(m_strWindowTitle);
+  SetDlgItemText(kIdcCompanyName, m_strCompanyName);
+  SetDlgItemText(kIdcProductName, m_strProductName);
+  SetDlgItemText(kIdcUpdateVersion, m_strUpdateVersion);
 }
 
 void CVexaroDlg::RegisterForHidInterfaces() {

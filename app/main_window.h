@@ -29,12 +29,10 @@ class CVexaroDlg : public gui::CDialog, public updater::UpdateView {
   bool DebugMode() const { return m_controller->DebugMode(); }
   int LastResultKind() const { return static_cast<int>(m_controller->LastResultKind()); }
   updater::UpdateController& Controller() { return *m_controller; }
-  usb::CUSBDriver& Driver() { return m_Driver; }
   const ui::CBitmapBtn& UpdateButton() const { return m_btnUpdate; }
   const ui::CBitmapBtn& CloseButton() const { return m_btnClose; }
-  const gui::RECT& ProgressRect() const { return m_rcProgress; }
   int ProgressPos() const { return m_nProgressPos.load(); }
-  const std::string& PackageVersion() const { return UpdateVersion; }
+  const std::string& PackageVersion() const { return m_strUpdateVersion; }
   // The unattended demo run (app/auto_update.h); set before the window starts.
   void EnableAutoUpdate();
   bool AutoUpdateSucceeded() const;
@@ -92,13 +90,13 @@ class CVexaroDlg : public gui::CDialog, public updater::UpdateView {
   gui::CBitmap m_bmpBackground;
   gui::CBitmap m_bmpProgressBack;
   gui::CBitmap m_bmpProgressFill;
-  std::string WindowTitle, CompanyName, ProductName, UpdateVersion;
+  // The package's four texts as the window shows them.
+  std::string m_strWindowTitle, m_strCompanyName, m_strProductName, m_strUpdateVersion;
   ui::CBitmapBtn m_btnClose;
   ui::CBitmapBtn m_btnUpdate;
   gui::RECT m_rcProductName{}, m_rcUpdateVersion{}, m_rcCurrentVersion{}, m_rcProgress{};
   // Written by the worker thread, read when painting.
   std::atomic<int> m_nProgressPos{0};
-  int m_nProgressStep = 7;
   gui::CButton m_btnProgram;
   gui::CButton m_btnOK;
   gui::CProgressCtrl m_Progress;

@@ -46,9 +46,9 @@ void CVexaroDlg::PaintSkin(CDC& dc) {
                   kTextPitchAndFamily, "");
   HGDIOBJ oldFont = dc.SelectObject(&font);
   RECT r = m_rcUpdateVersion;
-  dc.DrawText(UpdateVersion, &r, DT_LEFT);
+  dc.DrawText(m_strUpdateVersion, &r, DT_LEFT);
   r = m_rcProductName;
-  dc.DrawText(ProductName, &r, DT_LEFT);
+  dc.DrawText(m_strProductName, &r, DT_LEFT);
   r = m_rcCurrentVersion;
   dc.DrawText(m_controller->Channel().Version(), &r, DT_LEFT);
   // A keyboard in its loader has no version to show; beside the empty box

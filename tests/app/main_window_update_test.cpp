@@ -52,7 +52,7 @@ TEST_F(MainWindowTest, ClickOnTheUpdateButtonInstallsThePackageAndShowsTheNewVer
   EXPECT_TRUE(pictured);
   EXPECT_EQ(window_->Controller().LastResultKind(), updater::ResultKind::Success);
   ASSERT_TRUE(RunUntil([&] { return FieldText(ui::kIdcCurrentVersion) == kPackageVersion; }));
-  EXPECT_EQ(std::string(window_->Driver().m_strVersion), kPackageVersion);
+  EXPECT_EQ(window_->Controller().Channel().Version(), kPackageVersion);
   EXPECT_EQ(KeyboardVersionRecord(), kPackageVersion);
   EXPECT_EQ(Results(), std::vector<std::string>{"Firmware Update Success!"});
   EXPECT_EQ(FieldText(ui::kIdcStatus), "Operation successful.");

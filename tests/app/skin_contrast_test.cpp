@@ -119,7 +119,7 @@ TEST_F(SkinContrastTest, MainWindowTextsReadBeforeDuringAndAfterAnUpdate) {
 
 TEST_F(SkinContrastTest, WithoutAKeyboardTheCurrentVersionSlotIsEmptyAndEveryTextReads) {
   OpenWindow();
-  EXPECT_EQ(std::string(window_->Driver().m_strVersion), "");
+  EXPECT_EQ(window_->Controller().Channel().Version(), "");
   SavePicture("main-window-no-keyboard.png");
   ExpectAllReadable("no keyboard", false);
 }
