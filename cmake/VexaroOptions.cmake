@@ -1,6 +1,7 @@
 # Build options shared by every target: warnings, sanitizers, test helpers.
 
 include(VexaroIncludes)
+include(VexaroLinkCheck)
 
 option(VEXARO_WERROR "Treat warnings in the project's own code as errors" ON)
 set(VEXARO_SANITIZE "" CACHE STRING "Sanitizer build: empty, 'address' (address+undefined) or 'thread'")

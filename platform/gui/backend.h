@@ -1,7 +1,10 @@
-// What a display backend gives the window framework, and what the framework
-// gives it back. The system backend (platform/linux, platform/windows) defines
-// every function of "System services"; platform/headless defines the
-// off-screen display. Nothing above the platform seam includes this header.
+// What a backend gives the window framework, and what the framework gives it
+// back. The framework's core (target vexaro_gui) holds the off-screen display
+// and links no backend: the system backend (platform/linux, platform/windows)
+// defines the functions of namespace native below, and target
+// vexaro_gui_system registers them with the core when a program links it
+// (platform/gui/system_backend.cpp). Nothing above the platform seam includes
+// this header.
 #pragma once
 
 #include <cstddef>
@@ -59,7 +62,11 @@ class FontFace {
 };
 
 // ---------------------------------------------------------------- System services
-// Defined once per build by the system backend; callable from any thread.
+// Defined once per build by the system backend (vexaro_<system>_gui);
+// callable from any thread. The core never calls these by name: it reaches
+// them through the services registered below, so that a program that links
+// only the core links no display, font or image library.
+namespace native {
 
 // The desktop's display, or nullptr when no desktop display is reachable.
 std::unique_ptr<Display> MakeNativeDisplay();
@@ -74,8 +81,35 @@ bool DecodePng(const unsigned char* data, std::size_t size, Bitmap*& out, std::s
 // Writes the bitmap as an opaque RGBA PNG file; false with *error saying why.
 bool WritePngFile(const Bitmap& bmp, const std::string& path, std::string* error);
 
+}  // namespace native
+
+// ---------------------------------------------------------------- Registration
+// The services a program has. Every member may be null: the core then does
+// without (see the functions below).
+struct SystemServices {
+  std::unique_ptr<Display> (*make_display)() = nullptr;
+  std::shared_ptr<FontFace> (*match_font_face)(const LOGFONT& desc) = nullptr;
+  bool (*decode_png)(const unsigned char* data, std::size_t size, Bitmap*& out, std::string* error) = nullptr;
+  bool (*write_png_file)(const Bitmap& bmp, const std::string& path, std::string* error) = nullptr;
+};
+
+// Registers the members of services that are set, replacing those registered
+// before; safe from static initialisation on. A display registered after the
+// display was chosen (the first window) is not taken up.
+void RegisterSystemServices(const SystemServices& services);
+
+// What the framework calls, from any thread: the registered service, or
+// without one nullptr (no font: text is neither drawn nor measured) or false
+// with *error saying that the program has no PNG support. The display is
+// chosen once (platform/gui/display.h).
+std::shared_ptr<FontFace> MatchFontFace(const LOGFONT& desc);
+bool DecodePng(const unsigned char* data, std::size_t size, Bitmap*& out, std::string* error);
+bool WritePngFile(const Bitmap& bmp, const std::string& path, std::string* error);
+
 // ---------------------------------------------------------------- Headless display
-// Defined by platform/headless: windows live off-screen on a 1920x1080 screen.
+// Built into the core: windows live off-screen on a 1920x1080 screen. The
+// display of every program without a system display, and of any program
+// under VEXARO_DISPLAY=headless.
 std::unique_ptr<Display> MakeHeadlessDisplay();
 
 // ---------------------------------------------------------------- From the framework

@@ -133,7 +133,10 @@ BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL erase);
 HBITMAP LoadBitmap(int id);
 HICON LoadIcon(int id);
 
-// Modal message box with an OK button; returns IDOK.
+// Modal message box with an OK button; returns IDOK. In a program without a
+// system display (one that links only the core, vexaro_gui) nobody could
+// answer it: "caption: text" goes to standard error as one line and IDOK
+// comes back at once. A hook comes first either way.
 int MessageBox(HWND owner, std::string_view text, std::string_view caption = "Error",
                UINT type = MB_OK);
 // Tests and headless runs may answer message boxes without showing them: a

@@ -1,6 +1,7 @@
-// The headless display: windows live off-screen on a 1920x1080 screen. Tests
-// and screenshot tools inject input (platform/gui/input.h, or the helpers
-// below in client coordinates) and read what a top-level window shows.
+// The headless display (built into the window framework's core): windows
+// live off-screen on a 1920x1080 screen. Tests and screenshot tools inject
+// input (platform/gui/input.h, or the helpers below in client coordinates)
+// and read what a top-level window shows.
 #pragma once
 
 #include <memory>
@@ -17,7 +18,8 @@ std::unique_ptr<Bitmap> Capture(HWND top_level);
 // The colour at a client point of a top-level window (CLR_INVALID outside).
 COLORREF PixelAt(HWND top_level, int x, int y);
 
-// PNG files of bitmaps and windows; false with *error saying why.
+// PNG files of bitmaps and windows; false with *error saying why (also when
+// the program registered no PNG writer: it links no vexaro_gui_system).
 bool SavePng(const Bitmap& bmp, const std::string& path, std::string* error);
 bool SaveWindowPng(HWND top_level, const std::string& path, std::string* error);
 

@@ -1,27 +1,10 @@
-// The headless display and its helpers for tests.
+// The headless display's helpers for tests and tools. The display itself is
+// built into the window framework's core (platform/gui/display.cpp).
 #include "platform/gui/backend.h"
 #include "platform/gui/window.h"
 #include "platform/headless/headless.h"
 
 namespace vexaro::gui {
-namespace {
-
-// The framework keeps each window's canvas; this display has nothing to show
-// it on, so it only remembers where the windows are.
-class HeadlessDisplay final : public Display {
- public:
-  const char* Name() const override { return "headless"; }
-  SIZE ScreenSize() const override { return {1920, 1080}; }
-  void Show(HWND, const RECT&, bool) override {}
-  void Move(HWND, const RECT&) override {}
-  void Destroyed(HWND) override {}
-  void Present(HWND, const Bitmap&) override {}
-};
-
-}  // namespace
-
-std::unique_ptr<Display> MakeHeadlessDisplay() { return std::make_unique<HeadlessDisplay>(); }
-
 namespace headless {
 
 std::unique_ptr<Bitmap> Capture(HWND top_level) { return CaptureTopLevel(top_level); }

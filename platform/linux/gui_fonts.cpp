@@ -15,7 +15,7 @@
 #include "platform/gui/backend.h"
 #include "platform/sys/sys.h"
 
-namespace vexaro::gui {
+namespace vexaro::gui::native {
 namespace {
 
 // FreeType's library and faces are not thread-safe; every use holds this lock.
@@ -171,4 +171,4 @@ std::shared_ptr<FontFace> MatchFontFace(const LOGFONT& desc) {
   return made;
 }
 
-}  // namespace vexaro::gui
+}  // namespace vexaro::gui::native

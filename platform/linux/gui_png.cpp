@@ -8,7 +8,7 @@
 
 #include "platform/gui/backend.h"
 
-namespace vexaro::gui {
+namespace vexaro::gui::native {
 
 bool DecodePng(const unsigned char* data, std::size_t size, Bitmap*& out, std::string* error) {
   png_image image;
@@ -59,4 +59,4 @@ bool WritePngFile(const Bitmap& bmp, const std::string& path, std::string* error
   return true;
 }
 
-}  // namespace vexaro::gui
+}  // namespace vexaro::gui::native

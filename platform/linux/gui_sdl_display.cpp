@@ -398,6 +398,8 @@ class SdlDisplay final : public Display {
 
 }  // namespace
 
+namespace native {
+
 std::unique_ptr<Display> MakeNativeDisplay() {
   if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) return nullptr;
   auto d = std::make_unique<SdlDisplay>();
@@ -405,6 +407,8 @@ std::unique_ptr<Display> MakeNativeDisplay() {
   SdlDisplay::StopChosenAtExit(d.get());
   return d;
 }
+
+}  // namespace native
 
 namespace sdl {
 

@@ -294,6 +294,8 @@ void Win32Display::Loop() {
 
 }  // namespace
 
+namespace native {
+
 std::unique_ptr<Display> MakeNativeDisplay() {
   // One display per process; a second ask (none is made) gets nothing.
   static std::mutex once;
@@ -308,5 +310,7 @@ std::unique_ptr<Display> MakeNativeDisplay() {
   }
   return display;
 }
+
+}  // namespace native
 
 }  // namespace vexaro::gui

@@ -10,7 +10,7 @@
 #include <mutex>
 #include <tuple>
 
-namespace vexaro::gui {
+namespace vexaro::gui::native {
 namespace {
 
 // GGO_GRAY8_BITMAP gives 65 levels of coverage, 0 to 64.
@@ -112,4 +112,4 @@ std::shared_ptr<FontFace> MatchFontFace(const LOGFONT& desc) {
   return made;
 }
 
-}  // namespace vexaro::gui
+}  // namespace vexaro::gui::native

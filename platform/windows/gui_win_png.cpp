@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-namespace vexaro::gui {
+namespace vexaro::gui::native {
 namespace {
 
 // Images larger than this a side are refused (icons are at most 256).
@@ -116,4 +116,4 @@ bool WritePngFile(const Bitmap& bmp, const std::string& path, std::string* error
   return written || Fail(error, path + ": cannot write the PNG file");
 }
 
-}  // namespace vexaro::gui
+}  // namespace vexaro::gui::native

@@ -1,8 +1,12 @@
-// Message boxes: a small modal dialog with the text and an OK button.
+// Message boxes: a small modal dialog with the text and an OK button, or,
+// in a program without a system display, a line on standard error.
 #include <algorithm>
+#include <cstdio>
 #include <mutex>
+#include <string>
 
 #include "platform/gui/afx/afx_dialog.h"
+#include "platform/gui/display.h"
 
 namespace vexaro::gui {
 namespace {
@@ -57,6 +61,15 @@ int MessageBox(HWND owner, std::string_view text, std::string_view caption, UINT
     hook = Hook();
   }
   if (hook) return hook(text, caption, type);
+  if (!HasSystemDisplay()) {
+    // Only the core is linked: no one could see the box, let alone answer
+    // it, so the text goes where a terminal program's user reads and the box
+    // counts as acknowledged.
+    const std::string line = std::string(caption) + ": " + std::string(text) + "\n";
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
+    return IDOK;
+  }
   CDialog box(BoxTemplate(text, caption), CWnd::FromHandle(owner));
   const auto r = box.DoModal();
   return r == -1 ? 0 : IDOK;
