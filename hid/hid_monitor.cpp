@@ -5,7 +5,7 @@
 #include <mutex>
 #include <new>
 
-#include "hid/monitor.h"
+#include "hid/chid_monitor.h"
 
 namespace vexaro::usb {
 namespace {

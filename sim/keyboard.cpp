@@ -125,11 +125,11 @@ std::shared_ptr<SimKeyboard> SimKeyboard::Create(KeyboardConfig config, std::str
 
 SimKeyboard::SimKeyboard(KeyboardConfig config)
     : config_(std::move(config)),
-      port_(hid::sim::TheBus().NewPort()),
+      port_(simbus::TheBus().NewPort()),
       flash_(config_.flashSize, config_.pageSize),
       mode_(config_.initialMode) {
   if (config_.faults.noPermission) {
-    hid::sim::TheBus().SetOpenRefusal(port_, hid::Reason::kPermissionDenied);
+    simbus::TheBus().SetOpenRefusal(port_, hid::Reason::kPermissionDenied);
   }
 }
 
@@ -138,8 +138,8 @@ SimKeyboard::~SimKeyboard() {
   if (!config_.stateFile.empty() && !SaveState(error)) sys::DebugOutput("sim: " + error + "\n");
 }
 
-hid::sim::DeviceDescriptor SimKeyboard::DescriptorFor(Mode mode) const {
-  hid::sim::DeviceDescriptor d;
+simbus::DeviceDescriptor SimKeyboard::DescriptorFor(Mode mode) const {
+  simbus::DeviceDescriptor d;
   if (mode == Mode::kLoader) {
     d.attributes = {config_.iapVendorId, config_.iapProductId, config_.iapVersion};
     d.collections = {VendorCollection()};
@@ -153,7 +153,7 @@ hid::sim::DeviceDescriptor SimKeyboard::DescriptorFor(Mode mode) const {
 std::size_t SimKeyboard::ProtocolCollection() const { return mode_ == Mode::kLoader ? 0 : 1; }
 
 bool SimKeyboard::PlugIn() {
-  hid::sim::DeviceDescriptor descriptor;
+  simbus::DeviceDescriptor descriptor;
   {
     std::lock_guard lock(mutex_);
     if (plugged_ || gone_) return false;
@@ -163,7 +163,7 @@ bool SimKeyboard::PlugIn() {
     descriptor = DescriptorFor(mode_);
     trace_.Event(mode_ == Mode::kLoader ? "plug loader" : "plug application");
   }
-  return hid::sim::TheBus().Plug(port_, std::move(descriptor), shared_from_this());
+  return simbus::TheBus().Plug(port_, std::move(descriptor), shared_from_this());
 }
 
 void SimKeyboard::Unplug() {
@@ -173,7 +173,7 @@ void SimKeyboard::Unplug() {
     ++plugGeneration_;
     trace_.Event("unplug");
   }
-  hid::sim::TheBus().Unplug(port_);
+  simbus::TheBus().Unplug(port_);
 }
 
 bool SimKeyboard::IsPlugged() const {
@@ -340,7 +340,7 @@ void SimKeyboard::QueueDataReport(const std::uint8_t* bytes64) {
   const std::uint64_t at = std::max({sys::NowMs(), busyUntilMs_, nextInFrameMs_});
   nextInFrameMs_ = at + Scaled(config_.timing.frameMs);
   trace_.Report("IN", ProtocolCollection(), report, sizeof report, at);
-  hid::sim::TheBus().PushInputReport(port_, ProtocolCollection(), report, sizeof report, at);
+  simbus::TheBus().PushInputReport(port_, ProtocolCollection(), report, sizeof report, at);
 }
 
 // One GET_REPORT: a whole queued report, or as many queued status characters
@@ -385,7 +385,7 @@ void SimKeyboard::Carry(After action) {
     }
     delay = Scaled(config_.timing.reEnumerationMs);
   }
-  hid::sim::TheBus().Unplug(port_);
+  simbus::TheBus().Unplug(port_);
   std::string error;
   if (!config_.stateFile.empty() && !SaveState(error)) sys::DebugOutput("sim: " + error + "\n");
   if (action == After::kVanish) return;
@@ -397,7 +397,7 @@ void SimKeyboard::Carry(After action) {
     return;
   }
   std::weak_ptr<SimKeyboard> weak = weak_from_this();
-  hid::sim::TheBus().After(delay, [weak, next, generation] {
+  simbus::TheBus().After(delay, [weak, next, generation] {
     if (auto keyboard = weak.lock()) keyboard->Replug(next, generation);
   });
 }
@@ -406,7 +406,7 @@ void SimKeyboard::Carry(After action) {
 // itself, unless the host has restarted the keyboard in the meantime.
 void SimKeyboard::StartApplicationLater(std::uint64_t generation, std::uint32_t delay) {
   std::weak_ptr<SimKeyboard> weak = weak_from_this();
-  hid::sim::TheBus().After(delay, [weak, generation] {
+  simbus::TheBus().After(delay, [weak, generation] {
     auto keyboard = weak.lock();
     if (!keyboard) return;
     {
@@ -418,7 +418,7 @@ void SimKeyboard::StartApplicationLater(std::uint64_t generation, std::uint32_t 
 }
 
 void SimKeyboard::Replug(Mode mode, std::uint64_t generation) {
-  hid::sim::DeviceDescriptor descriptor;
+  simbus::DeviceDescriptor descriptor;
   {
     std::lock_guard lock(mutex_);
     if (gone_ || plugged_ || generation != plugGeneration_) return;
@@ -428,7 +428,7 @@ void SimKeyboard::Replug(Mode mode, std::uint64_t generation) {
     descriptor = DescriptorFor(mode);
     trace_.Event(mode == Mode::kLoader ? "plug loader" : "plug application");
   }
-  hid::sim::TheBus().Plug(port_, std::move(descriptor), shared_from_this());
+  simbus::TheBus().Plug(port_, std::move(descriptor), shared_from_this());
 }
 
 }  // namespace vexaro::sim

@@ -105,7 +105,7 @@ struct KeyboardConfig {
 // False with error naming the variable that was wrong.
 bool ApplyEnvironment(KeyboardConfig& config, std::string& error);
 
-class SimKeyboard final : public hid::sim::Device,
+class SimKeyboard final : public simbus::Device,
                           public std::enable_shared_from_this<SimKeyboard> {
  public:
   // Loads the state file when there is one, locked for the keyboard's life.
@@ -143,7 +143,7 @@ class SimKeyboard final : public hid::sim::Device,
   // is not counted. Always 0 with zero timing.
   std::uint64_t TakeBusIdleMs();
 
-  // hid::sim::Device
+  // simbus::Device
   bool OnOutputReport(int port, std::size_t collection, const std::uint8_t* data,
                       std::size_t length) override;
   bool OnGetInputReport(int port, std::size_t collection, std::uint8_t* data,
@@ -158,7 +158,7 @@ class SimKeyboard final : public hid::sim::Device,
   };
 
   explicit SimKeyboard(KeyboardConfig config);
-  hid::sim::DeviceDescriptor DescriptorFor(Mode mode) const;
+  simbus::DeviceDescriptor DescriptorFor(Mode mode) const;
   std::size_t ProtocolCollection() const;
   std::uint32_t Scaled(std::uint32_t ms) const { return ms * config_.faults.slowFactor; }
 

@@ -30,7 +30,7 @@ constexpr std::uint32_t kPauseBeforeFinalAck = 10;
 
 std::shared_ptr<sim::SimKeyboard> PlugKeyboard(sim::Timing timing) {
   hid::SelectBackend(hid::BackendKind::kSimulated);
-  hid::sim::TheBus().Reset();
+  simbus::TheBus().Reset();
   isp::ResetEngine();
   sim::KeyboardConfig config;
   config.timing = timing;

@@ -65,7 +65,7 @@ std::vector<std::uint8_t> VersionReply(const char* text) {
 }
 
 // Answers every request with the replies of the input in hand.
-class FuzzFirmware final : public hid::sim::Device {
+class FuzzFirmware final : public simbus::Device {
  public:
   void Set(std::vector<std::vector<std::uint8_t>> replies, std::vector<std::uint8_t> status) {
     std::lock_guard lock(mutex_);
@@ -78,7 +78,7 @@ class FuzzFirmware final : public hid::sim::Device {
       std::lock_guard lock(mutex_);
       replies.swap(replies_);
     }
-    for (const auto& r : replies) hid::sim::TheBus().PushInputReport(p, collection, r.data(), r.size(), sys::NowMs());
+    for (const auto& r : replies) simbus::TheBus().PushInputReport(p, collection, r.data(), r.size(), sys::NowMs());
     return true;
   }
   bool OnGetInputReport(int, std::size_t, std::uint8_t* data, std::size_t length) override {
@@ -111,9 +111,9 @@ struct Setup {
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
 #endif
     if (!hid::SelectBackend(hid::BackendKind::kSimulated)) std::abort();
-    hid::sim::DeviceDescriptor d{{kVendor, kProduct, 0x0100},
+    simbus::DeviceDescriptor d{{kVendor, kProduct, 0x0100},
                                  {Collection(0x01, 0x06, 9, 2), Collection(0xFF00, 0x01, 65, 65)}};
-    hid::sim::TheBus().Plug(hid::sim::TheBus().NewPort(), d, firmware);
+    simbus::TheBus().Plug(simbus::TheBus().NewPort(), d, firmware);
     channel = std::make_unique<usb::CUSBDriver>();
     channel->SetActive();
     channel->SetOwner(nullptr, 0);

@@ -20,7 +20,7 @@ using namespace vexaro;
 
 // Takes its replies from the input: each GET_REPORT and each write consumes
 // a control byte and possibly 64 bytes of report.
-class InputDevice final : public hid::sim::Device {
+class InputDevice final : public simbus::Device {
  public:
   InputDevice(const std::uint8_t* data, std::size_t size) : data_(data, data + size) {}
   int port = 0;
@@ -31,7 +31,7 @@ class InputDevice final : public hid::sim::Device {
     for (int i = 0; i < control % 4; ++i) {
       std::uint8_t report[65] = {};
       Take(report + 1, 64);
-      hid::sim::TheBus().PushInputReport(port, 0, report, sizeof report, 0);
+      simbus::TheBus().PushInputReport(port, 0, report, sizeof report, 0);
     }
     return true;
   }
@@ -63,17 +63,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 2) return 0;
   hid::SelectBackend(hid::BackendKind::kSimulated);
   sys::SetClockScale(1e6);
-  hid::sim::TheBus().Reset();
+  simbus::TheBus().Reset();
   isp::ResetEngine();
   auto device = std::make_shared<InputDevice>(data + 2, size - 2);
-  hid::sim::DeviceDescriptor descriptor;
+  simbus::DeviceDescriptor descriptor;
   descriptor.attributes = {0x04D9, 0x8010, 0x0100};
   hid::Caps caps;
   caps.inputReportByteLength = 65;
   caps.outputReportByteLength = 65;
   descriptor.collections = {caps};
-  device->port = hid::sim::TheBus().NewPort();
-  hid::sim::TheBus().Plug(device->port, descriptor, device);
+  device->port = simbus::TheBus().NewPort();
+  simbus::TheBus().Plug(device->port, descriptor, device);
 
   const std::uint8_t op = data[0];
   const std::uint32_t span = data[1];
@@ -92,6 +92,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   ISP_GetTransProgress();
   isp::ResetEngine();
-  hid::sim::TheBus().Reset();
+  simbus::TheBus().Reset();
   return 0;
 }

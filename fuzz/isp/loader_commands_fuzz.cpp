@@ -16,7 +16,7 @@ using namespace vexaro;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   hid::SelectBackend(hid::BackendKind::kSimulated);
-  hid::sim::TheBus().Reset();
+  simbus::TheBus().Reset();
   sim::KeyboardConfig config;
   config.timing = sim::Timing::Zero();
   config.flashSize = 8192;
@@ -47,6 +47,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     hid::Close(reader);
   }
   keyboard->Unplug();
-  hid::sim::TheBus().Reset();
+  simbus::TheBus().Reset();
   return 0;
 }

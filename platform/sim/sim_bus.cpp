@@ -15,7 +15,7 @@
 #include "platform/sim/sim_bus.h"
 #include "platform/sys/sys.h"
 
-namespace vexaro::hid::sim {
+namespace vexaro::simbus {
 namespace {
 
 // The system keeps 32 reports per handle; the simulation keeps more, because a
@@ -40,7 +40,7 @@ struct HandleState {
   int port = 0;
   std::uint64_t generation = 0;
   std::size_t collection = 0;
-  Access access = Access::kQuery;
+  hid::Access access = hid::Access::kQuery;
   std::string path;
   std::deque<QueuedReport> queue;
   int readersWaiting = 0;
@@ -48,7 +48,7 @@ struct HandleState {
 };
 
 struct Subscriber {
-  DeviceEventCallback callback;
+  hid::DeviceEventCallback callback;
   int running = 0;
 };
 
@@ -58,8 +58,8 @@ struct Timer {
   std::function<void()> work;
 };
 
-bool CanRead(Access a) { return a == Access::kOverlappedRead || a == Access::kReadWrite; }
-bool CanWrite(Access a) { return a == Access::kWrite || a == Access::kReadWrite; }
+bool CanRead(hid::Access a) { return a == hid::Access::kOverlappedRead || a == hid::Access::kReadWrite; }
+bool CanWrite(hid::Access a) { return a == hid::Access::kWrite || a == hid::Access::kReadWrite; }
 
 bool SameText(const std::string& a, const std::string& b) {
   return a.size() == b.size() &&
@@ -69,7 +69,7 @@ bool SameText(const std::string& a, const std::string& b) {
          });
 }
 
-class SimBus final : public Backend, public Bus {
+class SimBus final : public hid::Backend, public Bus {
  public:
   ~SimBus() override {
     {
@@ -89,7 +89,7 @@ class SimBus final : public Backend, public Bus {
 
   bool Plug(int port, DeviceDescriptor descriptor, std::shared_ptr<Device> device) override {
     if (descriptor.collections.empty() || !device) return false;
-    std::vector<DeviceEvent> events;
+    std::vector<hid::DeviceEvent> events;
     {
       std::lock_guard lock(mutex_);
       if (ports_.count(port) != 0) return false;
@@ -99,7 +99,7 @@ class SimBus final : public Backend, public Bus {
       state.generation = ++lastGeneration_;
       installPendingUntilMs_ = std::max(installPendingUntilMs_, sys::NowMs() + installTimeMs_);
       for (std::size_t i = 0; i < state.descriptor.collections.size(); ++i) {
-        events.push_back({DeviceEventKind::kInterfaceArrival, PathOf(port, state, i), kInvalidHandle});
+        events.push_back({hid::DeviceEventKind::kInterfaceArrival, PathOf(port, state, i), hid::kInvalidHandle});
       }
     }
     Dispatch(events);
@@ -107,7 +107,7 @@ class SimBus final : public Backend, public Bus {
   }
 
   bool Unplug(int port) override {
-    std::vector<DeviceEvent> events;
+    std::vector<hid::DeviceEvent> events;
     {
       std::lock_guard lock(mutex_);
       auto it = ports_.find(port);
@@ -115,11 +115,11 @@ class SimBus final : public Backend, public Bus {
       for (auto& [handle, state] : handles_) {
         if (state.port == port && state.generation == it->second.generation) {
           state.generation = 0;  // dead: every operation on it fails from now on
-          events.push_back({DeviceEventKind::kHandleRemoval, state.path, handle});
+          events.push_back({hid::DeviceEventKind::kHandleRemoval, state.path, handle});
         }
       }
       for (std::size_t i = 0; i < it->second.descriptor.collections.size(); ++i) {
-        events.push_back({DeviceEventKind::kInterfaceRemoval, PathOf(port, it->second, i), kInvalidHandle});
+        events.push_back({hid::DeviceEventKind::kInterfaceRemoval, PathOf(port, it->second, i), hid::kInvalidHandle});
       }
       ports_.erase(it);
     }
@@ -166,14 +166,14 @@ class SimBus final : public Backend, public Bus {
     installTimeMs_ = ms;
   }
 
-  void SetOpenRefusal(int port, Reason reason) override {
+  void SetOpenRefusal(int port, hid::Reason reason) override {
     std::lock_guard lock(mutex_);
-    if (reason == Reason::kNone) refusals_.erase(port);
+    if (reason == hid::Reason::kNone) refusals_.erase(port);
     else refusals_[port] = reason;
   }
 
-  void Suspend() override { Dispatch({{DeviceEventKind::kSuspend, {}, kInvalidHandle}}); }
-  void Resume() override { Dispatch({{DeviceEventKind::kResume, {}, kInvalidHandle}}); }
+  void Suspend() override { Dispatch({{hid::DeviceEventKind::kSuspend, {}, hid::kInvalidHandle}}); }
+  void Resume() override { Dispatch({{hid::DeviceEventKind::kResume, {}, hid::kInvalidHandle}}); }
 
   void Reset() override {
     std::vector<int> ports;
@@ -188,7 +188,7 @@ class SimBus final : public Backend, public Bus {
     for (int port : ports) Unplug(port);
   }
 
-  // ---- Backend ---------------------------------------------------------
+  // ---- hid::Backend ---------------------------------------------------------
   std::vector<std::string> EnumerateInterfaces() override {
     std::lock_guard lock(mutex_);
     std::vector<std::string> paths;
@@ -200,7 +200,7 @@ class SimBus final : public Backend, public Bus {
     return paths;
   }
 
-  Handle Open(const std::string& path, Access access) override {
+  hid::Handle Open(const std::string& path, hid::Access access) override {
     std::lock_guard lock(mutex_);
     for (auto& [port, state] : ports_) {
       for (std::size_t i = 0; i < state.descriptor.collections.size(); ++i) {
@@ -208,9 +208,9 @@ class SimBus final : public Backend, public Bus {
         if (!SameText(candidate, path)) continue;
         if (auto refusal = refusals_.find(port); refusal != refusals_.end()) {
           SetThreadError(refusal->second, std::string("simulated: ") + ReasonName(refusal->second), path);
-          return kInvalidHandle;
+          return hid::kInvalidHandle;
         }
-        Handle handle = ++lastHandle_;
+        hid::Handle handle = ++lastHandle_;
         HandleState& h = handles_[handle];
         h.port = port;
         h.generation = state.generation;
@@ -220,11 +220,11 @@ class SimBus final : public Backend, public Bus {
         return handle;
       }
     }
-    SetThreadError(Reason::kGone, "no interface with this path on the bus", path);
-    return kInvalidHandle;
+    SetThreadError(hid::Reason::kGone, "no interface with this path on the bus", path);
+    return hid::kInvalidHandle;
   }
 
-  bool Close(Handle handle) override {
+  bool Close(hid::Handle handle) override {
     {
       std::lock_guard lock(mutex_);
       if (handles_.erase(handle) == 0) return NotOpen();
@@ -233,7 +233,7 @@ class SimBus final : public Backend, public Bus {
     return true;
   }
 
-  bool GetAttributes(Handle handle, Attributes& attributes) override {
+  bool GetAttributes(hid::Handle handle, hid::Attributes& attributes) override {
     std::lock_guard lock(mutex_);
     const PortState* port = LivePort(handle);
     if (port == nullptr) return DeadOrNotOpen(handle);
@@ -241,7 +241,7 @@ class SimBus final : public Backend, public Bus {
     return true;
   }
 
-  bool GetCaps(Handle handle, Caps& caps) override {
+  bool GetCaps(hid::Handle handle, hid::Caps& caps) override {
     std::lock_guard lock(mutex_);
     const PortState* port = LivePort(handle);
     if (port == nullptr) return DeadOrNotOpen(handle);
@@ -249,24 +249,24 @@ class SimBus final : public Backend, public Bus {
     return true;
   }
 
-  bool WriteReport(Handle handle, const std::uint8_t* data, std::size_t length) override {
-    auto target = ReportTarget(handle, data, CanWrite, &Caps::outputReportByteLength);
+  bool WriteReport(hid::Handle handle, const std::uint8_t* data, std::size_t length) override {
+    auto target = ReportTarget(handle, data, CanWrite, &hid::Caps::outputReportByteLength);
     if (!target) return false;
-    if (length != target->reportLength) return Refuse(Reason::kOther, "not the output report length");
+    if (length != target->reportLength) return Refuse(hid::Reason::kOther, "not the output report length");
     return target->device->OnOutputReport(target->port, target->collection, data, length) ||
-           Refuse(Reason::kDeviceRefused, "the device did not take the report");
+           Refuse(hid::Reason::kDeviceRefused, "the device did not take the report");
   }
 
-  bool GetInputReport(Handle handle, std::uint8_t* data, std::size_t length) override {
-    auto target = ReportTarget(handle, data, CanRead, &Caps::inputReportByteLength);
+  bool GetInputReport(hid::Handle handle, std::uint8_t* data, std::size_t length) override {
+    auto target = ReportTarget(handle, data, CanRead, &hid::Caps::inputReportByteLength);
     if (!target) return false;
-    if (length < target->reportLength) return Refuse(Reason::kOther, "buffer shorter than the input report");
+    if (length < target->reportLength) return Refuse(hid::Reason::kOther, "buffer shorter than the input report");
     return target->device->OnGetInputReport(target->port, target->collection, data,
                                             target->reportLength) ||
-           Refuse(Reason::kDeviceRefused, "the device stalled the request");
+           Refuse(hid::Reason::kDeviceRefused, "the device stalled the request");
   }
 
-  ReadResult ReadInputReport(Handle handle, std::uint8_t* data, std::size_t length,
+  hid::ReadResult ReadInputReport(hid::Handle handle, std::uint8_t* data, std::size_t length,
                              std::uint32_t timeoutMs, std::size_t* bytesRead) override {
     if (bytesRead != nullptr) *bytesRead = 0;
     const std::uint64_t start = sys::NowMs();
@@ -274,34 +274,34 @@ class SimBus final : public Backend, public Bus {
     auto it = handles_.find(handle);
     if (it == handles_.end() || !CanRead(it->second.access) || data == nullptr) {
       if (it == handles_.end()) NotOpen();
-      else Refuse(Reason::kOther, "handle not opened for reading");
-      return ReadResult::kFailed;
+      else Refuse(hid::Reason::kOther, "handle not opened for reading");
+      return hid::ReadResult::kFailed;
     }
     const std::uint64_t cancelAtStart = it->second.cancelCount;
     ++it->second.readersWaiting;
     for (;;) {
       it = handles_.find(handle);
       if (it == handles_.end()) {  // closed under us
-        Refuse(Reason::kOther, "handle closed during the read");
-        return ReadResult::kFailed;
+        Refuse(hid::Reason::kOther, "handle closed during the read");
+        return hid::ReadResult::kFailed;
       }
       HandleState& h = it->second;
       const std::uint64_t now = sys::NowMs();
-      ReadResult result = ReadResult::kOk;
+      hid::ReadResult result = hid::ReadResult::kOk;
       bool done = true;
       if (h.generation == 0) {
-        result = ReadResult::kFailed;
-        Refuse(Reason::kGone, "the device left the bus");
+        result = hid::ReadResult::kFailed;
+        Refuse(hid::Reason::kGone, "the device left the bus");
       } else if (h.cancelCount != cancelAtStart) {
-        result = ReadResult::kCancelled;
+        result = hid::ReadResult::kCancelled;
       } else if (!h.queue.empty() && h.queue.front().availableAtMs <= now) {
         const auto& bytes = h.queue.front().bytes;
         std::size_t n = std::min(length, bytes.size());
         std::memcpy(data, bytes.data(), n);
         if (bytesRead != nullptr) *bytesRead = n;
         h.queue.pop_front();
-      } else if (timeoutMs != kNoTimeLimit && now - start >= timeoutMs) {
-        result = ReadResult::kTimedOut;
+      } else if (timeoutMs != hid::kNoTimeLimit && now - start >= timeoutMs) {
+        result = hid::ReadResult::kTimedOut;
       } else {
         done = false;
       }
@@ -309,13 +309,13 @@ class SimBus final : public Backend, public Bus {
         --h.readersWaiting;
         return result;
       }
-      std::uint64_t wakeMs = timeoutMs == kNoTimeLimit ? now + 1000 : start + timeoutMs;
+      std::uint64_t wakeMs = timeoutMs == hid::kNoTimeLimit ? now + 1000 : start + timeoutMs;
       if (!h.queue.empty()) wakeMs = std::min(wakeMs, h.queue.front().availableAtMs);
       WaitReal(lock, readCv_, wakeMs > now ? wakeMs - now : 0);
     }
   }
 
-  bool CancelIo(Handle handle) override {
+  bool CancelIo(hid::Handle handle) override {
     {
       std::lock_guard lock(mutex_);
       auto it = handles_.find(handle);
@@ -346,14 +346,14 @@ class SimBus final : public Backend, public Bus {
     }
   }
 
-  SubscriptionId Subscribe(DeviceEventCallback callback) override {
+  hid::SubscriptionId Subscribe(hid::DeviceEventCallback callback) override {
     std::lock_guard lock(mutex_);
-    SubscriptionId id = ++lastSubscription_;
+    hid::SubscriptionId id = ++lastSubscription_;
     subscribers_[id] = std::make_shared<Subscriber>(Subscriber{std::move(callback), 0});
     return id;
   }
 
-  void Unsubscribe(SubscriptionId id) override {
+  void Unsubscribe(hid::SubscriptionId id) override {
     std::unique_lock lock(mutex_);
     auto it = subscribers_.find(id);
     if (it == subscribers_.end()) return;
@@ -378,8 +378,8 @@ class SimBus final : public Backend, public Bus {
     std::size_t collection = 0;
     std::size_t reportLength = 0;
   };
-  std::optional<Target> ReportTarget(Handle handle, const std::uint8_t* data, bool (*allowed)(Access),
-                                     std::uint16_t Caps::*lengthField) const {
+  std::optional<Target> ReportTarget(hid::Handle handle, const std::uint8_t* data, bool (*allowed)(hid::Access),
+                                     std::uint16_t hid::Caps::*lengthField) const {
     std::lock_guard lock(mutex_);
     const PortState* state = LivePort(handle);
     if (state == nullptr) {
@@ -389,25 +389,25 @@ class SimBus final : public Backend, public Bus {
     const HandleState& h = handles_.at(handle);
     const std::size_t reportLength = state->descriptor.collections[h.collection].*lengthField;
     if (data == nullptr || !allowed(h.access) || reportLength == 0) {
-      Refuse(Reason::kOther, "no such report on this handle");
+      Refuse(hid::Reason::kOther, "no such report on this handle");
       return std::nullopt;
     }
     return Target{state->device, h.port, h.collection, reportLength};
   }
 
   // Failure reasons of the calling thread; each returns false.
-  static bool Refuse(Reason reason, const char* text) {
+  static bool Refuse(hid::Reason reason, const char* text) {
     SetThreadError(reason, std::string("simulated: ") + text, "");
     return false;
   }
-  static bool NotOpen() { return Refuse(Reason::kOther, "not an open handle"); }
+  static bool NotOpen() { return Refuse(hid::Reason::kOther, "not an open handle"); }
   // Under the lock: a handle still listed lost its device.
-  bool DeadOrNotOpen(Handle handle) const {
-    return handles_.count(handle) != 0 ? Refuse(Reason::kGone, "the device left the bus") : NotOpen();
+  bool DeadOrNotOpen(hid::Handle handle) const {
+    return handles_.count(handle) != 0 ? Refuse(hid::Reason::kGone, "the device left the bus") : NotOpen();
   }
 
   // The port of a handle whose device is still the one it was opened on.
-  const PortState* LivePort(Handle handle) const {
+  const PortState* LivePort(hid::Handle handle) const {
     auto h = handles_.find(handle);
     if (h == handles_.end() || h->second.generation == 0) return nullptr;
     auto p = ports_.find(h->second.port);
@@ -422,7 +422,7 @@ class SimBus final : public Backend, public Bus {
     cv.wait_for(lock, std::min<std::chrono::nanoseconds>(real, cap));
   }
 
-  void Dispatch(const std::vector<DeviceEvent>& events) {
+  void Dispatch(const std::vector<hid::DeviceEvent>& events) {
     if (events.empty()) return;
     std::vector<std::shared_ptr<Subscriber>> subs;
     {
@@ -433,7 +433,7 @@ class SimBus final : public Backend, public Bus {
       }
     }
     for (auto& sub : subs) {
-      for (const DeviceEvent& event : events) sub->callback(event);
+      for (const hid::DeviceEvent& event : events) sub->callback(event);
     }
     {
       std::lock_guard lock(mutex_);
@@ -470,17 +470,17 @@ class SimBus final : public Backend, public Bus {
   std::condition_variable timerCv_;
   std::condition_variable subscriberCv_;
   std::map<int, PortState> ports_;
-  std::map<Handle, HandleState> handles_;
-  std::map<int, Reason> refusals_;  // by port
-  std::map<SubscriptionId, std::shared_ptr<Subscriber>> subscribers_;
+  std::map<hid::Handle, HandleState> handles_;
+  std::map<int, hid::Reason> refusals_;  // by port
+  std::map<hid::SubscriptionId, std::shared_ptr<Subscriber>> subscribers_;
   std::vector<Timer> timers_;
   std::thread timerThread_;
   bool stopping_ = false;
   int lastPort_ = 0;
-  Handle lastHandle_ = 0;
+  hid::Handle lastHandle_ = 0;
   std::uint64_t lastGeneration_ = 0;
   std::uint64_t lastTimer_ = 0;
-  SubscriptionId lastSubscription_ = 0;
+  hid::SubscriptionId lastSubscription_ = 0;
   std::uint32_t installTimeMs_ = 0;
   std::uint64_t installPendingUntilMs_ = 0;
 };
@@ -494,8 +494,8 @@ SimBus& TheSimBus() {
 
 Bus& TheBus() { return TheSimBus(); }
 
-}  // namespace vexaro::hid::sim
+}  // namespace vexaro::simbus
 
 namespace vexaro::hid {
-Backend& SimulatedBackend() { return sim::TheSimBus(); }
+Backend& SimulatedBackend() { return simbus::TheSimBus(); }
 }  // namespace vexaro::hid

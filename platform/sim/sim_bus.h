@@ -12,13 +12,13 @@
 
 #include "platform/hid/hid.h"
 
-namespace vexaro::hid::sim {
+namespace vexaro::simbus {
 
 // What a device shows the host while it is plugged in: its USB identity and
 // its top-level collections (each one HID interface with a path of its own).
 struct DeviceDescriptor {
-  Attributes attributes;
-  std::vector<Caps> collections;
+  hid::Attributes attributes;
+  std::vector<hid::Caps> collections;
 };
 
 // A model of a USB HID device. The bus calls it from whatever thread does the
@@ -68,7 +68,7 @@ class Bus {
   // Makes every open of the port's interfaces fail for reason (kNone: open
   // again), as a system refuses a node without the udev rule or one that
   // another program holds. Kept across plugs of the port, as a rule is.
-  virtual void SetOpenRefusal(int port, Reason reason) = 0;
+  virtual void SetOpenRefusal(int port, hid::Reason reason) = 0;
 
   // Power notifications, as the system sends them around sleep.
   virtual void Suspend() = 0;
@@ -81,9 +81,9 @@ class Bus {
 // The one simulated bus of the process.
 Bus& TheBus();
 
-// Interface path of one collection of the device in a port, shaped like a
+// hid::Interface path of one collection of the device in a port, shaped like a
 // Windows HID device path.
-std::string InterfacePath(int port, const Attributes& attributes, std::size_t collection,
+std::string InterfacePath(int port, const hid::Attributes& attributes, std::size_t collection,
                           std::size_t collectionCount);
 
-}  // namespace vexaro::hid::sim
+}  // namespace vexaro::simbus

@@ -4,9 +4,9 @@
 
 #include "platform/sim/sim_bus.h"
 
-namespace vexaro::hid::sim {
+namespace vexaro::simbus {
 
-std::string InterfacePath(int port, const Attributes& attributes, std::size_t collection,
+std::string InterfacePath(int port, const hid::Attributes& attributes, std::size_t collection,
                           std::size_t collectionCount) {
   char text[128];
   if (collectionCount > 1) {
@@ -22,4 +22,4 @@ std::string InterfacePath(int port, const Attributes& attributes, std::size_t co
   return text;
 }
 
-}  // namespace vexaro::hid::sim
+}  // namespace vexaro::simbus

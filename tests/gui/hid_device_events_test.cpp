@@ -17,7 +17,7 @@
 namespace vexaro::gui {
 namespace {
 
-class QuietDevice final : public hid::sim::Device {
+class QuietDevice final : public simbus::Device {
  public:
   bool OnOutputReport(int, std::size_t, const std::uint8_t*, std::size_t) override { return true; }
   bool OnGetInputReport(int, std::size_t, std::uint8_t*, std::size_t) override { return false; }
@@ -66,7 +66,7 @@ class HidDeviceEvents : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     for (Watcher* w : {&classWatcher, &handleWatcher, &otherHandleWatcher, &bystander})
       ASSERT_TRUE(w->CreateEx(0, "STATIC", "", WS_POPUP, 0, 0, 5, 5, nullptr, 0));
     DEV_BROADCAST_DEVICEINTERFACE filter;
@@ -78,7 +78,7 @@ class HidDeviceEvents : public ::testing::Test {
   }
   void TearDown() override {
     DisconnectHidDeviceEvents();
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     for (HDEVNOTIFY note : notes) UnregisterDeviceNotification(note);
     UnregisterDeviceNotification(classNote);
     for (Watcher* w : {&classWatcher, &handleWatcher, &otherHandleWatcher, &bystander}) w->DestroyWindow();
@@ -86,7 +86,7 @@ class HidDeviceEvents : public ::testing::Test {
 
   // Plugs a one-collection device and returns its port; path receives its interface path.
   int Plug(std::uint16_t product, std::string* path = nullptr) {
-    hid::sim::DeviceDescriptor d;
+    simbus::DeviceDescriptor d;
     d.attributes = {0x04D9, product, 0x0100};
     hid::Caps caps;
     caps.usagePage = 0xFF00;
@@ -94,9 +94,9 @@ class HidDeviceEvents : public ::testing::Test {
     caps.inputReportByteLength = 65;
     caps.outputReportByteLength = 65;
     d.collections.push_back(caps);
-    const int port = hid::sim::TheBus().NewPort();
-    EXPECT_TRUE(hid::sim::TheBus().Plug(port, d, std::make_shared<QuietDevice>()));
-    if (path) *path = hid::sim::InterfacePath(port, d.attributes, 0, 1);
+    const int port = simbus::TheBus().NewPort();
+    EXPECT_TRUE(simbus::TheBus().Plug(port, d, std::make_shared<QuietDevice>()));
+    if (path) *path = simbus::InterfacePath(port, d.attributes, 0, 1);
     return port;
   }
 
@@ -126,7 +126,7 @@ TEST_F(HidDeviceEvents, PlugAndUnplugReachTheWindowRegisteredForTheClass) {
   EXPECT_EQ(classWatcher.notices[0].path, path);
   EXPECT_EQ(hid::EnumerateInterfaces(), std::vector<std::string>{path});  // the path opens the interface
 
-  ASSERT_TRUE(hid::sim::TheBus().Unplug(port));
+  ASSERT_TRUE(simbus::TheBus().Unplug(port));
   test::Pump();
   ASSERT_EQ(classWatcher.notices.size(), 2u);
   EXPECT_EQ(classWatcher.notices[1].code, DBT_DEVICEREMOVECOMPLETE);
@@ -148,7 +148,7 @@ TEST_F(HidDeviceEvents, HandleRemovalReachesOnlyTheWindowWatchingThatHandle) {
   const HDEVNOTIFY noteA = WatchHandle(handleWatcher, a);
   WatchHandle(otherHandleWatcher, b);
 
-  ASSERT_TRUE(hid::sim::TheBus().Unplug(portA));
+  ASSERT_TRUE(simbus::TheBus().Unplug(portA));
   test::Pump();
   ASSERT_EQ(handleWatcher.notices.size(), 1u);
   EXPECT_EQ(handleWatcher.notices[0].code, DBT_DEVICEREMOVECOMPLETE);
@@ -164,8 +164,8 @@ TEST_F(HidDeviceEvents, HandleRemovalReachesOnlyTheWindowWatchingThatHandle) {
 }
 
 TEST_F(HidDeviceEvents, SuspendAndResumeArriveAsPowerBroadcasts) {
-  hid::sim::TheBus().Suspend();
-  hid::sim::TheBus().Resume();
+  simbus::TheBus().Suspend();
+  simbus::TheBus().Resume();
   test::Pump();
   const std::vector<WPARAM> expected{PBT_APMSUSPEND, PBT_APMRESUMEAUTOMATIC};
   EXPECT_EQ(classWatcher.power, expected);
@@ -182,8 +182,8 @@ TEST_F(HidDeviceEvents, EventsRaisedOnAnotherThreadAreHandledOnTheWindowsThread)
   ASSERT_NE(h, hid::kInvalidHandle);
   WatchHandle(handleWatcher, h);
   std::thread gone([&] {
-    hid::sim::TheBus().Unplug(port);
-    hid::sim::TheBus().Suspend();
+    simbus::TheBus().Unplug(port);
+    simbus::TheBus().Suspend();
   });
   gone.join();
   test::Pump();
@@ -204,16 +204,16 @@ TEST_F(HidDeviceEvents, ConnectingTwiceDeliversOnceAndDisconnectEndsDelivery) {
   EXPECT_EQ(classWatcher.notices.size(), 1u);
 
   DisconnectHidDeviceEvents();
-  hid::sim::TheBus().Unplug(port);
+  simbus::TheBus().Unplug(port);
   Plug(0x8011);
-  hid::sim::TheBus().Suspend();
+  simbus::TheBus().Suspend();
   test::Pump();
   EXPECT_EQ(classWatcher.notices.size(), 1u);
   EXPECT_TRUE(classWatcher.power.empty());
 
   // Connecting again picks up from there.
   ASSERT_TRUE(ConnectHidDeviceEvents());
-  hid::sim::TheBus().Resume();
+  simbus::TheBus().Resume();
   test::Pump();
   EXPECT_EQ(classWatcher.power, std::vector<WPARAM>{PBT_APMRESUMEAUTOMATIC});
 }

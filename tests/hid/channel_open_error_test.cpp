@@ -45,7 +45,7 @@ TEST_F(ChannelOpenErrorTest, EachStateOfTheBusGivesItsReason) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bus);
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     auto keyboard = c.faults != nullptr ? Keyboard(c.faults) : nullptr;
     Owner owner;
     CUSBDriver channel;

@@ -35,7 +35,7 @@ using ForeignReportTest = BusTest;
 TEST_F(ForeignReportTest, ReportsOfAnotherDeviceAreNotTakenAsTheVersion) {
   // The channel talks to the last of the keyboards of its identity, the one
   // on the higher port: the other keyboard takes its port first.
-  const int otherPort = hid::sim::TheBus().NewPort();
+  const int otherPort = simbus::TheBus().NewPort();
   sim::KeyboardConfig config = sim::DemoKeyboardConfig();
   config.timing = sim::Timing::Zero();
   config.timing.frameMs = kReplyFrameMs;
@@ -46,10 +46,10 @@ TEST_F(ForeignReportTest, ReportsOfAnotherDeviceAreNotTakenAsTheVersion) {
 
   ASSERT_GT(keyboard->Port(), otherPort);
   ASSERT_TRUE(keyboard->PlugIn());
-  hid::sim::DeviceDescriptor other = KeyboardDescriptor();
+  simbus::DeviceDescriptor other = KeyboardDescriptor();
   other.attributes.vendorId = config.apVendorId;
   other.attributes.productId = config.apProductId;
-  ASSERT_TRUE(hid::sim::TheBus().Plug(otherPort, other, std::make_shared<RecordingDevice>()));
+  ASSERT_TRUE(simbus::TheBus().Plug(otherPort, other, std::make_shared<RecordingDevice>()));
 
   std::string text;
   int result = -1;
@@ -62,13 +62,13 @@ TEST_F(ForeignReportTest, ReportsOfAnotherDeviceAreNotTakenAsTheVersion) {
     const auto report = ForeignReport();
     const std::uint64_t now = sys::NowMs();
     for (std::uint32_t at = kForeignReportEveryMs; at < kReplyFrameMs; at += kForeignReportEveryMs) {
-      hid::sim::TheBus().PushInputReport(otherPort, kVendorCollection, report.data(), report.size(), now + at);
+      simbus::TheBus().PushInputReport(otherPort, kVendorCollection, report.data(), report.size(), now + at);
     }
     result = channel.ReadVersion();
     text = channel.m_strVersion;
   }
   keyboard->Unplug();
-  hid::sim::TheBus().Unplug(otherPort);
+  simbus::TheBus().Unplug(otherPort);
   EXPECT_EQ(result, 0);
   EXPECT_EQ(text, "1.42");
 }

@@ -28,7 +28,7 @@ inline constexpr gui::UINT kStateMsg = WM_DEVICE_STATE;
 
 // The keyboard's vendor collection (65-byte reports, output report id 5 so
 // the prefix can be seen) and, first, a boot keyboard collection.
-inline hid::sim::DeviceDescriptor KeyboardDescriptor(std::uint16_t pid = kPid) {
+inline simbus::DeviceDescriptor KeyboardDescriptor(std::uint16_t pid = kPid) {
   hid::Caps vendor;
   vendor.usagePage = 0xFF00;
   vendor.usage = 0x01;
@@ -47,7 +47,7 @@ inline hid::sim::DeviceDescriptor KeyboardDescriptor(std::uint16_t pid = kPid) {
 }
 
 // Keeps the output reports it gets; answers GET_REPORT with `status`.
-class RecordingDevice final : public hid::sim::Device {
+class RecordingDevice final : public simbus::Device {
  public:
   bool OnOutputReport(int, std::size_t collection, const std::uint8_t* data, std::size_t length) override {
     std::lock_guard lock(m);
@@ -161,18 +161,18 @@ class BusTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
   }
   void TearDown() override {
     for (int slot = 0; slot < kHidMonitorSlots; ++slot) HidMon_Stop(slot);
-    hid::sim::TheBus().SetInstallTimeAfterPlug(0);
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().SetInstallTimeAfterPlug(0);
+    simbus::TheBus().Reset();
     gui::test::Pump();
     sys::SetClockScale(1.0);
   }
   int Plug(std::shared_ptr<RecordingDevice> device, std::uint16_t pid = kPid) {
-    const int port = hid::sim::TheBus().NewPort();
-    EXPECT_TRUE(hid::sim::TheBus().Plug(port, KeyboardDescriptor(pid), std::move(device)));
+    const int port = simbus::TheBus().NewPort();
+    EXPECT_TRUE(simbus::TheBus().Plug(port, KeyboardDescriptor(pid), std::move(device)));
     return port;
   }
 };

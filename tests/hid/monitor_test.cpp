@@ -63,7 +63,7 @@ TEST_F(MonitorTest, LatePlugOpensWithTheNextIdAndUnplugClosesOnce) {
   ASSERT_TRUE(client.WaitRecords(2));
   EXPECT_EQ(client.Records()[1].dwState, kCollectionOpened);
   EXPECT_EQ(client.Records()[1].wDeviceID, 1);
-  ASSERT_TRUE(hid::sim::TheBus().Unplug(port));
+  ASSERT_TRUE(simbus::TheBus().Unplug(port));
   ASSERT_TRUE(client.WaitRecords(3));
   gui::test::PumpUntil([] { return false; }, 100);  // an interface removal would add nothing
   const auto r = client.Records();
@@ -90,12 +90,12 @@ TEST_F(MonitorTest, SuspendClosesAllAndResumeReopensFromIdOne) {
   Plug(std::make_shared<RecordingDevice>());
   Client client;
   ASSERT_EQ(Start(client, true), 3);
-  hid::sim::TheBus().Suspend();
+  simbus::TheBus().Suspend();
   ASSERT_TRUE(client.WaitRecords(4));
   EXPECT_EQ(client.Records()[2].dwState, kCollectionClosed);
   EXPECT_EQ(client.Records()[3].dwState, kCollectionClosed);
   EXPECT_EQ(HidMon_Write(1, nullptr, 0, 0), 0);  // suspended
-  hid::sim::TheBus().Resume();
+  simbus::TheBus().Resume();
   ASSERT_TRUE(client.WaitRecords(6));
   const auto r = client.Records();
   EXPECT_EQ(r[4].dwState, kCollectionOpened);
@@ -180,7 +180,7 @@ TEST_F(MonitorTest, InputReportsReachTheCallbackWholeWithTheReportIdFirst) {
   std::uint8_t report[65] = {0};
   report[1] = 0xAB;
   report[64] = 0xCD;
-  hid::sim::TheBus().PushInputReport(port, 1, report, sizeof report, sys::NowMs());
+  simbus::TheBus().PushInputReport(port, 1, report, sizeof report, sys::NowMs());
   ASSERT_TRUE(gui::test::PumpUntil([&] { return g_reports.load() > before; }));
   std::lock_guard lock(g_reportLock);
   ASSERT_EQ(g_lastReport.size(), 65u);
@@ -190,16 +190,16 @@ TEST_F(MonitorTest, InputReportsReachTheCallbackWholeWithTheReportIdFirst) {
 }
 
 TEST_F(MonitorTest, ReportsLongerThanTheCallbackBufferArriveCutToIt) {
-  hid::sim::DeviceDescriptor descriptor = KeyboardDescriptor();
+  simbus::DeviceDescriptor descriptor = KeyboardDescriptor();
   descriptor.collections[1].inputReportByteLength = 1200;
-  const int port = hid::sim::TheBus().NewPort();
-  ASSERT_TRUE(hid::sim::TheBus().Plug(port, descriptor, std::make_shared<RecordingDevice>()));
+  const int port = simbus::TheBus().NewPort();
+  ASSERT_TRUE(simbus::TheBus().Plug(port, descriptor, std::make_shared<RecordingDevice>()));
   Client client;
   ASSERT_EQ(Start(client, false), 2);
   const int before = g_reports.load();
   std::vector<std::uint8_t> report(1200, 0x5A);
   report[0] = 5;
-  hid::sim::TheBus().PushInputReport(port, 1, report.data(), report.size(), sys::NowMs());
+  simbus::TheBus().PushInputReport(port, 1, report.data(), report.size(), sys::NowMs());
   ASSERT_TRUE(gui::test::PumpUntil([&] { return g_reports.load() > before; }));
   std::lock_guard lock(g_reportLock);
   ASSERT_EQ(g_lastReport.size(), 1000u);

@@ -41,7 +41,7 @@ TEST_F(PresenceTest, ArrivalsAndRemovalsPostPresenceOnceEach) {
 
 TEST_F(PresenceTest, PendingInstallationsHoldTheNoticeBack) {
   sys::SetClockScale(100);
-  hid::sim::TheBus().SetInstallTimeAfterPlug(5000);
+  simbus::TheBus().SetInstallTimeAfterPlug(5000);
   Plug(std::make_shared<RecordingDevice>());
   ASSERT_TRUE(IsDeviceInstallPending());
   Owner owner;
@@ -77,7 +77,7 @@ TEST_F(PresenceTest, FollowsTheBusWhenGivenATarget) {
   const int port = Plug(std::make_shared<RecordingDevice>());
   ASSERT_TRUE(gui::test::PumpUntil([&] { return !owner.notices.empty(); }));
   EXPECT_EQ(info.m_PathList.size(), 2u);  // both collections
-  hid::sim::TheBus().Unplug(port);
+  simbus::TheBus().Unplug(port);
   ASSERT_TRUE(gui::test::PumpUntil([&] { return owner.notices.size() == 2; }));
   EXPECT_EQ(owner.notices, (std::vector<gui::LPARAM>{1, 0}));
 }

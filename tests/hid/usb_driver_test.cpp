@@ -81,12 +81,12 @@ TEST_F(ChannelTest, SuspendTellsTheOwnerTheKeyboardWentAndResumeBringsItBack) {
   ASSERT_TRUE(channel.Open(vid, pid));
   ASSERT_EQ(channel.ReadVersion(), 0);
   ASSERT_EQ(owner.Notices(), (std::vector<gui::LPARAM>{1}));
-  hid::sim::TheBus().Suspend();
+  simbus::TheBus().Suspend();
   ASSERT_TRUE(gui::test::PumpUntil([&] { return owner.notices.size() == 2; }));
   EXPECT_EQ(owner.notices.back(), 0);
   EXPECT_EQ(channel.IsOpen(), 0);
   EXPECT_TRUE(channel.m_strVersion.IsEmpty());
-  hid::sim::TheBus().Resume();
+  simbus::TheBus().Resume();
   ASSERT_TRUE(gui::test::PumpUntil([&] { return owner.notices.size() == 3; }));
   EXPECT_EQ(owner.notices.back(), 1);
   EXPECT_EQ(channel.FindDeviceID(0x0001, 0xFF01), 1);  // ids start again from 1

@@ -13,9 +13,9 @@ bool NamesLoader(const hid::Error& e) { return hid::PathNamesDevice(e.path, kLoa
 TEST_F(EngineTest, ALoaderThatRefusesToOpenIsReportedWithItsReasonAndPath) {
   for (hid::Reason reason : {hid::Reason::kPermissionDenied, hid::Reason::kBusy, hid::Reason::kGone}) {
     SCOPED_TRACE(hid::ReasonName(reason));
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     auto device = PlugLoader();
-    hid::sim::TheBus().SetOpenRefusal(device->port, reason);
+    simbus::TheBus().SetOpenRefusal(device->port, reason);
     EXPECT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 0);
     EXPECT_EQ(LastDeviceError().reason, reason);
     EXPECT_TRUE(NamesLoader(LastDeviceError())) << LastDeviceError().path;
@@ -29,9 +29,9 @@ TEST_F(EngineTest, NoInterfaceWithTheWantedIdsIsNotFound) {
   };
   for (const Case& c : {Case{"empty", false}, Case{"another device only", true}}) {
     SCOPED_TRACE(c.bus);
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     auto other = c.plugOther ? ScriptedDevice::Plug(0x04D9, 0x1234) : nullptr;
-    if (other) hid::sim::TheBus().SetOpenRefusal(other->port, hid::Reason::kPermissionDenied);
+    if (other) simbus::TheBus().SetOpenRefusal(other->port, hid::Reason::kPermissionDenied);
     EXPECT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 0);
     EXPECT_EQ(LastDeviceError().reason, hid::Reason::kNotFound);
   }
@@ -42,7 +42,7 @@ TEST_F(EngineTest, AFoundLoaderClearsTheReasonAndAResetToo) {
   auto device = PlugLoader();
   EXPECT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 1);
   EXPECT_FALSE(LastDeviceError().Failed());
-  hid::sim::TheBus().Reset();
+  simbus::TheBus().Reset();
   EXPECT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 0);
   ResetEngine();
   EXPECT_FALSE(LastDeviceError().Failed());
@@ -64,7 +64,7 @@ TEST_F(EngineTest, FailedTransfersLeaveTheirReasons) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     ResetEngine();
     auto device = PlugLoader();
     c.script(*device);

@@ -20,12 +20,12 @@ class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     ResetEngine();
   }
   void TearDown() override {
     ResetEngine();
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     sys::SetClockScale(1.0);
   }
   static std::shared_ptr<ScriptedDevice> PlugLoader() { return ScriptedDevice::Plug(kLoaderVid, kLoaderPid); }

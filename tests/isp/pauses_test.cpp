@@ -14,7 +14,7 @@ constexpr std::uint64_t kChecksumPollPauseMs = 10;
 // A scripted loader that notes, on the program clock, when each command
 // report was written and when each GET_REPORT was asked for, and that can
 // leave the first requests after a command unanswered.
-class ClockedLoader final : public hid::sim::Device {
+class ClockedLoader final : public simbus::Device {
  public:
   struct Event {
     bool isGet = false;
@@ -23,7 +23,7 @@ class ClockedLoader final : public hid::sim::Device {
 
   static std::shared_ptr<ClockedLoader> Plug() {
     auto device = std::make_shared<ClockedLoader>();
-    hid::sim::DeviceDescriptor d;
+    simbus::DeviceDescriptor d;
     d.attributes = {kLoaderVid, kLoaderPid, 0x0100};
     hid::Caps caps;
     caps.usagePage = 0xFF00;
@@ -31,8 +31,8 @@ class ClockedLoader final : public hid::sim::Device {
     caps.inputReportByteLength = 65;
     caps.outputReportByteLength = 65;
     d.collections = {caps};
-    device->script.port = hid::sim::TheBus().NewPort();
-    hid::sim::TheBus().Plug(device->script.port, d, device);
+    device->script.port = simbus::TheBus().NewPort();
+    simbus::TheBus().Plug(device->script.port, d, device);
     return device;
   }
 

@@ -11,12 +11,12 @@ namespace {
 // next one finds the device on its new port.
 TEST_F(EngineTest, CommandAfterADroppedConnectionFindsTheDeviceAgain) {
   for (bool viaExit : {false, true}) {
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     ResetEngine();
     auto before = PlugLoader();
     ASSERT_EQ(viaExit ? ISP_Exit() : ISP_Execute(), ISP_OK);
     ASSERT_TRUE(TheEngine().Discovered());
-    hid::sim::TheBus().Unplug(before->port);
+    simbus::TheBus().Unplug(before->port);
     auto after = PlugLoader();
     EXPECT_EQ(ISP_EraseMass(), ISP_FAILED) << "exit " << viaExit;
     EXPECT_EQ(ISP_EraseMass(), ISP_OK) << "exit " << viaExit;

@@ -25,7 +25,7 @@ bool ScriptedDevice::IsProbe(const Report& r) {
 std::shared_ptr<ScriptedDevice> ScriptedDevice::Plug(std::uint16_t vid, std::uint16_t pid,
                                                      std::uint16_t inputLength) {
   auto device = std::make_shared<ScriptedDevice>();
-  hid::sim::DeviceDescriptor d;
+  simbus::DeviceDescriptor d;
   d.attributes = {vid, pid, 0x0100};
   hid::Caps caps;
   caps.usagePage = 0xFF00;
@@ -33,8 +33,8 @@ std::shared_ptr<ScriptedDevice> ScriptedDevice::Plug(std::uint16_t vid, std::uin
   caps.inputReportByteLength = inputLength;
   caps.outputReportByteLength = 65;
   d.collections = {caps};
-  device->port = hid::sim::TheBus().NewPort();
-  hid::sim::TheBus().Plug(device->port, d, device);
+  device->port = simbus::TheBus().NewPort();
+  simbus::TheBus().Plug(device->port, d, device);
   return device;
 }
 
@@ -46,7 +46,7 @@ void ScriptedDevice::QueueRaw(const Report& bytes) {
 void ScriptedDevice::PushData(const Report& bytes64) {
   Report report(65, 0);
   std::copy_n(bytes64.begin(), std::min<std::size_t>(64, bytes64.size()), report.begin() + 1);
-  hid::sim::TheBus().PushInputReport(port, 0, report.data(), report.size(), 0);
+  simbus::TheBus().PushInputReport(port, 0, report.data(), report.size(), 0);
 }
 
 void ScriptedDevice::SetProbeAnswer(std::string text) {

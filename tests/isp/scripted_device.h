@@ -29,7 +29,7 @@ struct PollTimes {
   int refused = 0;
 };
 
-class ScriptedDevice final : public hid::sim::Device {
+class ScriptedDevice final : public simbus::Device {
  public:
   // Reacts to one command report (not the probe); default: status "O".
   std::function<void(const Report&, ScriptedDevice&)> onCommand =

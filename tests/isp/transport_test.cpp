@@ -62,7 +62,7 @@ TEST_F(EngineTest, VanishedDeviceFailsCommandsWithoutHanging) {
   sys::SetClockScale(1000);
   auto device = PlugLoader();
   ASSERT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 1);
-  hid::sim::TheBus().Unplug(device->port);
+  simbus::TheBus().Unplug(device->port);
   EXPECT_EQ(ISP_EraseMass(), ISP_FAILED);
   EXPECT_EQ(ISP_Execute(), ISP_DEVICE_NOT_FOUND);
   std::uint8_t data[8] = {};
@@ -75,13 +75,13 @@ TEST_F(EngineTest, StatusWindowEndsAtOnceWhenTheDeviceLeaves) {
   constexpr std::uint64_t kWellBelowTheWindowMs = 10000;
   sys::SetClockScale(40);
   auto device = PlugLoader();
-  device->onCommand = [](const Report&, ScriptedDevice& d) { hid::sim::TheBus().Unplug(d.port); };
+  device->onCommand = [](const Report&, ScriptedDevice& d) { simbus::TheBus().Unplug(d.port); };
   std::uint64_t start = sys::NowMs();
   EXPECT_EQ(ISP_ErasePage(0x1000, 0x13FF), ISP_FAILED);  // 10 s window after the command
   EXPECT_LT(sys::NowMs() - start, kWellBelowTheWindowMs);
   auto second = PlugLoader();
   ASSERT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 1);
-  hid::sim::TheBus().Unplug(second->port);
+  simbus::TheBus().Unplug(second->port);
   start = sys::NowMs();
   EXPECT_EQ(ISP_GetUserResult(30), 0);
   EXPECT_LT(sys::NowMs() - start, kWellBelowTheWindowMs);
@@ -92,7 +92,7 @@ TEST_F(EngineTest, StatusPollsRepeatWhileTheDeviceIsThere) {
   sys::SetClockScale(40);
   auto device = PlugLoader();
   ASSERT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 1);
-  hid::sim::TheBus().After(2000, [device] { device->QueueStatus("O"); });
+  simbus::TheBus().After(2000, [device] { device->QueueStatus("O"); });
   EXPECT_EQ(ISP_GetUserResult(30), 1);
 }
 

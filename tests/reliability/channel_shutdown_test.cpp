@@ -66,7 +66,7 @@ sim::KeyboardConfig ZeroTimingConfig() {
 std::shared_ptr<sim::SimKeyboard> DemoKeyboard(const sim::KeyboardConfig& config) {
   UseHeadlessDisplay();
   EXPECT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
-  hid::sim::TheBus().Reset();
+  simbus::TheBus().Reset();
   std::string error;
   auto keyboard = sim::SimKeyboard::Create(config, error);
   if (keyboard == nullptr) {
@@ -101,7 +101,7 @@ TEST(ChannelShutdownTest, DestroyingTheChannelWhileTheKeyboardComesAndGoesEnds) 
   churn = false;
   plugger.join();
   keyboard->Unplug();
-  hid::sim::TheBus().Reset();
+  simbus::TheBus().Reset();
 }
 
 // The channel's start waits for its monitor's own window thread. That wait
@@ -123,7 +123,7 @@ TEST(ChannelShutdownTest, TheChannelOpensWhateverTheClockScale) {
   }
   sys::SetClockScale(1.0);
   keyboard->Unplug();
-  hid::sim::TheBus().Reset();
+  simbus::TheBus().Reset();
 }
 
 }  // namespace

@@ -114,11 +114,11 @@ class FaultCampaignTest : public ::testing::TestWithParam<CampaignCase> {
     ASSERT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
   }
   void SetUp() override {
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     sys::SetClockScale(kClockScale);
   }
   void TearDown() override {
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     sys::SetClockScale(1.0);
   }
 

@@ -26,11 +26,11 @@ class SimulatedBusTest : public ::testing::Test {
   void SetUp() override {
     UseHeadlessDisplay();
     ASSERT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     sys::SetClockScale(kClockScale);
   }
   void TearDown() override {
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     sys::SetClockScale(1.0);
   }
 };

@@ -16,12 +16,12 @@ class FaultKindsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     isp::ResetEngine();
   }
   void TearDown() override {
     isp::ResetEngine();
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     sys::SetClockScale(1.0);
   }
   std::shared_ptr<SimKeyboard> Plugged(const char* faults, Timing timing = Timing::Zero()) {

@@ -39,12 +39,12 @@ class FaultStrikesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     state_ = vexaro::test_support::ProcessTempPath("vexaro-fault-strikes", ".state");
     std::filesystem::remove(state_);
   }
   void TearDown() override {
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     std::filesystem::remove(state_);
   }
   // A keyboard in its loader with an application and a version record.
@@ -120,7 +120,7 @@ TEST_F(FaultStrikesTest, RestartThatNeverComesBackOrComesBackInTheOtherMode) {
   EXPECT_FALSE(gone->IsPlugged());
   gone->Unplug();
   gone.reset();
-  hid::sim::TheBus().Reset();
+  simbus::TheBus().Reset();
   std::filesystem::remove(state_);
   auto wrong = Loader("wrong-mode-at=1");
   Send(*wrong, Command(0x04, 0x01, 0, 0));  // restart as the loader...

@@ -25,7 +25,7 @@ class SimKeyboardTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     isp::ResetEngine();
     dir_ = test_support::ProcessTempPath(
         "vexaro-sim-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()), "");
@@ -34,7 +34,7 @@ class SimKeyboardTest : public ::testing::Test {
   }
   void TearDown() override {
     isp::ResetEngine();
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     sys::SetClockScale(1.0);
     std::filesystem::remove_all(dir_);
   }
@@ -153,7 +153,7 @@ TEST_F(SimKeyboardTest, InjectedFaultsMakeTheEngineFail) {
   for (const Case& c : {Case{"fail-write=2", ISP_FAILED}, Case{"drop-status=2", ISP_FAILED},
                         Case{"corrupt-status=2", ISP_FAILED}, Case{"corrupt-status=1", ISP_FAILED},
                         Case{"no-probe-answer", ISP_FAILED}, Case{"slow=3", ISP_OK}}) {
-    hid::sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     isp::ResetEngine();
     KeyboardConfig config = Zero();
     std::string error;

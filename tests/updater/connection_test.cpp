@@ -77,7 +77,7 @@ TEST_F(ConnectionTest, LoaderAfterTheStartIsAcceptedUntilThe20thCountedSecond) {
 }
 
 TEST_F(ConnectionTest, CountDownDoesNotCountWhileInstallationsArePending) {
-  hid::sim::TheBus().SetInstallTimeAfterPlug(5000);
+  simbus::TheBus().SetInstallTimeAfterPlug(5000);
   KeyboardPlan keyboard;
   keyboard.plugged = true;
   Start({}, keyboard);  // the plug starts 5 s of pending installation
@@ -96,7 +96,7 @@ TEST_F(ConnectionTest, PendingInstallationKeepsTheApplicationPhaseWaiting) {
   KeyboardPlan keyboard;
   keyboard.plugged = false;
   Start({}, keyboard);
-  hid::sim::TheBus().SetInstallTimeAfterPlug(200000);
+  simbus::TheBus().SetInstallTimeAfterPlug(200000);
   sim::KeyboardConfig other = sim::DemoKeyboardConfig();
   other.apVendorId = 0x1234;
   other.iapVendorId = 0x1234;
@@ -105,9 +105,9 @@ TEST_F(ConnectionTest, PendingInstallationKeepsTheApplicationPhaseWaiting) {
   auto stranger = sim::SimKeyboard::Create(other, error);
   ASSERT_NE(stranger, nullptr) << error;
   ASSERT_TRUE(stranger->PlugIn());
-  hid::sim::TheBus().SetInstallTimeAfterPlug(10000);
+  simbus::TheBus().SetInstallTimeAfterPlug(10000);
   std::weak_ptr<sim::SimKeyboard> ours = keyboard_;
-  hid::sim::TheBus().After(150000, [ours] {
+  simbus::TheBus().After(150000, [ours] {
     if (auto k = ours.lock()) k->PlugIn();
   });
   EXPECT_TRUE(Controller().ConnectLoader());

@@ -77,7 +77,7 @@ bool PumpOnce() {
 void UpdateFixture::SetUp() {
   ASSERT_TRUE(kHeadless);
   ASSERT_TRUE(hid::SelectBackend(hid::BackendKind::kSimulated));
-  hid::sim::TheBus().Reset();
+  simbus::TheBus().Reset();
   isp::ResetEngine();
   sys::SetClockScale(kClockScale);
   std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -87,9 +87,9 @@ void UpdateFixture::SetUp() {
 
 void UpdateFixture::TearDown() {
   Restart();
-  hid::sim::TheBus().Reset();
+  simbus::TheBus().Reset();
   isp::ResetEngine();
-  hid::sim::TheBus().SetInstallTimeAfterPlug(0);
+  simbus::TheBus().SetInstallTimeAfterPlug(0);
   sys::SetClockScale(1.0);
   std::filesystem::remove(packageFile_);
 }

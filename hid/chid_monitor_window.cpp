@@ -7,7 +7,7 @@
 #include <memory>
 #include <thread>
 
-#include "hid/monitor.h"
+#include "hid/chid_monitor.h"
 #include "platform/gui/hid_device_events.h"
 #include "platform/gui/window.h"
 

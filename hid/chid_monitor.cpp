@@ -1,7 +1,7 @@
 // The monitor's client-side operations and its endpoint list: start and stop,
 // enumeration, state records, closing, and the lookups of writes and
 // GET_REPORT requests.
-#include "hid/monitor.h"
+#include "hid/chid_monitor.h"
 
 #include "platform/gui/window.h"
 #include "platform/sys/sys.h"
