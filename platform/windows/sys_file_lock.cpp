@@ -3,18 +3,14 @@
 #include <windows.h>
 
 #include "platform/sys/file_lock.h"
+#include "platform/windows/sys_handle.h"
 
 namespace vexaro::sys {
-namespace {
-
-HANDLE Handle(std::intptr_t value) { return reinterpret_cast<HANDLE>(value); }
-
-}  // namespace
 
 FileLock::~FileLock() { Release(); }
 
 void FileLock::Release() {
-  if (handle_ != -1) CloseHandle(Handle(handle_));
+  if (handle_ != -1) CloseHandle(AsHandle(handle_));
   handle_ = -1;
 }
 

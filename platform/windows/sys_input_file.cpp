@@ -6,8 +6,10 @@
 #include <cstdint>
 
 #include "platform/sys/input_file.h"
+#include "platform/windows/sys_handle.h"
 
 namespace vexaro::sys {
+
 namespace {
 
 FileProblem ProblemOf(DWORD error) {
@@ -20,14 +22,13 @@ FileProblem ProblemOf(DWORD error) {
   }
 }
 
-HANDLE Handle(std::intptr_t value) { return reinterpret_cast<HANDLE>(value); }
 
 }  // namespace
 
 InputFile::~InputFile() { Close(); }
 
 void InputFile::Close() {
-  if (handle_ != -1) CloseHandle(Handle(handle_));
+  if (handle_ != -1) CloseHandle(AsHandle(handle_));
   handle_ = -1;
   size_ = 0;
 }
@@ -61,7 +62,7 @@ bool InputFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const 
     at.OffsetHigh = static_cast<DWORD>(position >> 32);
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, 1u << 30));
     DWORD n = 0;
-    if (!ReadFile(Handle(handle_), out.data() + done, chunk, &n, &at) || n == 0) return false;
+    if (!ReadFile(AsHandle(handle_), out.data() + done, chunk, &n, &at) || n == 0) return false;
     done += n;
   }
   return true;

@@ -7,13 +7,14 @@
 #include <cstdint>
 
 #include "platform/sys/output_file.h"
+#include "platform/windows/sys_handle.h"
 
 namespace vexaro::sys {
+
 namespace {
 
 constexpr int kNameAttempts = 16;  // a collision of 64 random bits is already unheard of
 
-HANDLE Handle(std::intptr_t value) { return reinterpret_cast<HANDLE>(value); }
 
 std::string SystemText(DWORD error) {
   char text[256] = {};
@@ -39,7 +40,7 @@ bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
 OutputFile::~OutputFile() { Discard(); }
 
 void OutputFile::Close() {
-  if (handle_ != -1) CloseHandle(Handle(handle_));
+  if (handle_ != -1) CloseHandle(AsHandle(handle_));
   handle_ = -1;
 }
 
@@ -70,7 +71,7 @@ bool OutputFile::Write(std::span<const std::uint8_t> bytes) {
   while (done < bytes.size()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
     DWORD n = 0;
-    if (!WriteFile(Handle(handle_), bytes.data() + done, chunk, &n, nullptr) || n == 0) {
+    if (!WriteFile(AsHandle(handle_), bytes.data() + done, chunk, &n, nullptr) || n == 0) {
       failure_ = SystemText(GetLastError());
       return false;
     }
@@ -81,7 +82,7 @@ bool OutputFile::Write(std::span<const std::uint8_t> bytes) {
 
 bool OutputFile::Commit() {
   if (handle_ == -1) return false;
-  const bool flushed = FlushFileBuffers(Handle(handle_)) != 0;
+  const bool flushed = FlushFileBuffers(AsHandle(handle_)) != 0;
   const DWORD flushError = GetLastError();
   Close();
   if (!flushed) {
