@@ -140,10 +140,14 @@ bool Session::DeviceStillThere() {
 }
 
 // A poll that failed because the device went, or because the system cannot
-// read a status at all, fails the same way however often it is repeated.
-bool Session::PollMayStillAnswer(const hid::Error& failure) {
-  const bool hopeless = failure.reason == hid::Reason::kGone || failure.reason == hid::Reason::kUnsupported;
-  return !hopeless && DeviceStillThere();
+// read a status at all, fails the same way however often it is repeated. A
+// device found gone after a stalled poll makes that the failure: the wait
+// ended for the removal, not for want of an answer.
+bool Session::PollMayStillAnswer(hid::Error& failure) {
+  if (failure.reason == hid::Reason::kGone || failure.reason == hid::Reason::kUnsupported) return false;
+  if (DeviceStillThere()) return true;
+  failure = hid::LastError();
+  return false;
 }
 
 // Polls again at once after each failure while the device is there (the
