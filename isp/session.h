@@ -141,6 +141,7 @@ class Session {
   bool ReadyToSend();  // probe answered and a write handle open
   bool GetInputReportOnce();
   bool DeviceStillThere();
+  bool PollMayStillAnswer(hid::Error& failure);  // false: stop polling, failure says why
   bool PollStatus(std::int64_t windowSeconds, std::uint32_t pauseMs);
   std::string StatusText() const;
   bool StatusIs(char status) const;

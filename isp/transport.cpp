@@ -139,14 +139,26 @@ bool Session::DeviceStillThere() {
   return hid::GetAttributes(state_.readHandle, attributes);
 }
 
+// A poll that failed because the device went, or because the system cannot
+// read a status at all, fails the same way however often it is repeated. A
+// device found gone after a stalled poll makes that the failure: the wait
+// ended for the removal, not for want of an answer.
+bool Session::PollMayStillAnswer(hid::Error& failure) {
+  if (failure.reason == hid::Reason::kGone || failure.reason == hid::Reason::kUnsupported) return false;
+  if (DeviceStillThere()) return true;
+  failure = hid::LastError();
+  return false;
+}
+
 // Polls again at once after each failure while the device is there (the
 // loader answers within microseconds of finishing), but gives the window up
-// as soon as the device has gone instead of spinning through it.
+// as soon as the device has gone, or the system cannot ask it, instead of
+// spinning through it.
 bool Session::PollStatus(std::int64_t windowSeconds, std::uint32_t pauseMs) {
   const std::int64_t t0 = sys::NowSeconds();
   bool arrived = GetInputReportOnce();
   hid::Error failure = hid::LastError();
-  while (!arrived && sys::NowSeconds() - t0 <= windowSeconds && DeviceStillThere()) {
+  while (!arrived && sys::NowSeconds() - t0 <= windowSeconds && PollMayStillAnswer(failure)) {
     if (pauseMs != 0) sys::SleepMs(pauseMs);
     arrived = GetInputReportOnce();
     failure = hid::LastError();

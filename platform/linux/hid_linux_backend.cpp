@@ -2,6 +2,8 @@
 // libudev. Each open handle owns its node descriptor and an eventfd that
 // wakes its readers; handles are shared with running reads so that a Close on
 // another thread never closes a descriptor that a read is still waiting on.
+// A node that says it is gone (ENODEV, EIO, ENXIO), or whose removal udev
+// reports, marks its handles removed: later calls on them fail at once.
 #include <libudev.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -15,6 +17,7 @@
 #include "platform/hid/backend.h"
 #include "platform/hid/handle_table.h"
 #include "platform/hid/reads_in_progress.h"
+#include "platform/hid/removal_mark.h"
 #include "platform/hid/subscribers.h"
 #include "platform/linux/hid_errno.h"
 #include "platform/linux/hid_monitor.h"
@@ -51,6 +54,8 @@ struct OpenInterface {
   // several; empty: every report of the node is this handle's.
   std::vector<std::uint8_t> ownInputIds;
   ReadsInProgress reads;
+  RemovalMark removal;
+  const std::string& ErrorPath() const { return devnode; }
   ~OpenInterface() {
     if (fd >= 0) ::close(fd);
     if (cancelFd >= 0) ::close(cancelFd);
@@ -113,14 +118,24 @@ std::uint32_t Remaining(std::uint32_t timeoutMs, std::uint64_t deadline) {
 
 // The node gives the reports of all its collections; a handle reads those of
 // its own collection only, as Windows keeps collections apart. The others are
-// skipped within the same time limit.
+// skipped within the same time limit. A handle whose device went reads
+// nothing, and a removal during the wait ends it as a failure.
 ReadResult ReadOwnReport(OpenInterface& open, std::uint8_t* data, std::size_t length,
                          std::uint32_t timeoutMs, std::size_t* bytesRead) {
+  if (open.removal.IsSet()) {
+    RemovalMark::Refuse(open.devnode);
+    return ReadResult::kFailed;
+  }
   const std::uint64_t deadline = sys::NowMs() + (timeoutMs == kNoTimeLimit ? 0 : timeoutMs);
   for (;;) {
     const ReadResult result = ReadNodeReport(open.fd, open.cancelFd, open.numbered, data, length,
                                              Remaining(timeoutMs, deadline), bytesRead);
-    if (result == ReadResult::kFailed) SetThreadError(ErrnoError(errno, NodeCall::kRead, open.devnode));
+    if (result == ReadResult::kFailed) open.removal.NoteFailure(ErrnoError(errno, NodeCall::kRead, open.devnode));
+    // The removal wakes a waiting read as a cancel does; it ends as a failure.
+    if (result == ReadResult::kCancelled && open.removal.IsSet()) {
+      RemovalMark::Refuse(open.devnode);
+      return ReadResult::kFailed;
+    }
     if (result != ReadResult::kOk || IsOwnReport(open, data[0])) return result;
   }
 }
@@ -167,6 +182,7 @@ class LinuxBackend final : public Backend {
       return kInvalidHandle;
     }
     if (!Describe(parts, node, *open)) return kInvalidHandle;
+    StartMonitor();  // an open node's removal is heard, subscribers or not
     std::lock_guard lock(mutex_);
     return handles_.AddLocked(std::move(open));
   }
@@ -179,35 +195,37 @@ class LinuxBackend final : public Backend {
   }
 
   bool GetAttributes(Handle handle, Attributes& attributes) override {
-    return handles_.GetAttributes(handle, attributes) || NotOpen();
+    return handles_.GetAttributes(handle, attributes);
   }
 
-  bool GetCaps(Handle handle, Caps& caps) override { return handles_.GetCaps(handle, caps) || NotOpen(); }
+  bool GetCaps(Handle handle, Caps& caps) override { return handles_.GetCaps(handle, caps); }
 
   bool WriteReport(Handle handle, const std::uint8_t* data, std::size_t length) override {
-    auto open = Find(handle);
-    if (!open) return NotOpen();
-    if (WriteNodeReport(open->fd, data, length)) return true;
-    SetThreadError(ErrnoError(errno, NodeCall::kWrite, open->devnode));
-    return false;
+    auto open = handles_.FindLive(handle);
+    if (!open) return false;
+    return WriteNodeReport(open->fd, data, length) ||
+           open->removal.NoteFailure(ErrnoError(errno, NodeCall::kWrite, open->devnode));
   }
 
   bool GetInputReport(Handle handle, std::uint8_t* data, std::size_t length) override {
-    auto open = Find(handle);
-    if (!open) return NotOpen();
+    auto open = handles_.FindLive(handle);
+    if (!open) return false;
     if (GetNodeInputReport(open->fd, data, length)) return true;
-    SetThreadError(ErrnoError(errno, NodeCall::kGetInputReport, open->devnode));
-    return false;
+    Error error = ErrnoError(errno, NodeCall::kGetInputReport, open->devnode);
+    if (error.reason == Reason::kUnsupported && KernelRefusedGetReport()) error.systemText = kOldKernelText;
+    return open->removal.NoteFailure(std::move(error));
   }
 
   ReadResult ReadInputReport(Handle handle, std::uint8_t* data, std::size_t length,
                              std::uint32_t timeoutMs, std::size_t* bytesRead) override {
+    if (bytesRead != nullptr) *bytesRead = 0;
     auto open = Find(handle);
     if (!open) {
-      if (bytesRead != nullptr) *bytesRead = 0;
       NotOpen();
       return ReadResult::kFailed;
     }
+    // Counted before the mark is looked at, so a removal after the look
+    // finds this read in progress and wakes it.
     open->reads.Begin();
     const ReadResult result = ReadOwnReport(*open, data, length, timeoutMs, bytesRead);
     open->reads.End([&] { open->ClearWake(); });
@@ -217,8 +235,8 @@ class LinuxBackend final : public Backend {
   // A cancel reaches the reads in progress only, like CancelIo: the eventfd
   // is set while one waits and cleared by the last reader to leave.
   bool CancelIo(Handle handle) override {
-    auto open = Find(handle);
-    if (!open) return NotOpen();
+    auto open = handles_.FindLive(handle);
+    if (!open) return false;
     open->reads.Cancel([&] { open->Wake(); });
     return true;
   }
@@ -296,7 +314,8 @@ class LinuxBackend final : public Backend {
   }
 
   // Open handles first, as their owners close them before the interface is
-  // forgotten; then each interface of the node.
+  // forgotten; then each interface of the node. The handles are marked
+  // removed before anyone hears of it, and their waiting reads end.
   void OnRemoved(const NodeInfo& node) {
     std::vector<std::string> paths;
     std::vector<std::pair<Handle, std::string>> gone;
@@ -308,7 +327,10 @@ class LinuxBackend final : public Backend {
         knownPaths_.erase(known);
       }
       for (const auto& [handle, open] : handles_.EntriesLocked()) {
-        if (open->syspath == node.syspath) gone.emplace_back(handle, open->path);
+        if (open->syspath != node.syspath) continue;
+        open->removal.Set();
+        open->reads.Cancel([&open = *open] { open.Wake(); });
+        gone.emplace_back(handle, open->path);
       }
     }
     for (const auto& [handle, path] : gone) {

@@ -5,20 +5,25 @@
 #include "platform/linux/hid_node.h"
 
 #include <fcntl.h>
-#include <linux/hidraw.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 
+#include "platform/linux/hid_ioctl.h"
 #include "platform/sys/sys.h"
 
 namespace vexaro::hid::hidraw {
 namespace {
+
+// The kernel does not change under a running process: one refusal of
+// HIDIOCGINPUT stands for all nodes and all later calls.
+std::atomic<bool> getReportRefused{false};
 
 // The size field of an ioctl number has 14 bits: no GET_REPORT buffer longer.
 constexpr std::size_t kMaxIoctlLength = (1u << 14) - 1;
@@ -119,13 +124,22 @@ bool GetNodeInputReport(int fd, std::uint8_t* data, std::size_t length) {
     errno = EMSGSIZE;
     return false;
   }
+  if (KernelRefusedGetReport()) {
+    errno = ENOTTY;
+    return false;
+  }
   int n = 0;
   do {
     n = ::ioctl(fd, HIDIOCGINPUT(length), data);
   } while (n < 0 && errno == EINTR);
+  if (n < 0 && (errno == ENOTTY || errno == EINVAL)) getReportRefused.store(true);
   if (n == 0) errno = ENODATA;
   return n > 0;
 }
+
+bool KernelRefusedGetReport() { return getReportRefused.load(); }
+
+void ForgetGetReportRefusal() { getReportRefused.store(false); }
 
 ReadResult ReadNodeReport(int fd, int cancelFd, bool numbered, std::uint8_t* data,
                           std::size_t length, std::uint32_t timeoutMs, std::size_t* bytesRead) {

@@ -32,7 +32,20 @@ bool WriteNodeReport(int fd, const std::uint8_t* data, std::size_t length);
 
 // GET_REPORT (HIDIOCGINPUT) for the report named by data[0]; the answer comes
 // back report ID first. Fails at once when the device stalls the request.
+// A kernel without the ioctl (before 5.11) refuses it with ENOTTY or EINVAL;
+// the first refusal is kept for the process, and from then on every call
+// fails at once with ENOTTY without asking the kernel again.
 bool GetNodeInputReport(int fd, std::uint8_t* data, std::size_t length);
+
+// Whether this process has seen the kernel refuse HIDIOCGINPUT.
+bool KernelRefusedGetReport();
+// Forgets that refusal, as a new process would; for tests that run kernels
+// of both kinds in one program.
+void ForgetGetReportRefusal();
+
+// What a program tells the user when the kernel cannot read a status.
+inline constexpr const char* kOldKernelText =
+    "Linux 5.11 or newer is needed to read the keyboard's status (HIDIOCGINPUT)";
 
 // Reads the next input report into data in the Windows layout: report ID
 // first, a 0 put in front for a device without numbered input reports.

@@ -2,6 +2,9 @@
 // Play. Each open handle owns its file handle and a cancel event that wakes
 // its readers; handles are shared with running transfers, so a Close on
 // another thread never closes a file that a read is still waiting on.
+// A call failed with ERROR_DEVICE_NOT_CONNECTED (or another code of a gone
+// device), or the removal notice of the handle, marks it removed: later calls
+// on it fail at once.
 #include "platform/windows/hid_win_backend.h"
 
 #include <limits>
@@ -13,6 +16,7 @@
 
 #include "platform/hid/handle_table.h"
 #include "platform/hid/reads_in_progress.h"
+#include "platform/hid/removal_mark.h"
 #include "platform/hid/subscribers.h"
 #include "platform/sys/sys.h"
 #include "platform/windows/hid_win_device.h"
@@ -35,6 +39,8 @@ struct OpenInterface {
   HDEVNOTIFY registration = nullptr;
   bool removalReported = false;  // guarded by the backend's mutex
   ReadsInProgress reads;
+  RemovalMark removal;
+  const std::string& ErrorPath() const { return path; }
   ~OpenInterface() {
     if (file != INVALID_HANDLE_VALUE) api->CloseHandle(file);
     if (cancelEvent != nullptr) ::CloseHandle(cancelEvent);
@@ -82,21 +88,21 @@ class WindowsBackend final : public Backend {
   }
 
   bool GetAttributes(Handle handle, Attributes& attributes) override {
-    return handles_.GetAttributes(handle, attributes) || NotOpen();
+    return handles_.GetAttributes(handle, attributes);
   }
 
-  bool GetCaps(Handle handle, Caps& caps) override { return handles_.GetCaps(handle, caps) || NotOpen(); }
+  bool GetCaps(Handle handle, Caps& caps) override { return handles_.GetCaps(handle, caps); }
 
   bool WriteReport(Handle handle, const std::uint8_t* data, std::size_t length) override {
-    auto open = Find(handle);
-    if (!open) return NotOpen();
+    auto open = handles_.FindLive(handle);
+    if (!open) return false;
     ::SetLastError(ERROR_SUCCESS);
     return WriteWholeReport(api_, open->file, open->overlapped, data, length) || Failed(*open);
   }
 
   bool GetInputReport(Handle handle, std::uint8_t* data, std::size_t length) override {
-    auto open = Find(handle);
-    if (!open) return NotOpen();
+    auto open = handles_.FindLive(handle);
+    if (!open) return false;
     if (length > std::numeric_limits<ULONG>::max()) {
       SetThreadError(Reason::kOther, "report too long", open->path);
       return false;
@@ -115,11 +121,10 @@ class WindowsBackend final : public Backend {
       else SetThreadError(Reason::kOther, "handle not opened for reading", open->path);
       return ReadResult::kFailed;
     }
+    // Counted before the mark is looked at, so a removal after the look
+    // finds this read in progress and wakes it.
     open->reads.Begin();
-    ::SetLastError(ERROR_SUCCESS);
-    const ReadResult result =
-        OverlappedRead(api_, open->file, open->cancelEvent, data, length, timeoutMs, bytesRead);
-    if (result == ReadResult::kFailed) Failed(*open);
+    const ReadResult result = ReadLive(*open, data, length, timeoutMs, bytesRead);
     open->reads.End([&] { ResetEvent(open->cancelEvent); });
     return result;
   }
@@ -127,8 +132,8 @@ class WindowsBackend final : public Backend {
   // A cancel reaches the reads in progress only, as CancelIo does: the event
   // is set while one waits and cleared by the last reader to leave.
   bool CancelIo(Handle handle) override {
-    auto open = Find(handle);
-    if (!open) return NotOpen();
+    auto open = handles_.FindLive(handle);
+    if (!open) return false;
     open->reads.Cancel([&] { SetEvent(open->cancelEvent); });
     return true;
   }
@@ -155,9 +160,22 @@ class WindowsBackend final : public Backend {
     SetThreadError(WinError(GetLastError(), path));
     return kInvalidHandle;
   }
-  static bool Failed(const OpenInterface& open) {
-    SetThreadError(WinError(GetLastError(), open.path));
-    return false;
+  static bool Failed(OpenInterface& open) { return open.removal.NoteFailure(WinError(GetLastError(), open.path)); }
+
+  // The removal wakes a waiting read as a cancel does; it ends as a failure.
+  ReadResult ReadLive(OpenInterface& open, std::uint8_t* data, std::size_t length, std::uint32_t timeoutMs,
+                      std::size_t* bytesRead) {
+    if (bytesRead != nullptr) *bytesRead = 0;
+    if (open.removal.IsSet()) {
+      RemovalMark::Refuse(open.path);
+      return ReadResult::kFailed;
+    }
+    ::SetLastError(ERROR_SUCCESS);
+    const ReadResult result = OverlappedRead(api_, open.file, open.cancelEvent, data, length, timeoutMs, bytesRead);
+    if (result == ReadResult::kFailed) Failed(open);
+    if (result != ReadResult::kCancelled || !open.removal.IsSet()) return result;
+    RemovalMark::Refuse(open.path);
+    return ReadResult::kFailed;
   }
   static bool NotOpen() {
     SetThreadError(Reason::kOther, "not an open handle", "");
@@ -203,7 +221,8 @@ class WindowsBackend final : public Backend {
       subscribers_.Dispatch({DeviceEventKind::kHandleRemoval, path, handle});
   }
 
-  // The open handles that match and were not reported gone yet, marked now.
+  // The open handles that match and were not reported gone yet, marked now:
+  // removed, with their waiting reads ended.
   template <typename Match>
   std::vector<std::pair<Handle, std::string>> TakeRemovals(Match match) {
     std::vector<std::pair<Handle, std::string>> gone;
@@ -211,6 +230,8 @@ class WindowsBackend final : public Backend {
     for (auto& [handle, open] : handles_.EntriesLocked()) {
       if (open->removalReported || !match(*open)) continue;
       open->removalReported = true;
+      open->removal.Set();
+      open->reads.Cancel([&open = *open] { SetEvent(open.cancelEvent); });
       gone.emplace_back(handle, open->path);
     }
     return gone;

@@ -51,6 +51,11 @@ struct HandlerContext {
   std::vector<std::uint8_t> descriptor;
 };
 
+// The errno a call fails with: a pulled-out device fails everything.
+int FailureOf(const NodeState& state, int ownRefusal) {
+  return state.goneErrno != 0 ? state.goneErrno : ownRefusal;
+}
+
 gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer user) {
   auto* context = static_cast<HandlerContext*>(user);
   const unsigned long request = umockdev_ioctl_client_get_request(client);
@@ -75,6 +80,12 @@ gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer user)
         umockdev_ioctl_data_resolve(umockdev_ioctl_client_get_arg(client), 0, length, &error);
     g_clear_error(&error);
     context->state->lastGetReportId = data != nullptr && data->data_len > 0 ? data->data[0] : 0xFF;
+    ++context->state->getReportCalls;
+    context->state->changed.notify_all();
+    if (const int refusal = FailureOf(*context->state, context->state->getReportErrno)) {
+      umockdev_ioctl_client_complete(client, -1, refusal);
+      return TRUE;
+    }
     if (context->state->getReportAnswer.empty()) {
       umockdev_ioctl_client_complete(client, -1, EPIPE);  // a stalled request
       return TRUE;
@@ -92,8 +103,8 @@ gboolean OnRead(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer user) 
   auto* context = static_cast<HandlerContext*>(user);
   UMockdevIoctlData* buffer = umockdev_ioctl_client_get_arg(client);
   std::lock_guard lock(context->state->mutex);
-  if (context->state->inputQueue.empty()) {
-    umockdev_ioctl_client_complete(client, -1, EAGAIN);
+  if (context->state->goneErrno != 0 || context->state->inputQueue.empty()) {
+    umockdev_ioctl_client_complete(client, -1, FailureOf(*context->state, EAGAIN));
     return TRUE;
   }
   std::vector<std::uint8_t> report = std::move(context->state->inputQueue.front());
@@ -108,7 +119,13 @@ gboolean OnWrite(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer user)
   auto* context = static_cast<HandlerContext*>(user);
   UMockdevIoctlData* buffer = umockdev_ioctl_client_get_arg(client);
   std::lock_guard lock(context->state->mutex);
+  if (context->state->goneErrno != 0) {
+    umockdev_ioctl_client_complete(client, -1, context->state->goneErrno);
+    return TRUE;
+  }
   context->state->written.emplace_back(buffer->data, buffer->data + buffer->data_len);
+  if (context->state->onWrite) context->state->onWrite(*context->state);
+  context->state->changed.notify_all();
   umockdev_ioctl_client_complete(client, buffer->data_len, 0);
   return TRUE;
 }

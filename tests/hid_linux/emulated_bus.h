@@ -6,8 +6,10 @@
 // monitor stays connected to the bed it first saw.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -31,6 +33,17 @@ struct NodeState {
   std::deque<std::vector<std::uint8_t>> inputQueue;  // as the kernel reads them
   std::vector<std::uint8_t> getReportAnswer;         // empty: the device stalls
   std::uint8_t lastGetReportId = 0xFF;
+  int getReportCalls = 0;
+  // Not 0: GET_REPORT fails with it (ENOTTY: a kernel before 5.11).
+  int getReportErrno = 0;
+  // Not 0: the device was pulled out and every read, write and GET_REPORT
+  // fails with it, as the kernel's (EIO, ENODEV, ENXIO) until udev removes
+  // the node.
+  int goneErrno = 0;
+  // Runs after each write is recorded, with mutex held, so a test can answer
+  // a command as the device would.
+  std::function<void(NodeState&)> onWrite;
+  std::condition_variable changed;  // each write and GET_REPORT
 };
 
 class EmulatedBus {

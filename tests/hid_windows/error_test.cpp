@@ -72,6 +72,42 @@ TEST(WinBackendReasons, ARefusedOpenSaysWhyForEachCode) {
   }
 }
 
+// A code of a gone device marks the handle: every later call fails with
+// kGone at once, also those the system would still answer. A stall does not.
+TEST(WinBackendReasons, AGetReportThatFindsTheDeviceGoneFailsEveryLaterCall) {
+  struct Case {
+    DWORD code;
+    bool gone;
+  };
+  auto backend = MakeWindowsHidBackend(testing::FakeApi());
+  for (const Case& c : {Case{ERROR_DEVICE_NOT_CONNECTED, true}, Case{ERROR_DEV_NOT_EXIST, true},
+                        Case{ERROR_GEN_FAILURE, false}}) {
+    SCOPED_TRACE(c.code);
+    FakeInterface loader = Loader();
+    loader.getReportError = c.code;
+    testing::SetFakeInterfaces({loader});
+    const Handle h = backend->Open(kLoader, Access::kReadWrite);
+    ASSERT_NE(h, kInvalidHandle);
+    std::uint8_t report[65] = {};
+    EXPECT_FALSE(backend->GetInputReport(h, report, sizeof report));
+    EXPECT_EQ(LastError().systemCode, c.code);
+    Attributes attributes;
+    Caps caps;
+    std::size_t got = 0;
+    EXPECT_EQ(backend->GetAttributes(h, attributes), !c.gone);
+    EXPECT_EQ(backend->GetCaps(h, caps), !c.gone);
+    EXPECT_EQ(backend->WriteReport(h, report, sizeof report), !c.gone);
+    if (c.gone) {
+      EXPECT_EQ(LastError().reason, Reason::kGone);
+      EXPECT_EQ(LastError().path, kLoader);
+      EXPECT_EQ(backend->ReadInputReport(h, report, sizeof report, 10, &got), ReadResult::kFailed);
+      EXPECT_EQ(LastError().reason, Reason::kGone);
+    }
+    EXPECT_TRUE(backend->Close(h));
+  }
+  testing::SetFakeInterfaces({});
+}
+
 TEST(WinBackendReasons, AStalledGetReportAndAClosedHandleSayWhy) {
   auto backend = MakeWindowsHidBackend(testing::FakeApi());
   testing::SetFakeInterfaces({Loader()});

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -120,6 +122,36 @@ TEST_F(WinHidNotify, AnOpenHandlesRemovalIsToldOnceBeforeItsInterfaces) {
   EXPECT_EQ(events[0].path, kNotifiedKeyboard);
   EXPECT_EQ(events[1].kind, DeviceEventKind::kInterfaceRemoval);
   TheBackend().Close(h);
+}
+
+// The notice alone (every call on the handle would still succeed) ends a
+// waiting read and fails every later call with kGone.
+TEST_F(WinHidNotify, AHandlesRemovalNoticeEndsItsReadAndFailsLaterCalls) {
+  const Handle h = TheBackend().Open(kNotifiedKeyboard, Access::kReadWrite);
+  ASSERT_NE(h, kInvalidHandle);
+  const HANDLE file = testing::Counters().lastHostFile;
+  std::uint8_t report[65] = {};
+  std::size_t got = 0;
+  ReadResult result = ReadResult::kOk;
+  Reason why = Reason::kNone;
+  testing::ForgetIssuedReads();
+  std::thread reader([&] {
+    result = TheBackend().ReadInputReport(h, report, sizeof report, kNoTimeLimit, &got);
+    why = LastError().reason;
+  });
+  ASSERT_TRUE(testing::WaitForReadIssued());
+  SendHandleRemoval(file);
+  reader.join();
+  EXPECT_EQ(result, ReadResult::kFailed);
+  EXPECT_EQ(why, Reason::kGone);
+  Attributes attributes;
+  EXPECT_FALSE(TheBackend().GetAttributes(h, attributes));
+  EXPECT_EQ(LastError().reason, Reason::kGone);
+  EXPECT_FALSE(TheBackend().WriteReport(h, report, sizeof report));
+  EXPECT_EQ(LastError().reason, Reason::kGone);
+  EXPECT_EQ(LastError().path, kNotifiedKeyboard);
+  EXPECT_TRUE(TheBackend().Close(h));
+  Events().Take();
 }
 
 TEST_F(WinHidNotify, AnInterfaceRemovalEndsHandlesWhoseOwnNoticeDidNotCome) {
