@@ -5,9 +5,21 @@
 namespace vexaro::hid {
 namespace {
 
-Error& ThreadError() {
-  thread_local Error error;
-  return error;
+// Objects destroyed at process exit run after the exiting thread's own
+// storage is gone, and may still close handles: a thread whose slot is gone
+// keeps no error instead of writing into freed memory. The flag is trivially
+// destructible, so it stays readable to the end.
+thread_local bool slotGone = false;
+
+struct ErrorSlot {
+  Error error;
+  ~ErrorSlot() { slotGone = true; }
+};
+
+Error* ThreadError() {
+  if (slotGone) return nullptr;
+  thread_local ErrorSlot slot;
+  return &slot.error;
 }
 
 }  // namespace
@@ -34,14 +46,19 @@ std::string Describe(const Error& error) {
   return line;
 }
 
-Error LastError() { return ThreadError(); }
+Error LastError() {
+  const Error* error = ThreadError();
+  return error ? *error : Error{};
+}
 
-void SetThreadError(Error error) { ThreadError() = std::move(error); }
+void SetThreadError(Error error) {
+  if (Error* slot = ThreadError()) *slot = std::move(error);
+}
 
 void SetThreadError(Reason reason, std::string text, std::string path) {
   SetThreadError(Error{reason, 0, std::move(text), std::move(path)});
 }
 
-void ClearThreadError() { ThreadError() = Error{}; }
+void ClearThreadError() { SetThreadError(Error{}); }
 
 }  // namespace vexaro::hid
