@@ -20,7 +20,7 @@
 #include "platform/hid/removal_mark.h"
 #include "platform/hid/subscribers.h"
 #include "platform/linux/hid_errno.h"
-#include "platform/linux/hid_monitor.h"
+#include "platform/linux/hid_node_monitor.h"
 #include "platform/linux/hid_node.h"
 #include "platform/linux/hid_paths.h"
 #include "platform/linux/hid_report_descriptor.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/hid_monitor.h"
+#include "platform/linux/hid_node_monitor.h"
 
 namespace vexaro::hid::hidraw {
 namespace {

@@ -14,7 +14,7 @@ namespace vexaro::hid {
 namespace {
 
 // Answers GET_REPORT with one fixed byte and counts the writes it gets.
-class EchoDevice final : public sim::Device {
+class EchoDevice final : public simbus::Device {
  public:
   bool OnOutputReport(int, std::size_t, const std::uint8_t*, std::size_t) override {
     ++writes;
@@ -41,19 +41,19 @@ class SimBusTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(SelectBackend(BackendKind::kSimulated));
     EXPECT_EQ(ActiveBackend(), BackendKind::kSimulated);
-    sim::TheBus().Reset();
+    simbus::TheBus().Reset();
   }
   void TearDown() override {
-    sim::TheBus().Reset();
+    simbus::TheBus().Reset();
     sys::SetClockScale(1.0);
   }
   int PlugDevice(std::uint16_t vid, std::uint16_t pid, std::size_t collections,
                  std::shared_ptr<EchoDevice> device = std::make_shared<EchoDevice>()) {
-    sim::DeviceDescriptor d;
+    simbus::DeviceDescriptor d;
     d.attributes = {vid, pid, 0x0102};
     for (std::size_t i = 0; i < collections; ++i) d.collections.push_back(VendorCaps());
-    const int port = sim::TheBus().NewPort();
-    EXPECT_TRUE(sim::TheBus().Plug(port, d, device));
+    const int port = simbus::TheBus().NewPort();
+    EXPECT_TRUE(simbus::TheBus().Plug(port, d, device));
     return port;
   }
 };
@@ -111,7 +111,7 @@ TEST_F(SimBusTest, ReadsTimeOutOnTheProgramClockAndLeaveNothingPending) {
   EXPECT_EQ(got, 0u);
   // A report sent after the timed-out read goes to the next read, whole.
   std::uint8_t sent[65] = {0, 7, 8, 9};
-  sim::TheBus().PushInputReport(port, 0, sent, 65, 0);
+  simbus::TheBus().PushInputReport(port, 0, sent, 65, 0);
   EXPECT_EQ(ReadInputReport(reader, report, 65, 5000, &got), ReadResult::kOk);
   EXPECT_EQ(got, 65u);
   EXPECT_EQ(report[3], 9);
@@ -125,7 +125,7 @@ TEST_F(SimBusTest, ReportsAreQueuedPerHandleAndHeldUntilTheirTime) {
   Handle b = Open(path, Access::kReadWrite);
   std::uint8_t sent[65] = {0, 1};
   const std::uint64_t due = sys::NowMs() + 30000;
-  sim::TheBus().PushInputReport(port, 0, sent, 65, due);
+  simbus::TheBus().PushInputReport(port, 0, sent, 65, due);
   std::uint8_t report[65];
   std::size_t got = 0;
   EXPECT_EQ(ReadInputReport(a, report, 65, 1000, &got), ReadResult::kTimedOut);
@@ -159,7 +159,7 @@ TEST_F(SimBusTest, UnplugEndsPendingReadsAndKillsHandles) {
     result = static_cast<int>(ReadInputReport(reader, report, 65, kNoTimeLimit, nullptr));
   });
   sys::SleepMs(5);
-  sim::TheBus().Unplug(port);
+  simbus::TheBus().Unplug(port);
   thread.join();
   EXPECT_EQ(result, static_cast<int>(ReadResult::kFailed));
   Attributes a;
@@ -180,9 +180,9 @@ TEST_F(SimBusTest, NotificationsTellArrivalRemovalOfHandlesAndPower) {
   ASSERT_NE(id, 0u);
   const int port = PlugDevice(0x04D9, 0x8010, 1);
   Handle h = Open(EnumerateInterfaces().at(0), Access::kQuery);
-  sim::TheBus().Unplug(port);
-  sim::TheBus().Suspend();
-  sim::TheBus().Resume();
+  simbus::TheBus().Unplug(port);
+  simbus::TheBus().Suspend();
+  simbus::TheBus().Resume();
   UnsubscribeDeviceEvents(id);
   PlugDevice(1, 2, 1);  // no longer heard
   std::lock_guard lock(mutex);
@@ -199,7 +199,7 @@ TEST_F(SimBusTest, NotificationsTellArrivalRemovalOfHandlesAndPower) {
 
 TEST_F(SimBusTest, PendingInstallationEndsAfterItsTime) {
   sys::SetClockScale(100);
-  sim::TheBus().SetInstallTimeAfterPlug(20000);
+  simbus::TheBus().SetInstallTimeAfterPlug(20000);
   EXPECT_FALSE(IsInstallPending());
   PlugDevice(1, 2, 1);
   EXPECT_TRUE(IsInstallPending());
@@ -212,7 +212,7 @@ TEST_F(SimBusTest, ScheduledWorkRunsAfterItsDelay) {
   sys::SetClockScale(100);
   std::atomic<std::uint64_t> ranAt{0};
   const std::uint64_t start = sys::NowMs();
-  sim::TheBus().After(500, [&] { ranAt = sys::NowMs(); });
+  simbus::TheBus().After(500, [&] { ranAt = sys::NowMs(); });
   while (ranAt == 0 && sys::NowMs() - start < 5000) sys::SleepMs(10);
   EXPECT_GE(ranAt - start, 500u);
 }

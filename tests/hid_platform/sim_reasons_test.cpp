@@ -14,7 +14,7 @@ namespace vexaro::hid {
 namespace {
 
 // Takes every report; GET_REPORT answers only when told to.
-class QuietDevice final : public sim::Device {
+class QuietDevice final : public simbus::Device {
  public:
   bool OnOutputReport(int, std::size_t, const std::uint8_t*, std::size_t) override { return true; }
   bool OnGetInputReport(int, std::size_t, std::uint8_t*, std::size_t) override { return answers; }
@@ -25,8 +25,8 @@ class SimReasonsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(SelectBackend(BackendKind::kSimulated));
-    sim::TheBus().Reset();
-    sim::DeviceDescriptor d;
+    simbus::TheBus().Reset();
+    simbus::DeviceDescriptor d;
     d.attributes = {0x04D9, 0x8010, 0x0100};
     Caps caps;
     caps.usagePage = 0xFF00;
@@ -34,11 +34,11 @@ class SimReasonsTest : public ::testing::Test {
     caps.inputReportByteLength = 65;
     caps.outputReportByteLength = 65;
     d.collections = {caps};
-    port = sim::TheBus().NewPort();
-    ASSERT_TRUE(sim::TheBus().Plug(port, d, device));
+    port = simbus::TheBus().NewPort();
+    ASSERT_TRUE(simbus::TheBus().Plug(port, d, device));
     path = EnumerateInterfaces().at(0);
   }
-  void TearDown() override { sim::TheBus().Reset(); }
+  void TearDown() override { simbus::TheBus().Reset(); }
 
   std::shared_ptr<QuietDevice> device = std::make_shared<QuietDevice>();
   int port = 0;
@@ -48,7 +48,7 @@ class SimReasonsTest : public ::testing::Test {
 TEST_F(SimReasonsTest, ARefusedOpenSaysWhyAndNamesThePathWhileTheInterfaceIsStillListed) {
   for (Reason reason : {Reason::kPermissionDenied, Reason::kBusy, Reason::kGone, Reason::kOther}) {
     SCOPED_TRACE(ReasonName(reason));
-    sim::TheBus().SetOpenRefusal(port, reason);
+    simbus::TheBus().SetOpenRefusal(port, reason);
     EXPECT_EQ(EnumerateInterfaces(), std::vector<std::string>{path});
     for (Access access : {Access::kQuery, Access::kReadWrite}) {
       EXPECT_EQ(Open(path, access), kInvalidHandle);
@@ -56,7 +56,7 @@ TEST_F(SimReasonsTest, ARefusedOpenSaysWhyAndNamesThePathWhileTheInterfaceIsStil
       EXPECT_EQ(LastError().path, path);
     }
   }
-  sim::TheBus().SetOpenRefusal(port, Reason::kNone);
+  simbus::TheBus().SetOpenRefusal(port, Reason::kNone);
   const Handle h = Open(path, Access::kReadWrite);
   EXPECT_NE(h, kInvalidHandle);
   EXPECT_FALSE(LastError().Failed());
@@ -64,17 +64,17 @@ TEST_F(SimReasonsTest, ARefusedOpenSaysWhyAndNamesThePathWhileTheInterfaceIsStil
 }
 
 TEST_F(SimReasonsTest, TheRefusalStaysAcrossAReplugAndAResetForgetsIt) {
-  sim::TheBus().SetOpenRefusal(port, Reason::kPermissionDenied);
-  sim::DeviceDescriptor d;
+  simbus::TheBus().SetOpenRefusal(port, Reason::kPermissionDenied);
+  simbus::DeviceDescriptor d;
   d.attributes = {0x04D9, 0x8010, 0x0100};
   d.collections = {Caps{}};
-  ASSERT_TRUE(sim::TheBus().Unplug(port));
-  ASSERT_TRUE(sim::TheBus().Plug(port, d, device));
+  ASSERT_TRUE(simbus::TheBus().Unplug(port));
+  ASSERT_TRUE(simbus::TheBus().Plug(port, d, device));
   EXPECT_EQ(Open(EnumerateInterfaces().at(0), Access::kQuery), kInvalidHandle);
   EXPECT_EQ(LastError().reason, Reason::kPermissionDenied);
-  sim::TheBus().Reset();
-  const int fresh = sim::TheBus().NewPort();
-  ASSERT_TRUE(sim::TheBus().Plug(fresh, d, device));
+  simbus::TheBus().Reset();
+  const int fresh = simbus::TheBus().NewPort();
+  ASSERT_TRUE(simbus::TheBus().Plug(fresh, d, device));
   EXPECT_NE(Open(EnumerateInterfaces().at(0), Access::kQuery), kInvalidHandle);
 }
 
@@ -112,7 +112,7 @@ TEST_F(SimReasonsTest, EachFailedCallLeavesItsReasonAndTheNextCallClearsIt) {
 TEST_F(SimReasonsTest, AHandleWhoseDeviceLeftFailsAsGone) {
   const Handle rw = Open(path, Access::kReadWrite);
   ASSERT_NE(rw, kInvalidHandle);
-  ASSERT_TRUE(sim::TheBus().Unplug(port));
+  ASSERT_TRUE(simbus::TheBus().Unplug(port));
   std::uint8_t report[65] = {};
   EXPECT_FALSE(WriteReport(rw, report, sizeof report));
   EXPECT_EQ(LastError().reason, Reason::kGone);
@@ -124,7 +124,7 @@ TEST_F(SimReasonsTest, AHandleWhoseDeviceLeftFailsAsGone) {
 }
 
 TEST_F(SimReasonsTest, TheErrorBelongsToTheThreadThatFailed) {
-  sim::TheBus().SetOpenRefusal(port, Reason::kBusy);
+  simbus::TheBus().SetOpenRefusal(port, Reason::kBusy);
   EXPECT_EQ(Open(path, Access::kQuery), kInvalidHandle);
   Error seenElsewhere{Reason::kOther, 1, "unset", ""};
   std::thread other([&] { seenElsewhere = LastError(); });

@@ -35,7 +35,7 @@ TEST_F(EngineTest, AKeyboardPulledOutDuringALongEraseEndsTheStatusWaitAtOnce) {
   ASSERT_TRUE(keyboard->PlugIn());
   ASSERT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 1);
   std::atomic<std::uint64_t> unpluggedAt{0};
-  hid::sim::TheBus().After(kUnplugAfterMs, [&] {
+  simbus::TheBus().After(kUnplugAfterMs, [&] {
     keyboard->Unplug();
     unpluggedAt = sys::NowMs();
   });

@@ -1,6 +1,6 @@
 // The udev monitor thread. It waits in poll on the monitor, the sleep watch
 // and a stop descriptor, so stopping never waits for a device to change.
-#include "platform/linux/hid_monitor.h"
+#include "platform/linux/hid_node_monitor.h"
 
 #include <libudev.h>
 #include <poll.h>
