@@ -5,7 +5,6 @@
 #include "package/package.h"
 #include "platform/gui/afx/afx_app.h"
 #include "platform/gui/hid_device_events.h"
-#include "platform/hid/hid.h"
 #include "platform/sys/sys.h"
 #include "ui/dialog_templates.h"
 #include "ui/resource_ids.h"
@@ -106,9 +105,7 @@ BOOL CVexaroDlg::OnInitDialog() {
 // open, before its channel sends the first report. A simulated keyboard is
 // held by its own state file instead.
 bool CVexaroDlg::TakeKeyboardLock() {
-  if (hid::ActiveBackend() != hid::BackendKind::kNative) return true;
-  const package::PackageInfo& info = package::ThePackageInfo();
-  if (m_keyboardLock.Acquire(info.ApVendorId, info.ApProductId) != sys::FileLock::Result::kHeld) return true;
+  if (m_keyboardLock.AcquireForPackage() != sys::FileLock::Result::kHeld) return true;
   MessageBox(updater::kKeyboardInUseText, "Keyboard In Use", MB_OK);
   CWnd* main = AfxGetMainWnd();
   (main ? main : this)->SendMessage(WM_CLOSE);

@@ -21,6 +21,9 @@ class KeyboardLock {
   // kHeld: another updater holds it; kFailed: the lock file cannot be made
   // (the caller may go on without it, and says so).
   sys::FileLock::Result Acquire(std::uint32_t vendorId, std::uint32_t productId);
+  // The keyboard of the loaded package. On the simulated bus the keyboard's
+  // own state file is its lock, and this takes none (kAcquired).
+  sys::FileLock::Result AcquireForPackage();
   const std::string& Path() const { return path_; }
 
  private:

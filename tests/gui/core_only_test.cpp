@@ -94,19 +94,6 @@ TEST(CoreOnly, AMessageBoxIsALineOnStandardErrorAnsweredOk) {
   EXPECT_EQ(GetActiveWindow(), nullptr);
 }
 
-TEST(CoreOnly, AMessageBoxHookStillComesFirst) {
-  std::string seen;
-  SetMessageBoxHook([&](std::string_view text, std::string_view caption, UINT) {
-    seen = std::string(caption) + ": " + std::string(text);
-    return IDCANCEL;
-  });
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(MessageBox(nullptr, "Image format invalid!", "Image Format Invalid"), IDCANCEL);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-  SetMessageBoxHook(nullptr);
-  EXPECT_EQ(seen, "Image Format Invalid: Image format invalid!");
-}
-
 TEST(CoreOnly, TextIsNeitherDrawnNorMeasuredWithoutFonts) {
   HFONT font = CreateFont(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "");
   ASSERT_NE(font, nullptr);

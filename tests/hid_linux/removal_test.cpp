@@ -1,7 +1,6 @@
 // A node that is gone stays gone: once the kernel answers a call with a
 // "gone" errno, or udev reports the open node removed, every later call on
-// the handle fails at once with kGone, without asking the node again. And a
-// kernel that refuses HIDIOCGINPUT is asked once per process.
+// the handle fails at once with kGone, without asking the node again.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -106,48 +105,6 @@ TEST_F(HidrawBackend, TheRemovalOfAnOpenNodeEndsItsWaitingReadAndFailsLaterCalls
   EXPECT_FALSE(GetInputReport(h, report, sizeof report));
   EXPECT_EQ(LastError().reason, Reason::kGone);
   EXPECT_TRUE(Close(h));
-}
-
-TEST_F(HidrawBackend, AKernelWithoutGetReportIsAskedOnceAndSaysWhatIsNeeded) {
-  struct Case {
-    int refusal;
-    int number;
-  };
-  for (const Case& c : {Case{ENOTTY, 45}, Case{EINVAL, 46}}) {
-    SCOPED_TRACE(c.refusal);
-    hidraw::ForgetGetReportRefusal();
-    auto node = Plug(c.number, kLoader);
-    {
-      std::lock_guard lock(node->mutex);
-      node->getReportErrno = c.refusal;
-    }
-    const Handle h = OpenKept(LoaderPath(c.number), Access::kReadWrite);
-    ASSERT_NE(h, kInvalidHandle);
-    std::uint8_t report[65] = {};
-    for (int call = 0; call < 3; ++call) {
-      EXPECT_FALSE(GetInputReport(h, report, sizeof report));
-      EXPECT_EQ(LastError().reason, Reason::kUnsupported);
-      EXPECT_EQ(LastError().systemText, hidraw::kOldKernelText);
-      EXPECT_EQ(LastError().path, "/dev/hidraw" + std::to_string(c.number));
-    }
-    std::lock_guard lock(node->mutex);
-    EXPECT_EQ(node->getReportCalls, 1);
-  }
-}
-
-TEST_F(HidrawBackend, AStalledGetReportIsAskedAgainEveryTime) {
-  auto node = Plug(47, kLoader);
-  const Handle h = OpenKept(LoaderPath(47), Access::kReadWrite);
-  ASSERT_NE(h, kInvalidHandle);
-  std::uint8_t report[65] = {};
-  for (int call = 0; call < 3; ++call) {
-    EXPECT_FALSE(GetInputReport(h, report, sizeof report));
-    EXPECT_EQ(LastError().reason, Reason::kDeviceRefused);
-  }
-  Attributes attributes;
-  EXPECT_TRUE(GetAttributes(h, attributes));
-  std::lock_guard lock(node->mutex);
-  EXPECT_EQ(node->getReportCalls, 3);
 }
 
 }  // namespace

@@ -48,15 +48,6 @@ TEST(WinErrorReason, EachCodeGivesItsReason) {
   for (const Case& c : cases) EXPECT_EQ(ReasonOfWinError(c.code), c.reason) << "code " << c.code;
 }
 
-TEST(WinErrorReason, TheErrorCarriesTheSystemTextCodeAndPath) {
-  const Error e = WinError(ERROR_ACCESS_DENIED, kLoader);
-  EXPECT_EQ(e.reason, Reason::kPermissionDenied);
-  EXPECT_EQ(e.systemCode, ERROR_ACCESS_DENIED);
-  EXPECT_FALSE(e.systemText.empty());
-  EXPECT_EQ(e.systemText.find('\n'), std::string::npos);
-  EXPECT_EQ(e.path, kLoader);
-}
-
 TEST(WinBackendReasons, ARefusedOpenSaysWhyForEachCode) {
   auto backend = MakeWindowsHidBackend(testing::FakeApi());
   const DWORD codes[] = {ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION, ERROR_DEVICE_NOT_CONNECTED,

@@ -74,21 +74,5 @@ TEST_F(EngineTest, FailedTransfersLeaveTheirReasons) {
   }
 }
 
-TEST_F(EngineTest, TheKeyboardsPermissionFaultReadsAsPermissionDenied) {
-  sim::KeyboardConfig config;
-  config.iapVendorId = kLoaderVid;
-  config.iapProductId = kLoaderPid;
-  config.initialMode = sim::Mode::kLoader;
-  config.timing = sim::Timing::Zero();
-  std::string error;
-  ASSERT_TRUE(sim::ParseFaults("no-permission", config.faults, error)) << error;
-  auto keyboard = sim::SimKeyboard::Create(config, error);
-  ASSERT_NE(keyboard, nullptr) << error;
-  ASSERT_TRUE(keyboard->PlugIn());
-  EXPECT_EQ(ISP_IsConnectedToDevice(kLoaderVid, kLoaderPid, 0), 0);
-  EXPECT_EQ(LastDeviceError().reason, hid::Reason::kPermissionDenied);
-  EXPECT_TRUE(NamesLoader(LastDeviceError())) << LastDeviceError().path;
-}
-
 }  // namespace
 }  // namespace vexaro::isp::testing

@@ -2,9 +2,6 @@
 // record against every flipped bit, and each way a package can be unsafe to
 // install, each refused with a sentence that names what is wrong.
 #include <gtest/gtest.h>
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
 
 #include "tests/package/package_fixture.h"
 
@@ -108,39 +105,6 @@ TEST_F(PackageChecks, UnsafePackagesAreRefusedWithTheirReason) {
       EXPECT_EQ(problem.rfind(path_ + ": ", 0), 0u) << problem;
     }
   }
-}
-
-TEST_F(PackageChecks, FilesThatAreNoRegularFileAreRefusedWithoutBlocking) {
-  std::vector<std::pair<std::string, const char*>> cases = {{dir_.File(""), ": is a folder"},
-                                                             {dir_.File("none"), ": not found"}};
-#ifndef _WIN32
-  // No writer ever opens it: a reader that waited for one would hang here.
-  const std::string fifo = dir_.File("fifo");
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  cases.emplace_back(fifo, ": not a regular file");
-#endif
-  for (const auto& [path, expected] : cases) {
-    SetPackageFile(path);
-    EXPECT_EQ(CheckPackageBeforeUpdate(), path + expected);
-    DescriptorBytes d{};
-    EXPECT_FALSE(ReadPackageDescriptor(d));
-  }
-}
-
-TEST_F(PackageChecks, ReaderTakesOneCopyAndReadsTheFileAgainOnlyWhenPointedAtIt) {
-  PackageContents first = Contents(), second = Contents();
-  second.internalImage.assign(300, 0x99);
-  WriteBytes(path_, BuildPackage(first));
-  SetPackageFile(path_);
-  DescriptorBytes d{};
-  ASSERT_TRUE(ReadPackageDescriptor(d));
-  WriteBytes(path_, BuildPackage(second));
-  std::vector<std::uint8_t> image(300), none;
-  ASSERT_TRUE(ReadImages(300, 0, image, none));
-  EXPECT_EQ(image, first.internalImage);
-  SetPackageFile(path_);
-  ASSERT_TRUE(ReadImages(300, 0, image, none));
-  EXPECT_EQ(image, second.internalImage);
 }
 
 }  // namespace

@@ -204,16 +204,13 @@ int RunFlash(const FlashOptions& options, FlashView& view) {
   // Taken before the first report and held until the end: even a --list
   // would put its commands between another updater's.
   updater::KeyboardLock lock;
-  if (hid::ActiveBackend() == hid::BackendKind::kNative) {
-    const auto& info = package::ThePackageInfo();
-    const sys::FileLock::Result locked = lock.Acquire(info.ApVendorId, info.ApProductId);
-    if (locked == sys::FileLock::Result::kHeld) {
-      view.Result(false, kExitInUse, updater::kKeyboardInUseText);
-      return kExitInUse;
-    }
-    if (locked == sys::FileLock::Result::kFailed) {
-      view.Note("The keyboard's lock " + lock.Path() + " cannot be taken: another updater would not be kept away");
-    }
+  const sys::FileLock::Result locked = lock.AcquireForPackage();
+  if (locked == sys::FileLock::Result::kHeld) {
+    view.Result(false, kExitInUse, updater::kKeyboardInUseText);
+    return kExitInUse;
+  }
+  if (locked == sys::FileLock::Result::kFailed) {
+    view.Note("The keyboard's lock " + lock.Path() + " cannot be taken: another updater would not be kept away");
   }
   UpdateHost host(view);
   host.Controller().SetDebugMode(options.allowAnyVersion);
