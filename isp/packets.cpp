@@ -59,14 +59,37 @@ void Session::FillFrom(std::size_t from) {
 bool Session::SendCommand(bool keyed) {
   auto& out = state_.outputReport;
   out[0] = kReportId;
-  out[kChecksumOffset] = 0;
-  out[kChecksumOffset + 1] = 0;
-  constexpr std::size_t kCheckedBytes = kLastReportByte - kCommandOffset + 1;
-  std::uint16_t crc = IspCrc16(0, out.data() + kCommandOffset, kCheckedBytes);
-  if (keyed) crc = IspCrc16(crc, state_.crcKey.data(), state_.crcKeyLength);
+  const std::uint16_t crc = ReportChecksum(keyed);
   out[kChecksumOffset] = static_cast<std::uint8_t>(crc & 0xFF);
   out[kChecksumOffset + 1] = static_cast<std::uint8_t>(crc >> 8);
   return WriteCommandReport();
+}
+
+std::uint16_t Session::ReportChecksum(bool keyed) const {
+  // Bytes 1 to 64 with the checksum field itself taken as zero.
+  std::array<std::uint8_t, kLastReportByte + 1> checked{};
+  std::copy_n(state_.outputReport.begin(), checked.size(), checked.begin());
+  checked[kChecksumOffset] = 0;
+  checked[kChecksumOffset + 1] = 0;
+  constexpr std::size_t kCheckedBytes = kLastReportByte - kCommandOffset + 1;
+  std::uint16_t crc = IspCrc16(0, checked.data() + kCommandOffset, kCheckedBytes);
+  if (keyed) crc = IspCrc16(crc, state_.crcKey.data(), state_.crcKeyLength);
+  return crc;
+}
+
+void Session::SpoilProbeChecksum() {
+  // The probe carries no checksum, but its random bytes 3 and 4 could match
+  // one by chance; with a command byte the loader runs (a caller-made
+  // command from 0x50 up) the loader would then act on it. Redraw them until
+  // they match neither the plain nor the keyed checksum.
+  auto& out = state_.outputReport;
+  const auto stored = [&out] {
+    return static_cast<std::uint16_t>(out[kChecksumOffset] | out[kChecksumOffset + 1] << 8);
+  };
+  while (stored() == ReportChecksum(false) || stored() == ReportChecksum(true)) {
+    out[kChecksumOffset] = RandomFiller();
+    out[kChecksumOffset + 1] = RandomFiller();
+  }
 }
 
 }  // namespace vexaro::isp

@@ -109,6 +109,9 @@ class Session {
   hid::Handle WriteHandle() const { return state_.writeHandle; }
   hid::Handle ReadHandle() const { return state_.readHandle; }
   std::span<const std::uint8_t> CrcKey() const { return {state_.crcKey.data(), state_.crcKeyLength}; }
+  // Builds the ready probe that the generator seed `seed` makes (the probe
+  // seeds it with the current second) and returns its bytes 0 to 64.
+  std::span<const std::uint8_t> BuildProbe(std::uint32_t seed);
   // Why the last search, open or transfer failed (isp/isp_status.h).
   const hid::Error& LastDeviceError() const { return state_.deviceError; }
 
@@ -154,6 +157,9 @@ class Session {
   void SeedRandom(std::uint32_t seed);
   std::uint8_t RandomFiller();        // 1..255
   std::uint8_t RandomProbeCommand();  // 6..255
+  // The checksum a command report's bytes 1-64 call for, plain or keyed.
+  std::uint16_t ReportChecksum(bool keyed) const;
+  void SpoilProbeChecksum();
   void BeginCommand(std::uint8_t command, std::uint8_t subCommand);
   void PutWord(std::size_t offset, std::uint32_t value);
   void PutRange(AddressRange range);

@@ -117,7 +117,14 @@ bool Session::ProbeDevice() {
   if (!state_.discovered) FindDevice();
   GetInputReportOnce();  // flush a stale status; its result does not matter
   if (state_.writeHandle == hid::kInvalidHandle) return false;
-  SeedRandom(static_cast<std::uint32_t>(sys::NowSeconds()));
+  BuildProbe(static_cast<std::uint32_t>(sys::NowSeconds()));
+  if (!WriteCommandReport()) return false;
+  if (!PollStatus(kProbeWindowSeconds, 0)) return false;
+  return StatusIs(protocol::kProbeAnswer);
+}
+
+std::span<const std::uint8_t> Session::BuildProbe(std::uint32_t seed) {
+  SeedRandom(seed);
   state_.outputReport.fill(0);
   state_.outputReport[protocol::kCommandOffset] = RandomProbeCommand();
   // The filler covers the device's input report length, whatever the output
@@ -125,9 +132,8 @@ bool Session::ProbeDevice() {
   for (std::size_t i = protocol::kSubCommandOffset; i < InputLength(); ++i) {
     state_.outputReport[i] = RandomFiller();
   }
-  if (!WriteCommandReport()) return false;
-  if (!PollStatus(kProbeWindowSeconds, 0)) return false;
-  return StatusIs(protocol::kProbeAnswer);
+  SpoilProbeChecksum();
+  return {state_.outputReport.data(), protocol::kLastReportByte + 1};
 }
 
 bool Session::ReadyToSend() { return ProbeDevice() && state_.writeHandle != hid::kInvalidHandle; }

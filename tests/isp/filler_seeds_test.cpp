@@ -23,5 +23,29 @@ TEST_F(EngineTest, FillerIsNeverZeroWhicheverSecondSeedsIt) {
   }
 }
 
+// A probe carries no checksum; were its random bytes 3 and 4 to form one, a
+// loader would take a probe with a command byte from 0x50 up for a
+// caller-made command and act on it. Over 2^18 seeds chance alone would form
+// about eight of them.
+TEST_F(EngineTest, NoProbeEverCarriesAChecksumTheLoaderWouldAccept) {
+  auto device = PlugLoader();
+  Session session;
+  ASSERT_TRUE(session.IsConnectedToDevice({kLoaderVid, kLoaderPid, 0}));
+  const std::uint8_t key[8] = {9, 8, 7, 6, 5, 4, 3, 2};
+  ASSERT_TRUE(session.SetCrcKey(key));
+  for (std::uint32_t seed = 0; seed < (1u << 18); ++seed) {
+    const auto probe = session.BuildProbe(seed);
+    Report r(probe.begin(), probe.end());
+    ASSERT_GE(r[1], 6) << "seed " << seed;
+    r[3] = r[4] = 0;
+    const std::uint16_t plain = IspCrc16(0, r.data() + 1, 64);
+    const std::uint16_t keyed = IspCrc16(plain, key, sizeof key);
+    const std::uint16_t stored = static_cast<std::uint16_t>(probe[3] | probe[4] << 8);
+    ASSERT_NE(stored, plain) << "seed " << seed;
+    ASSERT_NE(stored, keyed) << "seed " << seed;
+    ASSERT_TRUE(probe[3] != 0 && probe[4] != 0) << "seed " << seed;
+  }
+}
+
 }  // namespace
 }  // namespace vexaro::isp::testing
