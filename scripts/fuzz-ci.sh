@@ -17,11 +17,8 @@ XML_SECONDS=${XML_SECONDS:-20}
 OTHER_SECONDS=${OTHER_SECONDS:-8}
 BUILD=${FUZZ_BUILD:-build/fuzz-ci}
 ROOT=$(pwd)
-TARGETS="xml/xml_parse_fuzzer:xml/corpus/parse xml/xml_read_file_fuzzer:xml/corpus/read_file
-  package/package_fuzz:package/corpus isp/isp_engine_replies_fuzz:isp/corpus/engine_replies
-  isp/isp_loader_commands_fuzz:isp/corpus/loader_commands gui/gui_bmp_fuzz:gui/corpus/bmp
-  gui/gui_ico_fuzz:gui/corpus/ico hid/hid_descriptor_fuzz:hid/corpus
-  hid/hid_report_channel_fuzz:hid/corpus-channel sim/sim_state_file_fuzz:sim/corpus"
+. scripts/fuzz-targets.sh
+TARGETS=$FUZZ_TARGETS
 names=""
 for t in $TARGETS; do names="$names $(basename "${t%%:*}")"; done
 if [ "$PHASE" != run ]; then
@@ -39,10 +36,8 @@ run_target() {  # run_target PROGRAM:SEEDS: fails on a finding, after printing i
   seeds=$ROOT/fuzz/${1#*:}
   name=$(basename "$program")
   seconds=$OTHER_SECONDS
-  extra=""
-  case $name in
-    xml_*) seconds=$XML_SECONDS; extra="-dict=$ROOT/fuzz/xml/xml.dict -max_len=8192" ;;
-  esac
+  case $name in xml_*) seconds=$XML_SECONDS ;; esac
+  extra=$(fuzz_options "$name" "$ROOT")
   work="$BUILD/corpus-$name"
   mkdir -p "$work"
   echo "== fuzzing $name for $seconds s"

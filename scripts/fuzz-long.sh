@@ -14,13 +14,8 @@ RUNS=${RUNS:-10000000}
 if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 BUILD=build/fuzz-long
 ROOT=$(pwd)
-# target:seed folder, as in scripts/fuzz-ci.sh, and the two readers fuzzed
-# only here and in CI's replay of their corpora.
-ALL="xml/xml_parse_fuzzer:xml/corpus/parse xml/xml_read_file_fuzzer:xml/corpus/read_file
-  package/package_fuzz:package/corpus isp/isp_engine_replies_fuzz:isp/corpus/engine_replies
-  isp/isp_loader_commands_fuzz:isp/corpus/loader_commands gui/gui_bmp_fuzz:gui/corpus/bmp
-  gui/gui_ico_fuzz:gui/corpus/ico hid/hid_descriptor_fuzz:hid/corpus
-  hid/hid_report_channel_fuzz:hid/corpus-channel sim/sim_state_file_fuzz:sim/corpus"
+. scripts/fuzz-targets.sh
+ALL=$FUZZ_TARGETS
 chosen=""
 for t in $ALL; do
   name=$(basename "${t%%:*}")
@@ -38,8 +33,7 @@ status=0
 for t in $chosen; do
   program=${t%%:*}
   name=$(basename "$program")
-  extra=""
-  case $name in xml_*) extra="-dict=$ROOT/fuzz/xml/xml.dict -max_len=8192" ;; esac
+  extra=$(fuzz_options "$name" "$ROOT")
   mkdir -p "$BUILD/corpus-$name"
   echo "== $name: $RUNS executions"
   # libFuzzer's time limit is wall time: at nice 19 beside a build a quick

@@ -78,7 +78,8 @@ std::shared_ptr<FontFace> MatchFontFace(const LOGFONT& desc);
 // alpha, owned by the caller. False with *error saying why; images larger
 // than 1024 pixels a side are refused.
 bool DecodePng(const unsigned char* data, std::size_t size, Bitmap*& out, std::string* error);
-// Writes the bitmap as an opaque RGBA PNG file; false with *error saying why.
+// Writes the bitmap as an RGBA PNG file of PixelsForFile(bmp); false with
+// *error saying why.
 bool WritePngFile(const Bitmap& bmp, const std::string& path, std::string* error);
 
 }  // namespace native
@@ -116,5 +117,9 @@ std::unique_ptr<Display> MakeHeadlessDisplay();
 // What the top-level window shows now, children included; pending paints of
 // the window run first (on its thread). nullptr for a hidden or no window.
 std::unique_ptr<Bitmap> CaptureTopLevel(HWND top_level);
+// What a PNG file of bmp holds: 0xAARRGGBB pixels, rows top-down. An icon
+// keeps its alpha, so that its corners stay transparent; any other bitmap is
+// opaque, as its alpha byte means nothing (drawing leaves it zero).
+std::vector<std::uint32_t> PixelsForFile(const Bitmap& bmp);
 
 }  // namespace vexaro::gui

@@ -70,9 +70,13 @@ void NotifyParent(HWND hwnd, int code) {
   if (s.parent) SendMessage(s.parent, WM_COMMAND, MAKEWPARAM(s.id, code), reinterpret_cast<LPARAM>(hwnd));
 }
 
-void PaintButton(HWND hwnd, HDC hdc, const Snapshot& s) {
-  RECT r;
-  GetClientRect(hwnd, &r);
+// Text drawn over the control's face, greyed while the control is disabled.
+void TextLook(HDC hdc, const Snapshot& s, int enabledColour) {
+  SetBkMode(hdc, TRANSPARENT);
+  SetTextColor(hdc, GetSysColor(s.enabled ? enabledColour : COLOR_GRAYTEXT));
+}
+
+void PaintButton(HWND hwnd, HDC hdc, const Snapshot& s, RECT r) {
   const DWORD type = s.style & BS_TYPEMASK;
   if (type == BS_OWNERDRAW) {
     DRAWITEMSTRUCT dis;
@@ -87,8 +91,7 @@ void PaintButton(HWND hwnd, HDC hdc, const Snapshot& s) {
     SendMessage(s.parent, WM_DRAWITEM, static_cast<WPARAM>(s.id), reinterpret_cast<LPARAM>(&dis));
     return;
   }
-  SetBkMode(hdc, TRANSPARENT);
-  SetTextColor(hdc, GetSysColor(s.enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+  TextLook(hdc, s, COLOR_BTNTEXT);
   if (type == BS_GROUPBOX) {
     SIZE ext;
     GetTextExtentPoint32(hdc, s.text, &ext);
@@ -107,6 +110,44 @@ void PaintButton(HWND hwnd, HDC hdc, const Snapshot& s) {
   DrawText(hdc, s.text, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
+void PaintStatic(HWND, HDC hdc, const Snapshot& s, RECT r) {
+  Fill(hdc, r, GetSysColor(COLOR_BTNFACE));
+  TextLook(hdc, s, COLOR_WINDOWTEXT);
+  const UINT align = (s.style & 3) == SS_CENTER ? DT_CENTER : (s.style & 3) == SS_RIGHT ? DT_RIGHT : DT_LEFT;
+  DrawText(hdc, s.text, &r, align | DT_WORDBREAK);
+}
+
+void PaintEdit(HWND, HDC hdc, const Snapshot& s, RECT r) {
+  Fill(hdc, r, (s.style & ES_READONLY) || !s.enabled ? GetSysColor(COLOR_BTNFACE) : RGB(255, 255, 255));
+  Frame(hdc, r, s.focused ? kDefaultBorder : RGB(122, 122, 122));
+  TextLook(hdc, s, COLOR_WINDOWTEXT);
+  InflateRect(&r, -3, 0);
+  DrawText(hdc, s.text, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+void PaintProgress(HWND, HDC hdc, const Snapshot& s, RECT r) {
+  const ControlState& c = s.ctl;
+  Fill(hdc, r, kProgressBack);
+  Frame(hdc, r, RGB(188, 188, 188));
+  const int span = c.hi - c.lo, inner = std::max<int>(r.right - r.left - 2, 0);
+  const int filled = span > 0 ? static_cast<int>(static_cast<long long>(c.pos - c.lo) * inner / span) : 0;
+  Fill(hdc, RECT{r.left + 1, r.top + 1, r.left + 1 + filled, r.bottom - 1}, kProgressFill);
+}
+
+// WM_PAINT of every control: the painter draws the control's state over its
+// whole client area (the controls erase nothing beforehand).
+LRESULT PaintControl(HWND hwnd, void (*paint)(HWND, HDC, const Snapshot&, RECT)) {
+  PAINTSTRUCT ps;
+  HDC hdc = BeginPaint(hwnd, &ps);
+  if (hdc) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    paint(hwnd, hdc, Take(hwnd), r);
+  }
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
 // Text, enabled state and focus change how a control looks: default
 // handling, then a repaint.
 LRESULT RepaintAfterDefault(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
@@ -120,13 +161,7 @@ LRESULT RepaintAfterDefault(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   const DWORD type = static_cast<DWORD>(GetWindowLongPtr(hwnd, GWL_STYLE)) & BS_TYPEMASK;
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (hdc) PaintButton(hwnd, hdc, Take(hwnd));
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT: return PaintControl(hwnd, PaintButton);
     case WM_ERASEBKGND: return 1;
     case WM_LBUTTONDOWN:
       if (type == BS_GROUPBOX) return 0;
@@ -190,53 +225,17 @@ LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 
 LRESULT StaticProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (hdc) {
-        const Snapshot s = Take(hwnd);
-        RECT r;
-        GetClientRect(hwnd, &r);
-        Fill(hdc, r, GetSysColor(COLOR_BTNFACE));
-        SetBkMode(hdc, TRANSPARENT);
-        SetTextColor(hdc, GetSysColor(s.enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
-        const UINT align = (s.style & 3) == SS_CENTER ? DT_CENTER : (s.style & 3) == SS_RIGHT ? DT_RIGHT : DT_LEFT;
-        DrawText(hdc, s.text, &r, align | DT_WORDBREAK);
-      }
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT: return PaintControl(hwnd, PaintStatic);
     case WM_ERASEBKGND: return 1;
     case WM_SETTEXT:
-    case WM_ENABLE: {
-      const LRESULT r = DefWindowProc(hwnd, msg, w, l);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return r;
-    }
+    case WM_ENABLE: return RepaintAfterDefault(hwnd, msg, w, l);
     default: return DefWindowProc(hwnd, msg, w, l);
   }
 }
 
 LRESULT EditProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (hdc) {
-        const Snapshot s = Take(hwnd);
-        RECT r;
-        GetClientRect(hwnd, &r);
-        Fill(hdc, r, (s.style & ES_READONLY) || !s.enabled ? GetSysColor(COLOR_BTNFACE) : RGB(255, 255, 255));
-        Frame(hdc, r, s.focused ? kDefaultBorder : RGB(122, 122, 122));
-        SetBkMode(hdc, TRANSPARENT);
-        SetTextColor(hdc, GetSysColor(s.enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
-        RECT text = r;
-        InflateRect(&text, -3, 0);
-        DrawText(hdc, s.text, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-      }
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT: return PaintControl(hwnd, PaintEdit);
     case WM_ERASEBKGND: return 1;
     case WM_LBUTTONDOWN: SetFocus(hwnd); return 0;
     case WM_CHAR: {
@@ -275,22 +274,7 @@ LRESULT ProgressProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     return result;
   };
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (hdc) {
-        const ControlState c = Take(hwnd).ctl;
-        RECT r;
-        GetClientRect(hwnd, &r);
-        Fill(hdc, r, kProgressBack);
-        Frame(hdc, r, RGB(188, 188, 188));
-        const int span = c.hi - c.lo, inner = std::max<int>(r.right - r.left - 2, 0);
-        const int filled = span > 0 ? static_cast<int>(static_cast<long long>(c.pos - c.lo) * inner / span) : 0;
-        Fill(hdc, RECT{r.left + 1, r.top + 1, r.left + 1 + filled, r.bottom - 1}, kProgressFill);
-      }
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT: return PaintControl(hwnd, PaintProgress);
     case WM_ERASEBKGND: return 1;
     case PBM_SETPOS: return set([w](ControlState& c) { return std::exchange(c.pos, static_cast<int>(w)); });
     case PBM_DELTAPOS:
@@ -326,22 +310,17 @@ LRESULT ProgressProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 }
 
 void RegisterBuiltInClasses() {
-  WNDCLASS wc;
-  wc.lpszClassName = "BUTTON";
-  wc.lpfnWndProc = ButtonProc;
-  RegisterClass(wc);
-  wc.lpszClassName = "STATIC";
-  wc.lpfnWndProc = StaticProc;
-  RegisterClass(wc);
-  wc.lpszClassName = "EDIT";
-  wc.lpfnWndProc = EditProc;
-  RegisterClass(wc);
-  wc.lpszClassName = "msctls_progress32";
-  wc.lpfnWndProc = ProgressProc;
-  RegisterClass(wc);
-  wc.lpszClassName = "#32770";
-  wc.lpfnWndProc = DefDlgProc;
-  RegisterClass(wc);
+  const std::pair<const char*, WNDPROC> classes[] = {{"BUTTON", ButtonProc},
+                                                     {"STATIC", StaticProc},
+                                                     {"EDIT", EditProc},
+                                                     {"msctls_progress32", ProgressProc},
+                                                     {"#32770", DefDlgProc}};
+  for (const auto& [name, proc] : classes) {
+    WNDCLASS wc;
+    wc.lpszClassName = name;
+    wc.lpfnWndProc = proc;
+    RegisterClass(wc);
+  }
 }
 
 }  // namespace vexaro::gui

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/gui/backend.h"
 #include "platform/gui/internal/dc_internal.h"
 
 namespace vexaro::gui {
@@ -14,6 +15,17 @@ Bitmap::Bitmap(int w, int h, bool bottom_up)
       height(std::max(h, 0)),
       bottomUp(bottom_up),
       pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0xFF000000u) {}
+
+std::vector<std::uint32_t> PixelsForFile(const Bitmap& bmp) {
+  const std::uint32_t opaque = bmp.hasAlpha ? 0u : 0xFF000000u;
+  std::vector<std::uint32_t> out;
+  out.reserve(bmp.pixels.size());
+  for (int y = 0; y < bmp.height; ++y) {
+    const std::uint32_t* row = bmp.Row(y);
+    for (int x = 0; x < bmp.width; ++x) out.push_back(row[x] | opaque);
+  }
+  return out;
+}
 
 namespace {
 

@@ -14,6 +14,24 @@ namespace {
 // few later ones have come through.
 constexpr std::size_t kMaxHeldPayloads = 64;
 
+// The queue of the thread that owns the window; nullptr for no such window.
+std::shared_ptr<ThreadQueue> OwnerQueue(HWND hwnd) {
+  std::lock_guard lock(GetState().m);
+  WindowRecord* rec = Find(hwnd);
+  return rec ? rec->queue : nullptr;
+}
+
+// False when the queue's thread has ended: nobody would retrieve the message.
+bool PostToQueue(const std::shared_ptr<ThreadQueue>& target, PostedMessage pm) {
+  {
+    std::lock_guard lock(target->m);
+    if (!target->alive) return false;
+    target->posted.push_back(std::move(pm));
+  }
+  target->cv.notify_all();
+  return true;
+}
+
 LRESULT CallProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   WNDPROC proc = nullptr;
   {
@@ -161,13 +179,8 @@ bool WaitReply(const std::shared_ptr<ThreadQueue>& me, const std::shared_ptr<Sen
 }
 
 std::optional<LRESULT> SendImpl(HWND hwnd, UINT msg, WPARAM w, LPARAM l, std::optional<UINT> timeout) {
-  std::shared_ptr<ThreadQueue> target;
-  {
-    std::lock_guard lock(GetState().m);
-    WindowRecord* rec = Find(hwnd);
-    if (!rec) return std::nullopt;
-    target = rec->queue;
-  }
+  const std::shared_ptr<ThreadQueue> target = OwnerQueue(hwnd);
+  if (!target) return std::nullopt;
   auto me = CurrentQueue();
   if (target == me) return CallProc(hwnd, msg, w, l);
   auto sm = std::make_shared<SentMessage>();
@@ -210,42 +223,17 @@ BOOL InSendMessage() {
 }
 
 bool PostWithPayload(HWND hwnd, UINT msg, WPARAM w, LPARAM l, std::shared_ptr<void> payload) {
-  std::shared_ptr<ThreadQueue> target;
-  if (!hwnd) {
-    target = CurrentQueue();
-  } else {
-    std::lock_guard lock(GetState().m);
-    WindowRecord* rec = Find(hwnd);
-    if (!rec) return false;
-    target = rec->queue;
-  }
-  PostedMessage pm{Make(hwnd, msg, w, l), std::move(payload)};
-  {
-    std::lock_guard lock(target->m);
-    if (!target->alive) return false;
-    target->posted.push_back(std::move(pm));
-  }
-  target->cv.notify_all();
-  return true;
+  // A message for no window goes to the calling thread's queue.
+  const std::shared_ptr<ThreadQueue> target = hwnd ? OwnerQueue(hwnd) : CurrentQueue();
+  return target && PostToQueue(target, {Make(hwnd, msg, w, l), std::move(payload)});
 }
 
 bool PostMouseInput(HWND hwnd, UINT msg, WPARAM w, POINT screen) {
-  std::shared_ptr<ThreadQueue> target;
-  {
-    std::lock_guard lock(GetState().m);
-    WindowRecord* rec = Find(hwnd);
-    if (!rec) return false;
-    target = rec->queue;
-  }
+  const std::shared_ptr<ThreadQueue> target = OwnerQueue(hwnd);
+  if (!target) return false;
   PostedMessage pm{Make(hwnd, msg, w, 0), nullptr, true};
   pm.msg.pt = screen;
-  {
-    std::lock_guard lock(target->m);
-    if (!target->alive) return false;
-    target->posted.push_back(std::move(pm));
-  }
-  target->cv.notify_all();
-  return true;
+  return PostToQueue(target, std::move(pm));
 }
 
 BOOL PostMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
@@ -331,13 +319,8 @@ bool PumpPendingMessages() {
 }
 
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse_ms, void*) {
-  std::shared_ptr<ThreadQueue> q;
-  {
-    std::lock_guard lock(GetState().m);
-    WindowRecord* rec = Find(hwnd);
-    if (!rec) return 0;
-    q = rec->queue;
-  }
+  const std::shared_ptr<ThreadQueue> q = OwnerQueue(hwnd);
+  if (!q) return 0;
   const std::uint64_t interval = std::max<UINT>(elapse_ms, 1);
   {
     std::lock_guard lock(q->m);
@@ -352,13 +335,8 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse_ms, void*) {
 }
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id) {
-  std::shared_ptr<ThreadQueue> q;
-  {
-    std::lock_guard lock(GetState().m);
-    WindowRecord* rec = Find(hwnd);
-    if (!rec) return FALSE;
-    q = rec->queue;
-  }
+  const std::shared_ptr<ThreadQueue> q = OwnerQueue(hwnd);
+  if (!q) return FALSE;
   std::lock_guard lock(q->m);
   const auto n = std::erase_if(q->timers, [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
   return n > 0 ? TRUE : FALSE;

@@ -58,6 +58,18 @@ Bitmap* CanvasFor(WindowRecord& top) {
   return &c;
 }
 
+// A context drawing on the window's part of its top-level canvas with the
+// window's font, clipped to what of the window shows and, when `only` is
+// given, to those client rectangles (the part a paint redraws).
+HDC CanvasDCLocked(HWND hwnd, WindowRecord& rec, WindowRecord& top, const std::vector<RECT>* only) {
+  POINT origin;
+  std::vector<RECT> area = VisibleArea(rec, origin);
+  if (only) area = RectsIntersect(area, RectsOffset(*only, origin.x, origin.y));
+  HDC hdc = MakeCanvasDC(CanvasFor(top), origin, std::move(area), hwnd);
+  if (rec.font) hdc->font = rec.font;
+  return hdc;
+}
+
 void PaintOrder(HWND h, std::vector<HWND>& out) {
   WindowRecord* rec = Find(h);
   if (!rec || !(rec->style & WS_VISIBLE)) return;
@@ -171,17 +183,13 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
     WindowRecord* rec = Find(hwnd);
     WindowRecord* top = TopOf(rec);
     if (!rec || !top) return nullptr;
-    POINT origin;
-    std::vector<RECT> area = VisibleArea(*rec, origin);
-    area = RectsIntersect(area, RectsOffset(rec->invalid, origin.x, origin.y));
+    hdc = CanvasDCLocked(hwnd, *rec, *top, &rec->invalid);
     Region bounds;
-    bounds.rects = rec->invalid;
+    bounds.rects = std::move(rec->invalid);
     ps->rcPaint = bounds.Bounds();
     rec->invalid.clear();
     erase = std::exchange(rec->erase, false);
     top->needsPresent = true;
-    hdc = MakeCanvasDC(CanvasFor(*top), origin, std::move(area), hwnd);
-    hdc->font = rec->font ? rec->font : hdc->font;
   }
   ps->hdc = hdc;
   ps->fErase = erase ? TRUE : FALSE;
@@ -199,12 +207,7 @@ HDC GetDC(HWND hwnd) {
   std::lock_guard lock(GetState().m);
   WindowRecord* rec = Find(hwnd);
   WindowRecord* top = TopOf(rec);
-  if (!rec || !top) return nullptr;
-  POINT origin;
-  std::vector<RECT> area = VisibleArea(*rec, origin);
-  HDC hdc = MakeCanvasDC(CanvasFor(*top), origin, std::move(area), hwnd);
-  if (rec->font) hdc->font = rec->font;
-  return hdc;
+  return rec && top ? CanvasDCLocked(hwnd, *rec, *top, nullptr) : nullptr;
 }
 
 int ReleaseDC(HWND hwnd, HDC hdc) {

@@ -180,28 +180,27 @@ HICON DecodeIco(const unsigned char* data, std::size_t size, std::string* error)
   return DecodeDib(img, bytes, 0, true, error);
 }
 
-HBITMAP LoadBitmap(int id) {
-  const EmbeddedResource* r = FindResource(id, "bmp");
+namespace {
+
+// An embedded file of the kind, decoded; nullptr, said on the debug output,
+// when the program holds none or it is damaged.
+Bitmap* LoadEmbedded(int id, const char* kind, const char* what,
+                     Bitmap* (*decode)(const unsigned char*, std::size_t, std::string*)) {
+  const EmbeddedResource* r = FindResource(id, kind);
   if (!r) {
-    sys::DebugOutput("gui: no bitmap resource " + std::to_string(id) + "\n");
+    sys::DebugOutput(std::string("gui: no ") + what + " resource " + std::to_string(id) + "\n");
     return nullptr;
   }
   std::string error;
-  HBITMAP bmp = DecodeBmp(r->data, r->size, &error);
-  if (!bmp) sys::DebugOutput(std::string("gui: bitmap ") + r->name + ": " + error + "\n");
-  return bmp;
+  Bitmap* picture = decode(r->data, r->size, &error);
+  if (!picture) sys::DebugOutput(std::string("gui: ") + what + " " + r->name + ": " + error + "\n");
+  return picture;
 }
 
-HICON LoadIcon(int id) {
-  const EmbeddedResource* r = FindResource(id, "ico");
-  if (!r) {
-    sys::DebugOutput("gui: no icon resource " + std::to_string(id) + "\n");
-    return nullptr;
-  }
-  std::string error;
-  HICON icon = DecodeIco(r->data, r->size, &error);
-  if (!icon) sys::DebugOutput(std::string("gui: icon ") + r->name + ": " + error + "\n");
-  return icon;
-}
+}  // namespace
+
+HBITMAP LoadBitmap(int id) { return LoadEmbedded(id, "bmp", "bitmap", DecodeBmp); }
+
+HICON LoadIcon(int id) { return LoadEmbedded(id, "ico", "icon", DecodeIco); }
 
 }  // namespace vexaro::gui

@@ -46,7 +46,7 @@ class HandleTable {
   std::shared_ptr<Interface> FindLive(Handle handle) {
     auto open = Find(handle);
     if (!open) {
-      SetThreadError(Reason::kOther, "not an open handle", "");
+      NotOpen();
       return nullptr;
     }
     if (open->removal.IsSet()) {
@@ -64,6 +64,12 @@ class HandleTable {
     std::shared_ptr<Interface> open = std::move(it->second);
     entries_.erase(it);
     return open;
+  }
+
+  // kOther for the calling thread: the handle is not open. Always false.
+  static bool NotOpen() {
+    SetThreadError(Reason::kOther, "not an open handle", "");
+    return false;
   }
 
   // The caller holds the lock.

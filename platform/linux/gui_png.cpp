@@ -41,11 +41,7 @@ bool WritePngFile(const Bitmap& bmp, const std::string& path, std::string* error
     if (error) *error = "empty bitmap";
     return false;
   }
-  std::vector<std::uint32_t> top_down(bmp.pixels.size());
-  for (int y = 0; y < bmp.height; ++y) {
-    const std::uint32_t* row = bmp.Row(y);
-    for (int x = 0; x < bmp.width; ++x) top_down[static_cast<std::size_t>(y) * static_cast<std::size_t>(bmp.width) + static_cast<std::size_t>(x)] = row[x] | 0xFF000000u;
-  }
+  const std::vector<std::uint32_t> top_down = PixelsForFile(bmp);
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;

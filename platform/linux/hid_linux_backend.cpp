@@ -14,11 +14,8 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/hid/backend.h"
-#include "platform/hid/handle_table.h"
+#include "platform/hid/native_backend_base.h"
 #include "platform/hid/reads_in_progress.h"
-#include "platform/hid/removal_mark.h"
-#include "platform/hid/subscribers.h"
 #include "platform/linux/hid_errno.h"
 #include "platform/linux/hid_node_monitor.h"
 #include "platform/linux/hid_node.h"
@@ -116,31 +113,7 @@ std::uint32_t Remaining(std::uint32_t timeoutMs, std::uint64_t deadline) {
   return now >= deadline ? 0 : static_cast<std::uint32_t>(deadline - now);
 }
 
-// The node gives the reports of all its collections; a handle reads those of
-// its own collection only, as Windows keeps collections apart. The others are
-// skipped within the same time limit. A handle whose device went reads
-// nothing, and a removal during the wait ends it as a failure.
-ReadResult ReadOwnReport(OpenInterface& open, std::uint8_t* data, std::size_t length,
-                         std::uint32_t timeoutMs, std::size_t* bytesRead) {
-  if (open.removal.IsSet()) {
-    RemovalMark::Refuse(open.devnode);
-    return ReadResult::kFailed;
-  }
-  const std::uint64_t deadline = sys::NowMs() + (timeoutMs == kNoTimeLimit ? 0 : timeoutMs);
-  for (;;) {
-    const ReadResult result = ReadNodeReport(open.fd, open.cancelFd, open.numbered, data, length,
-                                             Remaining(timeoutMs, deadline), bytesRead);
-    if (result == ReadResult::kFailed) open.removal.NoteFailure(ErrnoError(errno, NodeCall::kRead, open.devnode));
-    // The removal wakes a waiting read as a cancel does; it ends as a failure.
-    if (result == ReadResult::kCancelled && open.removal.IsSet()) {
-      RemovalMark::Refuse(open.devnode);
-      return ReadResult::kFailed;
-    }
-    if (result != ReadResult::kOk || IsOwnReport(open, data[0])) return result;
-  }
-}
-
-class LinuxBackend final : public Backend {
+class LinuxBackend final : public NativeBackendBase<OpenInterface> {
  public:
   std::vector<std::string> EnumerateInterfaces() override {
     UdevContext u;
@@ -182,23 +155,10 @@ class LinuxBackend final : public Backend {
       return kInvalidHandle;
     }
     if (!Describe(parts, node, *open)) return kInvalidHandle;
-    StartMonitor();  // an open node's removal is heard, subscribers or not
+    StartEvents();  // an open node's removal is heard, subscribers or not
     std::lock_guard lock(mutex_);
     return handles_.AddLocked(std::move(open));
   }
-
-  bool Close(Handle handle) override {
-    std::shared_ptr<OpenInterface> open = handles_.Take(handle);
-    if (!open) return NotOpen();
-    open->Wake();  // a read still waiting ends; the descriptor closes after it
-    return true;
-  }
-
-  bool GetAttributes(Handle handle, Attributes& attributes) override {
-    return handles_.GetAttributes(handle, attributes);
-  }
-
-  bool GetCaps(Handle handle, Caps& caps) override { return handles_.GetCaps(handle, caps); }
 
   bool WriteReport(Handle handle, const std::uint8_t* data, std::size_t length) override {
     auto open = handles_.FindLive(handle);
@@ -214,31 +174,6 @@ class LinuxBackend final : public Backend {
     Error error = ErrnoError(errno, NodeCall::kGetInputReport, open->devnode);
     if (error.reason == Reason::kUnsupported && KernelRefusedGetReport()) error.systemText = kOldKernelText;
     return open->removal.NoteFailure(std::move(error));
-  }
-
-  ReadResult ReadInputReport(Handle handle, std::uint8_t* data, std::size_t length,
-                             std::uint32_t timeoutMs, std::size_t* bytesRead) override {
-    if (bytesRead != nullptr) *bytesRead = 0;
-    auto open = Find(handle);
-    if (!open) {
-      NotOpen();
-      return ReadResult::kFailed;
-    }
-    // Counted before the mark is looked at, so a removal after the look
-    // finds this read in progress and wakes it.
-    open->reads.Begin();
-    const ReadResult result = ReadOwnReport(*open, data, length, timeoutMs, bytesRead);
-    open->reads.End([&] { open->ClearWake(); });
-    return result;
-  }
-
-  // A cancel reaches the reads in progress only, like CancelIo: the eventfd
-  // is set while one waits and cleared by the last reader to leave.
-  bool CancelIo(Handle handle) override {
-    auto open = handles_.FindLive(handle);
-    if (!open) return false;
-    open->reads.Cancel([&] { open->Wake(); });
-    return true;
   }
 
   bool IsInstallPending() override {
@@ -258,24 +193,23 @@ class LinuxBackend final : public Backend {
     return true;
   }
 
-  SubscriptionId Subscribe(DeviceEventCallback callback) override {
-    const SubscriptionId id = subscribers_.Add(std::move(callback));
-    StartMonitor();  // once; later calls return at once
-    return id;
-  }
-
-  void Unsubscribe(SubscriptionId id) override { subscribers_.Remove(id); }
-
  private:
-  std::shared_ptr<OpenInterface> Find(Handle handle) { return handles_.Find(handle); }
-
-  static bool NotOpen() {
-    SetThreadError(Reason::kOther, "not an open handle", "");
-    return false;
+  // The node gives the reports of all its collections; a handle reads those
+  // of its own collection only, as Windows keeps collections apart. The
+  // others are skipped within the same time limit.
+  ReadResult ReadOpen(OpenInterface& open, std::uint8_t* data, std::size_t length, std::uint32_t timeoutMs,
+                      std::size_t* bytesRead) override {
+    const std::uint64_t deadline = sys::NowMs() + (timeoutMs == kNoTimeLimit ? 0 : timeoutMs);
+    for (;;) {
+      const ReadResult result = ReadNodeReport(open.fd, open.cancelFd, open.numbered, data, length,
+                                               Remaining(timeoutMs, deadline), bytesRead);
+      if (result == ReadResult::kFailed) open.removal.NoteFailure(ErrnoError(errno, NodeCall::kRead, open.devnode));
+      if (result != ReadResult::kOk || IsOwnReport(open, data[0])) return result;
+    }
   }
 
   // ---- device events --------------------------------------------------------
-  void StartMonitor() {
+  void StartEvents() override {
     std::lock_guard lock(monitorMutex_);
     if (monitorStarted_) return;
     monitorStarted_ = true;
@@ -328,8 +262,7 @@ class LinuxBackend final : public Backend {
       }
       for (const auto& [handle, open] : handles_.EntriesLocked()) {
         if (open->syspath != node.syspath) continue;
-        open->removal.Set();
-        open->reads.Cancel([&open = *open] { open.Wake(); });
+        MarkRemovedLocked(*open);
         gone.emplace_back(handle, open->path);
       }
     }
@@ -341,10 +274,7 @@ class LinuxBackend final : public Backend {
     }
   }
 
-  std::mutex mutex_;  // guards handles_ and knownPaths_
-  HandleTable<OpenInterface> handles_{mutex_};
-  std::map<std::string, std::vector<std::string>> knownPaths_;  // by node syspath
-  Subscribers subscribers_;
+  std::map<std::string, std::vector<std::string>> knownPaths_;  // by node syspath, guarded by mutex_
   std::mutex monitorMutex_;
   bool monitorStarted_ = false;
   NodeMonitor monitor_;  // last: its thread stops before the rest goes

@@ -65,6 +65,13 @@ const char* IconvName(unsigned codePage) {
   return nullptr;
 }
 
+// The iconv name of a code page other than UTF-8, the UTF-16 ones included.
+const char* ConverterName(unsigned codePage) {
+  if (codePage == kCodePageUtf16) return "UTF-16LE";
+  if (codePage == kCodePageUtf16Be) return "UTF-16BE";
+  return IconvName(codePage);
+}
+
 // The locale's character-set names as nl_langinfo reports them. The C and
 // POSIX locales (ASCII) count as UTF-8: ASCII is its subset, and a tool run
 // without a configured locale should not lose every non-ASCII character.
@@ -211,9 +218,7 @@ bool NativeCodePageAvailable(unsigned codePage) {
 
 int NativeMultiByteToWide(unsigned codePage, std::string_view src, char16_t* dst, int capacity) {
   if (codePage == kCodePageUtf8) return utf::Utf8ToUtf16(src, dst, capacity);
-  const char* name = codePage == kCodePageUtf16   ? "UTF-16LE"
-                     : codePage == kCodePageUtf16Be ? "UTF-16BE"
-                                                    : IconvName(codePage);
+  const char* name = ConverterName(codePage);
   if (name == nullptr) return 0;
   Iconv cd(Utf16Name(), name);
   if (!cd.ok()) return 0;
@@ -230,9 +235,7 @@ int NativeMultiByteToWide(unsigned codePage, std::string_view src, char16_t* dst
 int NativeWideToMultiByte(unsigned codePage, std::u16string_view src, char* dst, int capacity,
                           bool* usedDefault) {
   if (codePage == kCodePageUtf8) return utf::Utf16ToUtf8(src, dst, capacity);
-  const char* name = codePage == kCodePageUtf16   ? "UTF-16LE"
-                     : codePage == kCodePageUtf16Be ? "UTF-16BE"
-                                                    : IconvName(codePage);
+  const char* name = ConverterName(codePage);
   if (name == nullptr) return 0;
   Iconv cd(name, Utf16Name());
   if (!cd.ok()) return 0;

@@ -24,16 +24,7 @@ FileProblem ProblemOf(int error) {
 
 }  // namespace
 
-InputFile::~InputFile() { Close(); }
-
-void InputFile::Close() {
-  if (handle_ >= 0) ::close(static_cast<int>(handle_));
-  handle_ = -1;
-  size_ = 0;
-}
-
-FileProblem InputFile::Open(const std::string& path) {
-  Close();
+FileProblem InputFile::OpenSystemFile(const std::string& path, std::intptr_t& handle, std::uint64_t& size) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return ProblemOf(errno);
   struct stat st {};
@@ -46,22 +37,19 @@ FileProblem InputFile::Open(const std::string& path) {
     ::close(fd);
     return S_ISDIR(st.st_mode) ? FileProblem::IsFolder : FileProblem::NotRegular;
   }
-  handle_ = fd;
-  size_ = static_cast<std::uint64_t>(st.st_size);
+  handle = fd;
+  size = static_cast<std::uint64_t>(st.st_size);
   return FileProblem::None;
 }
 
-bool InputFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
-  if (handle_ < 0) return false;
-  std::size_t done = 0;
-  while (done < out.size()) {
-    const ssize_t n = ::pread(static_cast<int>(handle_), out.data() + done, out.size() - done,
-                              static_cast<off_t>(offset + done));
+void InputFile::CloseSystemFile(std::intptr_t handle) { ::close(static_cast<int>(handle)); }
+
+std::size_t InputFile::ReadSystemFile(std::intptr_t handle, std::uint64_t offset, std::span<std::uint8_t> out) {
+  for (;;) {
+    const ssize_t n = ::pread(static_cast<int>(handle), out.data(), out.size(), static_cast<off_t>(offset));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
   }
-  return true;
 }
 
 }  // namespace vexaro::sys

@@ -3,6 +3,7 @@
 // with a reason a person can act on when it cannot be read.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -31,8 +32,16 @@ class InputFile {
   bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const;
 
  private:
+  static constexpr std::intptr_t kClosed = -1;
+  // The system's part (platform/linux, platform/windows). Opens a regular
+  // file for reading, giving its handle and size.
+  static FileProblem OpenSystemFile(const std::string& path, std::intptr_t& handle, std::uint64_t& size);
+  static void CloseSystemFile(std::intptr_t handle);
+  // Reads at most out.size() bytes from offset; 0 on an error or at the end.
+  static std::size_t ReadSystemFile(std::intptr_t handle, std::uint64_t offset, std::span<std::uint8_t> out);
+
   void Close();
-  std::intptr_t handle_ = -1;
+  std::intptr_t handle_ = kClosed;
   std::uint64_t size_ = 0;
 };
 

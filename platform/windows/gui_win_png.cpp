@@ -85,13 +85,7 @@ bool DecodePng(const unsigned char* data, std::size_t size, Bitmap*& out, std::s
 
 bool WritePngFile(const Bitmap& bmp, const std::string& path, std::string* error) {
   if (bmp.width <= 0 || bmp.height <= 0) return Fail(error, path + ": empty bitmap");
-  // Top-down rows, every pixel opaque, as the file of the Linux build.
-  std::vector<std::uint32_t> rows(static_cast<std::size_t>(bmp.width) * static_cast<std::size_t>(bmp.height));
-  for (int y = 0; y < bmp.height; ++y) {
-    for (int x = 0; x < bmp.width; ++x)
-      rows[static_cast<std::size_t>(y) * static_cast<std::size_t>(bmp.width) + static_cast<std::size_t>(x)] =
-          bmp.At(x, y) | 0xFF000000u;
-  }
+  std::vector<std::uint32_t> rows = PixelsForFile(bmp);
   std::wstring wide(path.size() + 1, L'\0');
   const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
   if (n <= 0) return Fail(error, path + ": not a valid file name");

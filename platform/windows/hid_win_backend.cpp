@@ -14,10 +14,8 @@
 #include <vector>
 #include <mutex>
 
-#include "platform/hid/handle_table.h"
+#include "platform/hid/native_backend_base.h"
 #include "platform/hid/reads_in_progress.h"
-#include "platform/hid/removal_mark.h"
-#include "platform/hid/subscribers.h"
 #include "platform/sys/sys.h"
 #include "platform/windows/hid_win_device.h"
 #include "platform/windows/hid_win_error.h"
@@ -37,17 +35,19 @@ struct OpenInterface {
   Attributes attributes;
   Caps caps;
   HDEVNOTIFY registration = nullptr;
-  bool removalReported = false;  // guarded by the backend's mutex
+  bool removalReported = false;  // guarded by the backend's mutex_
   ReadsInProgress reads;
   RemovalMark removal;
   const std::string& ErrorPath() const { return path; }
+  void Wake() { SetEvent(cancelEvent); }
+  void ClearWake() { ResetEvent(cancelEvent); }
   ~OpenInterface() {
     if (file != INVALID_HANDLE_VALUE) api->CloseHandle(file);
     if (cancelEvent != nullptr) ::CloseHandle(cancelEvent);
   }
 };
 
-class WindowsBackend final : public Backend {
+class WindowsBackend final : public NativeBackendBase<OpenInterface> {
  public:
   explicit WindowsBackend(const WinHidApi& api) : api_(api) {}
 
@@ -73,25 +73,11 @@ class WindowsBackend final : public Backend {
     open->overlapped = IsOverlappedAccess(access);
     open->path = NormalizeInterfacePath(path);
     // Registered under the lock, so that a handle opened while the window
-    // starts is watched exactly once, here or by StartNotifications.
+    // starts is watched exactly once, here or by StartEvents.
     std::lock_guard lock(mutex_);
     if (notifyRunning_) open->registration = notify_.WatchHandle(open->file);
     return handles_.AddLocked(std::move(open));
   }
-
-  bool Close(Handle handle) override {
-    std::shared_ptr<OpenInterface> open = handles_.Take(handle);
-    if (!open) return NotOpen();
-    notify_.ReleaseLater(open->registration);
-    SetEvent(open->cancelEvent);  // a read still waiting ends; the file closes after it
-    return true;
-  }
-
-  bool GetAttributes(Handle handle, Attributes& attributes) override {
-    return handles_.GetAttributes(handle, attributes);
-  }
-
-  bool GetCaps(Handle handle, Caps& caps) override { return handles_.GetCaps(handle, caps); }
 
   bool WriteReport(Handle handle, const std::uint8_t* data, std::size_t length) override {
     auto open = handles_.FindLive(handle);
@@ -112,49 +98,13 @@ class WindowsBackend final : public Backend {
            Failed(*open);
   }
 
-  ReadResult ReadInputReport(Handle handle, std::uint8_t* data, std::size_t length,
-                             std::uint32_t timeoutMs, std::size_t* bytesRead) override {
-    auto open = Find(handle);
-    if (!open || !open->overlapped) {
-      if (bytesRead != nullptr) *bytesRead = 0;
-      if (!open) NotOpen();
-      else SetThreadError(Reason::kOther, "handle not opened for reading", open->path);
-      return ReadResult::kFailed;
-    }
-    // Counted before the mark is looked at, so a removal after the look
-    // finds this read in progress and wakes it.
-    open->reads.Begin();
-    const ReadResult result = ReadLive(*open, data, length, timeoutMs, bytesRead);
-    open->reads.End([&] { ResetEvent(open->cancelEvent); });
-    return result;
-  }
-
-  // A cancel reaches the reads in progress only, as CancelIo does: the event
-  // is set while one waits and cleared by the last reader to leave.
-  bool CancelIo(Handle handle) override {
-    auto open = handles_.FindLive(handle);
-    if (!open) return false;
-    open->reads.Cancel([&] { SetEvent(open->cancelEvent); });
-    return true;
-  }
-
   bool IsInstallPending() override { return api_.CMP_WaitNoPendingInstallEvents(0) != WAIT_OBJECT_0; }
 
   bool WaitNoPendingInstall(std::uint32_t timeoutMs) override {
     return api_.CMP_WaitNoPendingInstallEvents(RealWaitMs(timeoutMs)) == WAIT_OBJECT_0;
   }
 
-  SubscriptionId Subscribe(DeviceEventCallback callback) override {
-    const SubscriptionId id = subscribers_.Add(std::move(callback));
-    StartNotifications();
-    return id;
-  }
-
-  void Unsubscribe(SubscriptionId id) override { subscribers_.Remove(id); }
-
  private:
-  std::shared_ptr<OpenInterface> Find(Handle handle) { return handles_.Find(handle); }
-
   // Each takes the system's last error at once, before anything can change it.
   static Handle Refused(const std::string& path) {
     SetThreadError(WinError(GetLastError(), path));
@@ -162,28 +112,25 @@ class WindowsBackend final : public Backend {
   }
   static bool Failed(OpenInterface& open) { return open.removal.NoteFailure(WinError(GetLastError(), open.path)); }
 
-  // The removal wakes a waiting read as a cancel does; it ends as a failure.
-  ReadResult ReadLive(OpenInterface& open, std::uint8_t* data, std::size_t length, std::uint32_t timeoutMs,
-                      std::size_t* bytesRead) {
-    if (bytesRead != nullptr) *bytesRead = 0;
-    if (open.removal.IsSet()) {
-      RemovalMark::Refuse(open.path);
-      return ReadResult::kFailed;
-    }
-    ::SetLastError(ERROR_SUCCESS);
-    const ReadResult result = OverlappedRead(api_, open.file, open.cancelEvent, data, length, timeoutMs, bytesRead);
-    if (result == ReadResult::kFailed) Failed(open);
-    if (result != ReadResult::kCancelled || !open.removal.IsSet()) return result;
-    RemovalMark::Refuse(open.path);
-    return ReadResult::kFailed;
-  }
-  static bool NotOpen() {
-    SetThreadError(Reason::kOther, "not an open handle", "");
+  bool Readable(const OpenInterface& open) override {
+    if (open.overlapped) return true;
+    SetThreadError(Reason::kOther, "handle not opened for reading", open.path);
     return false;
   }
 
+  ReadResult ReadOpen(OpenInterface& open, std::uint8_t* data, std::size_t length, std::uint32_t timeoutMs,
+                      std::size_t* bytesRead) override {
+    ::SetLastError(ERROR_SUCCESS);
+    const ReadResult result = OverlappedRead(api_, open.file, open.cancelEvent, data, length, timeoutMs, bytesRead);
+    if (result == ReadResult::kFailed) Failed(open);
+    return result;
+  }
+
+  // A closed handle's removal notice is no longer wanted.
+  void Closing(OpenInterface& open) override { notify_.ReleaseLater(open.registration); }
+
   // ---- device events ------------------------------------------------------
-  void StartNotifications() {
+  void StartEvents() override {
     std::lock_guard lock(startMutex_);
     if (notifyTried_) return;
     notifyTried_ = true;
@@ -230,17 +177,13 @@ class WindowsBackend final : public Backend {
     for (auto& [handle, open] : handles_.EntriesLocked()) {
       if (open->removalReported || !match(*open)) continue;
       open->removalReported = true;
-      open->removal.Set();
-      open->reads.Cancel([&open = *open] { SetEvent(open.cancelEvent); });
+      MarkRemovedLocked(*open);
       gone.emplace_back(handle, open->path);
     }
     return gone;
   }
 
   const WinHidApi& api_;
-  std::mutex mutex_;  // guards handles_ and each removalReported
-  HandleTable<OpenInterface> handles_{mutex_};
-  Subscribers subscribers_;
   std::mutex startMutex_;
   bool notifyTried_ = false;
   bool notifyRunning_ = false;  // guarded by mutex_

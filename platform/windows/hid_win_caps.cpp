@@ -34,30 +34,30 @@ bool ReadArray(Call call, HIDP_REPORT_TYPE type, USHORT announced, PHIDP_PREPARS
   return true;
 }
 
-ItemCaps ButtonItem(const HIDP_BUTTON_CAPS& b, ReportKind kind) {
+// What button and value capabilities have alike.
+template <typename Entry>
+ItemCaps CommonItem(const Entry& e, ReportKind kind) {
   ItemCaps item;
   item.kind = kind;
+  item.reportId = e.ReportID;
+  item.usagePage = e.UsagePage;
+  item.linkCollection = e.LinkCollection;
+  item.isRange = e.IsRange != 0;
+  item.usageMin = e.IsRange ? e.Range.UsageMin : e.NotRange.Usage;
+  item.usageMax = e.IsRange ? e.Range.UsageMax : e.NotRange.Usage;
+  return item;
+}
+
+ItemCaps ButtonItem(const HIDP_BUTTON_CAPS& b, ReportKind kind) {
+  ItemCaps item = CommonItem(b, kind);
   item.isButton = true;
-  item.reportId = b.ReportID;
-  item.usagePage = b.UsagePage;
-  item.linkCollection = b.LinkCollection;
-  item.isRange = b.IsRange != 0;
-  item.usageMin = b.IsRange ? b.Range.UsageMin : b.NotRange.Usage;
-  item.usageMax = b.IsRange ? b.Range.UsageMax : b.NotRange.Usage;
   item.bitSize = 1;
   item.reportCount = 1;
   return item;
 }
 
 ItemCaps ValueItem(const HIDP_VALUE_CAPS& v, ReportKind kind) {
-  ItemCaps item;
-  item.kind = kind;
-  item.reportId = v.ReportID;
-  item.usagePage = v.UsagePage;
-  item.linkCollection = v.LinkCollection;
-  item.isRange = v.IsRange != 0;
-  item.usageMin = v.IsRange ? v.Range.UsageMin : v.NotRange.Usage;
-  item.usageMax = v.IsRange ? v.Range.UsageMax : v.NotRange.Usage;
+  ItemCaps item = CommonItem(v, kind);
   item.bitSize = v.BitSize;
   item.reportCount = v.ReportCount;
   return item;

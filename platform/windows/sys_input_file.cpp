@@ -22,19 +22,9 @@ FileProblem ProblemOf(DWORD error) {
   }
 }
 
-
 }  // namespace
 
-InputFile::~InputFile() { Close(); }
-
-void InputFile::Close() {
-  if (handle_ != -1) CloseHandle(AsHandle(handle_));
-  handle_ = -1;
-  size_ = 0;
-}
-
-FileProblem InputFile::Open(const std::string& path) {
-  Close();
+FileProblem InputFile::OpenSystemFile(const std::string& path, std::intptr_t& handle, std::uint64_t& size) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     return FileProblem::IsFolder;
@@ -42,30 +32,26 @@ FileProblem InputFile::Open(const std::string& path) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return ProblemOf(GetLastError());
-  LARGE_INTEGER size{};
-  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size) || size.QuadPart < 0) {
+  LARGE_INTEGER length{};
+  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &length) || length.QuadPart < 0) {
     CloseHandle(file);
     return FileProblem::NotRegular;
   }
-  handle_ = reinterpret_cast<std::intptr_t>(file);
-  size_ = static_cast<std::uint64_t>(size.QuadPart);
+  handle = reinterpret_cast<std::intptr_t>(file);
+  size = static_cast<std::uint64_t>(length.QuadPart);
   return FileProblem::None;
 }
 
-bool InputFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
-  if (handle_ == -1) return false;
-  std::size_t done = 0;
-  while (done < out.size()) {
-    OVERLAPPED at{};
-    const std::uint64_t position = offset + done;
-    at.Offset = static_cast<DWORD>(position);
-    at.OffsetHigh = static_cast<DWORD>(position >> 32);
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, 1u << 30));
-    DWORD n = 0;
-    if (!ReadFile(AsHandle(handle_), out.data() + done, chunk, &n, &at) || n == 0) return false;
-    done += n;
-  }
-  return true;
+void InputFile::CloseSystemFile(std::intptr_t handle) { CloseHandle(AsHandle(handle)); }
+
+std::size_t InputFile::ReadSystemFile(std::intptr_t handle, std::uint64_t offset, std::span<std::uint8_t> out) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  // ReadFile takes a 32-bit count; a larger read comes in several pieces.
+  const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(out.size(), 1u << 30));
+  DWORD n = 0;
+  return ReadFile(AsHandle(handle), out.data(), chunk, &n, &at) ? n : 0;
 }
 
 }  // namespace vexaro::sys

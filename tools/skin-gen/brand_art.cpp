@@ -49,6 +49,13 @@ void DrawLogoMark(Canvas& canvas, double x, double y, double size) {
   canvas.Fill(MarkLetter(x + edge, y + std::max(0.5, 0.3 * u), faceSize, std::max(0.95, 2.0 * u)), Hex(0xFFFFFF));
 }
 
+void DrawTitleBand(Canvas& canvas, const Fonts& fonts, int width, double markLeft, const Rect& wordmark) {
+  canvas.Fill(RoundRect(-1, -1, width + 1, kHeaderHeight, 0), style::Header());
+  canvas.Fill(RoundRect(0, kHeaderHeight, width, kHeaderHeight + 1, 0), style::HeaderLine());
+  DrawLogoMark(canvas, markLeft, 2, 14);
+  fonts.bold->Draw(canvas, style::kWordmarkSize, wordmark.left, Baseline(wordmark), "VEXARO", style::TextStrong(), 1);
+}
+
 void DrawKeyboard(Canvas& canvas, const Rect& box) {
   // The case is as tall as five key rows and its margins, centred in the box.
   const double pitch = (box.Width() - 7) / 13.4;

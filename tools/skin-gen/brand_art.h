@@ -6,11 +6,16 @@
 
 #include "tools/skin-gen/canvas.h"
 #include "tools/skin-gen/skin_layout.h"
+#include "tools/skin-gen/text.h"
 
 namespace vexaro::skin {
 
 // The mark in the square of side `size` whose top-left corner is (x, y).
 void DrawLogoMark(Canvas& canvas, double x, double y, double size);
+// The title strip over the top of a picture `width` wide: the header colour
+// with its line beneath, the mark at `markLeft` and the maker's name in
+// `wordmark`.
+void DrawTitleBand(Canvas& canvas, const Fonts& fonts, int width, double markLeft, const Rect& wordmark);
 // A keyboard seen from above, filling `box`: case, key rows, space bar, and
 // one key lit in the accent colour.
 void DrawKeyboard(Canvas& canvas, const Rect& box);

@@ -37,21 +37,30 @@ void PutInfoHeader(Bytes& out, int width, int rowsHeight, unsigned bits, std::ui
   Put32(out, 0);
 }
 
+// The pixels of a device-independent bitmap: rows bottom-up, each pixel blue,
+// green, red and (with 4 bytes a pixel) alpha, each row padded to 4 bytes.
+void PutPixelsBottomUp(Bytes& out, const Canvas& picture, int bytesPerPixel) {
+  const int w = picture.Width();
+  const int stride = (w * bytesPerPixel + 3) / 4 * 4;
+  for (int y = picture.Height() - 1; y >= 0; --y) {
+    for (int x = 0; x < w; ++x) {
+      const Colour c = picture.At(x, y);
+      out.push_back(ToByte(c.b));
+      out.push_back(ToByte(c.g));
+      out.push_back(ToByte(c.r));
+      if (bytesPerPixel == 4) out.push_back(ToByte(c.a));
+    }
+    for (int pad = w * bytesPerPixel; pad < stride; ++pad) out.push_back(0);
+  }
+}
+
 Bytes IconImage(const Canvas& picture) {
   const int w = picture.Width();
   const int h = picture.Height();
   const int maskStride = ((w + 31) / 32) * 4;
   Bytes out;
   PutInfoHeader(out, w, h * 2, 32, U32(w * h * 4 + maskStride * h));
-  for (int y = h - 1; y >= 0; --y) {
-    for (int x = 0; x < w; ++x) {
-      Colour c = picture.At(x, y);
-      out.push_back(ToByte(c.b));
-      out.push_back(ToByte(c.g));
-      out.push_back(ToByte(c.r));
-      out.push_back(ToByte(c.a));
-    }
-  }
+  PutPixelsBottomUp(out, picture, 4);
   // AND mask: set bits are transparent where alpha is not understood.
   for (int y = h - 1; y >= 0; --y) {
     Bytes row(static_cast<std::size_t>(maskStride), 0);
@@ -77,15 +86,7 @@ Bytes EncodeBmp24(const Canvas& picture) {
   Put32(out, 0);
   Put32(out, 14 + 40);
   PutInfoHeader(out, w, h, 24, imageSize);
-  for (int y = h - 1; y >= 0; --y) {
-    for (int x = 0; x < w; ++x) {
-      Colour c = picture.At(x, y);
-      out.push_back(ToByte(c.b));
-      out.push_back(ToByte(c.g));
-      out.push_back(ToByte(c.r));
-    }
-    for (int pad = w * 3; pad < stride; ++pad) out.push_back(0);
-  }
+  PutPixelsBottomUp(out, picture, 3);
   return out;
 }
 

@@ -22,11 +22,7 @@ Shape ProgressTrack() {
 // The title strip: the mark, the maker's name and what the program is; the
 // close tab lies on the strip's colour at its right end.
 void DrawTitleStrip(Canvas& canvas, const Fonts& fonts) {
-  canvas.Fill(RoundRect(-1, -1, kWindowWidth + 1, kHeaderHeight, 0), style::Header());
-  canvas.Fill(RoundRect(0, kHeaderHeight, kWindowWidth, kHeaderHeight + 1, 0), style::HeaderLine());
-  DrawLogoMark(canvas, 7, 2, 14);
-  fonts.bold->Draw(canvas, style::kWordmarkSize, kWordmarkText.left, Baseline(kWordmarkText), "VEXARO",
-                   style::TextStrong(), 1);
+  DrawTitleBand(canvas, fonts, kWindowWidth, 7, kWordmarkText);
   fonts.regular->Draw(canvas, style::kWordmarkSize, kProductLineText.left, Baseline(kProductLineText),
                       "Keyboard Firmware Updater", style::TextLabel());
 }

@@ -62,11 +62,7 @@ void DrawMessage(Canvas& canvas, const Fonts& fonts, const ResultLook& look) {
 // The title strip as in the main window: the close tab lies on its colour at
 // the right and the strip runs on to the dialog's edge beside it.
 void DrawResultTitleStrip(Canvas& canvas, const Fonts& fonts) {
-  canvas.Fill(RoundRect(-1, -1, kResultWidth + 1, kHeaderHeight, 0), style::Header());
-  canvas.Fill(RoundRect(0, kHeaderHeight, kResultWidth, kHeaderHeight + 1, 0), style::HeaderLine());
-  DrawLogoMark(canvas, 6, 2, 14);
-  fonts.bold->Draw(canvas, style::kWordmarkSize, kResultWordmarkText.left, Baseline(kResultWordmarkText), "VEXARO",
-                   style::TextStrong(), 1);
+  DrawTitleBand(canvas, fonts, kResultWidth, 6, kResultWordmarkText);
 }
 
 // The keyboard with the result's badge over its top-right corner.
