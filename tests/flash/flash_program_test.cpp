@@ -168,13 +168,31 @@ TEST(FlashProgram, ExitCodesForBadPackageNoKeyboardAndBadUsage) {
   EXPECT_EQ(run.code, 4);
   EXPECT_TRUE(Has(run.out, "Image format invalid!"));
   // The system's HID devices, where no such keyboard is plugged in.
-  run = Flash(VEXARO_DEMO_PACKAGE, "VEXARO_SIM=0");
+  const std::string notDemo = DemoPackageWithVersion("V2.07");
+  run = Flash(notDemo, "VEXARO_SIM=0");
   EXPECT_EQ(run.code, 3) << run.out;
+  std::filesystem::remove(notDemo);
   EXPECT_EQ(Flash("--frobnicate").code, 5);
   EXPECT_EQ(Flash("a.bin b.bin").code, 5);
   run = Flash("--help");
   EXPECT_EQ(run.code, 0);
   EXPECT_TRUE(Has(run.out, "EXIT STATUS"));
+}
+
+// The demo package holds generated firmware: on the system's HID devices it
+// is refused before anything is sent, listing aside; the simulated keyboard
+// takes it.
+TEST(FlashProgram, DemoPackageIsRefusedOnTheSystemsKeyboards) {
+  Outcome run = Flash(OnDemoPackage("--json "), "VEXARO_SIM=0");
+  EXPECT_EQ(run.code, 2) << run.out;
+  EXPECT_TRUE(Has(run.out, "\"demo\":true")) << run.out;
+  EXPECT_TRUE(Has(Lines(run.out).back(), "it is never installed on a real keyboard.")) << run.out;
+  EXPECT_FALSE(Has(run.out, "\"event\":\"connection\"")) << run.out;
+  run = Flash(OnDemoPackage("--list "), "VEXARO_SIM=0");
+  EXPECT_EQ(run.code, 3) << run.out;  // listed (here: nothing found), not refused
+  run = Flash(VEXARO_DEMO_PACKAGE);
+  EXPECT_TRUE(Has(run.out, "(demo package for the simulated keyboard)")) << run.out;
+  EXPECT_EQ(run.code, 0) << run.out;
 }
 
 // The bare program carries no package to take the keyboards' identities from.

@@ -201,6 +201,26 @@ TEST_F(VexaroPackCli, OptionsFileSuppliesValuesAndTheCommandLineWins) {
   EXPECT_NE(log_.find("bad.conf line 1: unknown option \"colour\""), std::string::npos) << log_;
 }
 
+// The demo mark comes from --demo or "demo = yes" in the options file, and
+// inspect shows it; any other value in the file is wrong usage.
+TEST_F(VexaroPackCli, DemoMarkIsSetByTheFlagOrTheOptionsFileAndShownByInspect) {
+  const std::string conf = dir_.File("mark.conf");
+  for (const auto& [line, flag, code, shown] : std::vector<std::tuple<std::string, std::string, int, std::string>>{
+           {"", "", 0, "no"}, {"", "--demo", 0, "yes"}, {"demo = yes", "", 0, "yes"},
+           {"demo = no", "", 0, "no"}, {"demo = maybe", "", 2, ""}}) {
+    std::filesystem::remove(out());
+    std::ofstream(conf) << line << "\n";
+    ASSERT_EQ(Run(BuildArgs("--config \"" + conf + "\" " + flag)), code) << line << flag << "\n" << log_;
+    if (code != 0) {
+      EXPECT_NE(log_.find("option \"demo\" takes yes or no, not \"maybe\""), std::string::npos) << log_;
+      EXPECT_FALSE(OutputExists());
+      continue;
+    }
+    ASSERT_EQ(Run("inspect \"" + out() + "\""), 0) << log_;
+    EXPECT_NE(log_.find("demo package:       " + shown), std::string::npos) << line << flag << "\n" << log_;
+  }
+}
+
 TEST_F(VexaroPackCli, EachCommandPrintsItsUsageOnHelp) {
   for (const char* help : {"--help", "-h"}) {
     EXPECT_EQ(Run(std::string("build ") + help), 0) << log_;

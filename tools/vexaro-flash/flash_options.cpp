@@ -66,7 +66,7 @@ OPTIONS
         ends with exit status 5.
     --json
         One JSON object per line and event, for scripts:
-          {"event":"package","product":...,"version":...,"title":...,"company":...}
+          {"event":"package","product":...,"version":...,"title":...,"company":...,"demo":B}
           {"event":"note","text":...}           a remark (e.g. no digest)
           {"event":"stage","text":...}          a stage text
           {"event":"progress","position":N}     the bar's position (0..105)
@@ -90,7 +90,9 @@ EXIT STATUS
     0   the firmware was installed and the keyboard runs it
     1   the update failed (the failing stage is named)
     2   refused: the keyboard's layout differs from the package's, or it
-        carries a newer version than the package (see --allow-any-version)
+        carries a newer version than the package (see --allow-any-version),
+        or the package is a demo package and the keyboard is not the
+        simulated one (nothing is sent to it)
     3   no keyboard found in either mode, or its loader could not be reached
     4   FILE holds no valid firmware package, or a damaged one ("Image
         format invalid!")

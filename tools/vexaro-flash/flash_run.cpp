@@ -200,7 +200,11 @@ int RunFlash(const FlashOptions& options, FlashView& view) {
   const updater::PackageLoad load = updater::LoadPackage(options.packageFile);
   if (!load.ok) return RefuseLoad(options, load, view);
   if (!load.hasDigest) view.Note("The package carries no digest: damage to it cannot be detected");
-  view.Package(package::ThePackageInfo());
+  view.Package(package::ThePackageInfo(), package::LoadPackageFile().demo);
+  if (const std::string demo = updater::DemoPackageRefusal(); !demo.empty() && !options.list) {
+    view.Result(false, kExitRefused, demo + " (--sim installs it on the simulated keyboard)");
+    return kExitRefused;
+  }
   // Taken before the first report and held until the end: even a --list
   // would put its commands between another updater's.
   updater::KeyboardLock lock;

@@ -105,14 +105,15 @@ void FlashView::Note(const std::string& text) {
   else Line(text);
 }
 
-void FlashView::Package(const package::PackageInfo& info) {
+void FlashView::Package(const package::PackageInfo& info, bool demo) {
   std::lock_guard lock(mutex_);
   if (style_ == OutputStyle::kJson) {
     Event("\"event\":\"package\",\"product\":" + JsonString(info.ProductName) + ",\"version\":" +
           JsonString(info.UpdateVersion) + ",\"title\":" + JsonString(info.WindowTitle) +
-          ",\"company\":" + JsonString(info.CompanyName));
+          ",\"company\":" + JsonString(info.CompanyName) + ",\"demo\":" + (demo ? "true" : "false"));
   } else {
-    Line(info.ProductName + ": firmware " + info.UpdateVersion);
+    Line(info.ProductName + ": firmware " + info.UpdateVersion +
+         (demo ? " (demo package for the simulated keyboard)" : ""));
   }
 }
 

@@ -39,7 +39,7 @@ class FlashView : public updater::UpdateView {
 
   // Lines of the front end itself.
   void Note(const std::string& text);
-  void Package(const package::PackageInfo& info);
+  void Package(const package::PackageInfo& info, bool demo = false);
   void Keyboard(const std::string& mode, unsigned vendor, unsigned product, const std::string& detail,
                 const std::string& version);
   void Result(bool success, int exitCode, const std::string& text);

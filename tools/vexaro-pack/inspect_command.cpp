@@ -180,6 +180,7 @@ int InspectCommand(const std::vector<std::string>& args) {
   std::printf("key:                slot %d, key %s, tag %s\n", choice.slot, Hex(choice.key, true).c_str(),
               Hex(std::span(stored).subspan(descriptor_field::kKeyTag, 4)).c_str());
   PrintDigestRecord(state.digest);
+  std::printf("demo package:       %s\n", state.demo ? "yes (installed only on the simulated keyboard)" : "no");
   PrintIdentity(descriptor);
   PrintBlocks(in, ex);
   const int result = PrintImageDigests(path, in.imageLength, ex.externalLength);
