@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vexaro-flash: the system's HID service is not available\n");
     return flash::kExitNoKeyboard;
   }
-  const int code = flash::RunFlash(options, view);
+  const int code = flash::RunFlash(options, view, flash::StandardInputAnswers());
   if (keyboard) keyboard->Unplug();
   return code;
 }

@@ -1,0 +1,42 @@
+#include "tools/vexaro-flash/flash_bar.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace vexaro::flash {
+namespace {
+
+constexpr int kDefaultColumns = 80;
+constexpr int kFullBar = 100;
+// "[" + "]" + " 100%": what the bar needs besides its cells.
+constexpr int kFrameWidth = 7;
+// Fewer cells than this tell nothing a percentage does not.
+constexpr int kFewestCells = 10;
+// A bar much wider than this only makes the eye travel.
+constexpr int kMostCells = 60;
+
+}  // namespace
+
+int TerminalWidth(int reportedColumns, const char* columnsVariable) {
+  if (reportedColumns > 0) return reportedColumns;
+  if (columnsVariable != nullptr) {
+    char* end = nullptr;
+    const long columns = std::strtol(columnsVariable, &end, 10);
+    if (end != columnsVariable && *end == '\0' && columns > 0 && columns <= 10000) return static_cast<int>(columns);
+  }
+  return kDefaultColumns;
+}
+
+std::string ProgressBarText(int position, int columns) {
+  const int shown = std::clamp(position, 0, kFullBar);
+  char percent[8];
+  std::snprintf(percent, sizeof percent, "%3d%%", shown);
+  const int cells = std::min(columns - 1 - kFrameWidth, kMostCells);
+  if (cells < kFewestCells) return std::string(" ") + percent;
+  const int filled = shown * cells / kFullBar;
+  return "[" + std::string(static_cast<std::size_t>(filled), '#') +
+         std::string(static_cast<std::size_t>(cells - filled), '.') + "] " + percent;
+}
+
+}  // namespace vexaro::flash
