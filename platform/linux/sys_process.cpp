@@ -22,6 +22,8 @@ int TerminalColumns() {
 
 bool AttachParentConsole() { return true; }
 
+bool IsPlatformHelpArgument(std::string_view) { return false; }
+
 bool GetModuleFilePath(std::string& path) {
   std::vector<char> buffer(4096);
   for (;;) {

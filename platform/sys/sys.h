@@ -52,6 +52,9 @@ int TerminalColumns();
 // and error reopened on it). True when standard output reaches a console or
 // a file; on Linux always true.
 bool AttachParentConsole();
+// "/?": how Windows users ask a program for help; elsewhere an ordinary
+// argument (a file name).
+bool IsPlatformHelpArgument(std::string_view argument);
 
 // Trace output for developers: the debugger output on Windows; on Linux
 // standard error when VEXARO_DEBUG is set to something other than "0",

@@ -19,6 +19,8 @@ int TerminalColumns() {
   return info.srWindow.Right - info.srWindow.Left + 1;
 }
 
+bool IsPlatformHelpArgument(std::string_view argument) { return argument == "/?"; }
+
 // Output redirected to a file or a pipe is kept; otherwise the console of
 // the command prompt that started the program, if there is one.
 bool AttachParentConsole() {

@@ -1,19 +1,8 @@
 #include "tools/vexaro-flash/flash_options.h"
 
+#include "platform/sys/sys.h"
+
 namespace vexaro::flash {
-namespace {
-
-// Windows users ask a program for help with /?; elsewhere that is a file name.
-bool IsWindowsHelp(const std::string& argument) {
-#ifdef _WIN32
-  return argument == "/?";
-#else
-  (void)argument;
-  return false;
-#endif
-}
-
-}  // namespace
 
 bool ParseFlashOptions(const std::vector<std::string>& arguments, FlashOptions& options, std::string& error) {
   for (const std::string& a : arguments) {
@@ -21,7 +10,7 @@ bool ParseFlashOptions(const std::vector<std::string>& arguments, FlashOptions& 
     else if (a == "--list") options.list = true;
     else if (a == "--sim") options.simulated = true;
     else if (a == "--allow-any-version") options.allowAnyVersion = true;
-    else if (a == "--help" || a == "-h" || IsWindowsHelp(a)) options.help = true;
+    else if (a == "--help" || a == "-h" || sys::IsPlatformHelpArgument(a)) options.help = true;
     else if (a == "--version") options.version = true;
     else if (a == "--yes" || a == "-y") options.yes = true;
     else if (a == "--reinstall") options.reinstall = true;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/hid/hid.h"
+#include "program_version.h"
 #include "platform/sys/stop_requests.h"
 #include "platform/sys/sys.h"
 #include "sim/start.h"
@@ -44,6 +45,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(flash::FlashManual(), stdout);
+    return flash::kExitSuccess;
+  }
+  if (options.version) {
+    std::printf("vexaro-flash %s\n", VEXARO_PROGRAM_VERSION);
     return flash::kExitSuccess;
   }
   UseOffScreenDisplay();

@@ -7,6 +7,7 @@
 #include "tools/vexaro-pack/commands.h"
 #include "tools/vexaro-pack/options.h"
 #include "package/package.h"
+#include "platform/sys/sys.h"
 #include "tools/vexaro-pack/image_digests.h"
 
 namespace vexaro::package {
@@ -144,7 +145,7 @@ void PrintInspectUsage(std::FILE* to) {
 }
 
 int InspectCommand(const std::vector<std::string>& args) {
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || sys::IsPlatformHelpArgument(args[0]))) {
     PrintInspectUsage(stdout);
     return 0;
   }

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "platform/sys/input_file.h"
+#include "platform/sys/sys.h"
 
 namespace vexaro::package {
 namespace {
@@ -80,7 +81,7 @@ OptionsFault ParseOptions(const std::vector<std::string>& args, const CommandOpt
   bool configGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") {
+    if (arg == "--help" || arg == "-h" || sys::IsPlatformHelpArgument(arg)) {
       out.help = true;
       continue;
     }
