@@ -221,6 +221,40 @@ TEST_F(VexaroPackCli, DemoMarkIsSetByTheFlagOrTheOptionsFileAndShownByInspect) {
   }
 }
 
+// Texts wider than the window's box for them draw a warning naming the
+// option, and the package is built all the same. Every character is counted
+// at its widest: 14 W fill the product name's 210 pixels, 15 overflow it,
+// and a UTF-8 sequence counts as one character.
+TEST_F(VexaroPackCli, TextsWiderThanTheirPlaceInTheWindowDrawAWarning) {
+  struct Case {
+    std::string product, version;
+    bool productWarned, versionWarned;
+  };
+  std::vector<Case> cases = {
+      {"Vexaro K7 Keyboard", "V2.07", false, false},
+      {std::string(14, 'W'), "V2.07", false, false},
+      {std::string(15, 'W'), "V2.07", true, false},
+      {"Vexaro K7 Keyboard with Extended Lighting", "V2.07", true, false},
+      {"Vexaro K7 Keyboard", "V2.07.1234567", false, true},
+  };
+#ifndef _WIN32
+  std::string e14, e15;
+  for (int i = 0; i < 14; ++i) e14 += "\xC3\xA9";
+  e15 = e14 + "\xC3\xA9";
+  cases.push_back({e14, "V2.07", false, false});
+  cases.push_back({e15, "V2.07", true, false});
+#endif
+  for (const Case& c : cases) {
+    std::filesystem::remove(out());
+    ASSERT_EQ(Run(BuildArgs("--product \"" + c.product + "\" --version " + c.version)), 0) << log_;
+    EXPECT_TRUE(OutputExists()) << c.product;
+    EXPECT_EQ(log_.find("warning: --product \"" + c.product + "\" needs up to") != std::string::npos, c.productWarned)
+        << c.product << "\n" << log_;
+    EXPECT_EQ(log_.find("warning: --version \"" + c.version + "\" needs up to") != std::string::npos, c.versionWarned)
+        << c.version << "\n" << log_;
+  }
+}
+
 TEST_F(VexaroPackCli, EachCommandPrintsItsUsageOnHelp) {
   for (const char* help : {"--help", "-h"}) {
     EXPECT_EQ(Run(std::string("build ") + help), 0) << log_;

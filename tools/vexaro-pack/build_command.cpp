@@ -9,6 +9,7 @@
 #include "tools/vexaro-pack/package_output.h"
 #include "tools/vexaro-pack/packer.h"
 #include "tools/vexaro-pack/text_checks.h"
+#include "tools/vexaro-pack/text_fit.h"
 
 namespace vexaro::package {
 namespace {
@@ -136,6 +137,9 @@ int BuildCommand(const std::vector<std::string>& args) {
     contents.demoMark = options.flags.contains("demo");
     WarnAboutUnalignedStart(reader, contents);
     WarnAboutNonAsciiTexts(contents);
+    for (const std::string& warning : TextFitWarnings(contents)) {
+      std::fprintf(stderr, "vexaro-pack build: warning: %s\n", warning.c_str());
+    }
     const std::string out = reader.Required("out");
     const auto exe = reader.Get("exe");
     sys::InputFile program;
