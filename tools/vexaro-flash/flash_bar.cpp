@@ -8,7 +8,7 @@ namespace vexaro::flash {
 namespace {
 
 constexpr int kDefaultColumns = 80;
-constexpr int kFullBar = 100;
+constexpr int kFullPercent = 100;
 // "[" + "]" + " 100%": what the bar needs besides its cells.
 constexpr int kFrameWidth = 7;
 // Fewer cells than this tell nothing a percentage does not.
@@ -29,7 +29,7 @@ int TerminalWidth(int reportedColumns, const char* columnsVariable) {
 }
 
 std::string ProgressBarText(int position, int columns) {
-  const int shown = std::clamp(position, 0, kFullBar);
+  const int shown = std::clamp(position, 0, kFullPercent);
   char percent[8];
   std::snprintf(percent, sizeof percent, "%3d%%", shown);
   const int cells = std::min(columns - 1 - kFrameWidth, kMostCells);
@@ -41,7 +41,7 @@ std::string ProgressBarText(int position, int columns) {
     bar += percent;
     return bar;
   }
-  const int filled = shown * cells / kFullBar;
+  const int filled = shown * cells / kFullPercent;
   bar += '[';
   bar.append(static_cast<std::size_t>(filled), '#');
   bar.append(static_cast<std::size_t>(cells - filled), '.');

@@ -222,7 +222,7 @@ std::optional<int> ConfirmUpdate(UpdateController& controller, const FlashOption
     case Answer::kStopped:
       view.Result(false, kExitStopped, "Stopped by request before the update began; nothing was written");
       return kExitStopped;
-    case Answer::kEndOfInput: view.Remark(""); [[fallthrough]];
+    case Answer::kEndOfInput: view.EndQuestion(); [[fallthrough]];
     case Answer::kNo: break;
   }
   view.Result(false, kExitNotConfirmed, "The update was not confirmed; nothing was written");

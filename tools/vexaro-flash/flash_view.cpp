@@ -166,6 +166,12 @@ void FlashView::Ask(const std::string& question) {
   std::fflush(out_);
 }
 
+void FlashView::EndQuestion() {
+  std::lock_guard lock(mutex_);
+  std::fputc('\n', out_);
+  std::fflush(out_);
+}
+
 void FlashView::SetVerbosity(Verbosity verbosity) {
   std::lock_guard lock(mutex_);
   verbosity_ = verbosity;

@@ -49,8 +49,10 @@ class FlashView : public updater::UpdateView {
   // above, Detail only with --verbose.
   void Remark(const std::string& text);
   void Detail(const std::string& text);
-  // A question left open on its line for the answer typed after it.
+  // A question left open on its line for the answer typed after it, and the
+  // end of that line when the input ended without one.
   void Ask(const std::string& question);
+  void EndQuestion();
 
   void SetVerbosity(Verbosity verbosity);
 
