@@ -53,13 +53,6 @@ TEST(StartUp, HelpAndVersionAreAnsweredWithoutTheWindow) {
   for (const auto& [arguments, request] : cases) {
     EXPECT_EQ(ReadProgramRequest(arguments), request) << (arguments.empty() ? "" : arguments.back());
   }
-  for (const auto& [argv0, name] : std::vector<std::pair<std::string, std::string>>{
-           {"/usr/bin/vexaro-updater-demo", "vexaro-updater-demo"},
-           {"C:\\Vexaro\\vexaro-updater.exe", "vexaro-updater"},
-           {"vexaro-updater", "vexaro-updater"},
-           {"", "vexaro-updater"}}) {
-    EXPECT_EQ(ProgramName(argv0), name);
-  }
 }
 
 }  // namespace

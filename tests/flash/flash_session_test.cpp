@@ -132,17 +132,5 @@ TEST(FlashBar, FitsEveryTerminalWidthAndStaysReadable) {
   EXPECT_EQ(ProgressBarText(50, 40), "[################................]  50%");
 }
 
-TEST(FlashBar, WidthComesFromTheTerminalThenColumnsThenEighty) {
-  struct Case {
-    int reported;
-    const char* variable;
-    int width;
-  };
-  for (const Case& c : {Case{120, "50", 120}, Case{0, "50", 50}, Case{0, nullptr, 80}, Case{0, "", 80},
-                        Case{0, "wide", 80}, Case{0, "-3", 80}, Case{0, "40x", 80}}) {
-    EXPECT_EQ(TerminalWidth(c.reported, c.variable), c.width) << c.reported << " " << (c.variable ? c.variable : "");
-  }
-}
-
 }  // namespace
 }  // namespace vexaro::flash
