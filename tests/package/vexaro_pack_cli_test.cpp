@@ -224,7 +224,8 @@ TEST_F(VexaroPackCli, DemoMarkIsSetByTheFlagOrTheOptionsFileAndShownByInspect) {
 // Texts wider than the window's box for them draw a warning naming the
 // option, and the package is built all the same. Every character is counted
 // at its widest: 14 W fill the product name's 210 pixels, 15 overflow it,
-// and a UTF-8 sequence counts as one character.
+// and so do 14 bytes above 0x7F (7 UTF-8 "é"), which a single-byte code page
+// shows as 14 characters.
 TEST_F(VexaroPackCli, TextsWiderThanTheirPlaceInTheWindowDrawAWarning) {
   struct Case {
     std::string product, version;
@@ -238,11 +239,10 @@ TEST_F(VexaroPackCli, TextsWiderThanTheirPlaceInTheWindowDrawAWarning) {
       {"Vexaro K7 Keyboard", "V2.07.1234567", false, true},
   };
 #ifndef _WIN32
-  std::string e14, e15;
-  for (int i = 0; i < 14; ++i) e14 += "\xC3\xA9";
-  e15 = e14 + "\xC3\xA9";
-  cases.push_back({e14, "V2.07", false, false});
-  cases.push_back({e15, "V2.07", true, false});
+  std::string e7;
+  for (int i = 0; i < 7; ++i) e7 += "\xC3\xA9";
+  cases.push_back({e7, "V2.07", false, false});
+  cases.push_back({e7 + "\xC3\xA9", "V2.07", true, false});
 #endif
   for (const Case& c : cases) {
     std::filesystem::remove(out());

@@ -26,20 +26,6 @@ int CharacterWidth(unsigned char c) {
   return kCapitalWidth;
 }
 
-// Bytes of the UTF-8 sequence that starts at text[at], or 1 when none does.
-std::size_t SequenceLength(std::string_view text, std::size_t at) {
-  const auto lead = static_cast<unsigned char>(text[at]);
-  const std::size_t length = lead >= 0xF0 && lead < 0xF5   ? 4
-                             : lead >= 0xE0 && lead < 0xF0 ? 3
-                             : lead >= 0xC2 && lead < 0xE0 ? 2
-                                                           : 1;
-  if (length == 1 || at + length > text.size()) return 1;
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 1;
-  }
-  return length;
-}
-
 std::string Warning(const char* option, const std::string& text, int width, const char* where, int room) {
   return std::string(option) + " \"" + text + "\" needs up to " + std::to_string(width) +
          " pixels; the window has " + std::to_string(room) + " for it " + where +
@@ -48,13 +34,12 @@ std::string Warning(const char* option, const std::string& text, int width, cons
 
 }  // namespace
 
+// Every byte above 0x7F counts as a character of its own: the window shows
+// the bytes in the system code page, where a single-byte page (Windows 1252)
+// makes each of them one; UTF-8 and the double-byte pages need fewer.
 int EstimatedTextWidth(std::string_view text) {
   int width = 0;
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t length = SequenceLength(text, at);
-    width += CharacterWidth(static_cast<unsigned char>(text[at]));
-    at += length;
-  }
+  for (const char c : text) width += CharacterWidth(static_cast<unsigned char>(c));
   return width;
 }
 

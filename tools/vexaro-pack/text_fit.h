@@ -15,9 +15,9 @@ namespace vexaro::package {
 
 // Pixels the window needs for text at most, rounded up per character: the
 // widths of DejaVu Sans Bold (the Linux default) and Arial Bold (Windows) at
-// that size, whichever is wider, by classes of characters. A UTF-8 sequence
-// counts as one character and any other byte above 0x7F as one of its own,
-// each as wide as the widest class.
+// that size, whichever is wider, by classes of characters. Each byte above
+// 0x7F counts as a character as wide as the widest class (in a single-byte
+// code page it is one).
 int EstimatedTextWidth(std::string_view text);
 
 // One sentence per text that will not fit, naming the option, the text,
