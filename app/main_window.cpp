@@ -9,6 +9,7 @@
 #include "ui/dialog_templates.h"
 #include "ui/resource_ids.h"
 #include "ui/window_shape.h"
+#include "updater/package_loader.h"
 
 namespace vexaro::app {
 
@@ -70,6 +71,7 @@ BOOL CVexaroDlg::OnInitDialog() {
   const bool descriptorRead = package::ReadPackageDescriptor(descriptor);
   const std::string problem = package::CheckPackageBeforeUpdate();
   const bool valid = descriptorRead && problem.empty();
+  if (valid && RefuseDemoPackage()) return FALSE;
   if (valid && !TakeKeyboardLock()) return FALSE;
   m_Driver.SetActive();
   m_Driver.SetOwner(m_hWnd, 0);
@@ -110,6 +112,18 @@ bool CVexaroDlg::TakeKeyboardLock() {
   CWnd* main = AfxGetMainWnd();
   (main ? main : this)->SendMessage(WM_CLOSE);
   return false;
+}
+
+// Generated demo firmware never reaches a real keyboard of the model whose
+// identities the demo package borrows: refused before the channel opens.
+bool CVexaroDlg::RefuseDemoPackage() {
+  if (updater::DemoPackageRefusal().empty()) return false;
+  MessageBox(std::string(package::kDemoPackageRefusal) +
+                 "\nStart the program with --sim to try it on the simulated keyboard.",
+             "Demo Package", MB_OK);
+  CWnd* main = AfxGetMainWnd();
+  (main ? main : this)->SendMessage(WM_CLOSE);
+  return true;
 }
 
 void CVexaroDlg::EnableAutoUpdate() { m_autoUpdate = std::make_unique<AutoUpdate>(*this); }

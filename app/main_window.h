@@ -76,6 +76,7 @@ class CVexaroDlg : public gui::CDialog, public updater::UpdateView {
                         int stateHeight, int maskId);
   void HideControls(std::initializer_list<int> ids);
   void ShowPackage();
+  bool RefuseDemoPackage();
   bool TakeKeyboardLock();
   void RegisterForHidInterfaces();
   void PaintSkin(gui::CDC& dc);

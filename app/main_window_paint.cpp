@@ -13,6 +13,7 @@ constexpr int kTextHeight = 15;
 constexpr const char* kUpdateModeText = "in update mode";
 constexpr int kUpdateModeGap = 10, kUpdateModeRight = 456;
 constexpr BYTE kTextPitchAndFamily = 0x20;  // a Swiss face of the system's choice
+constexpr UINT kTextFormat = DT_LEFT | DT_END_ELLIPSIS;
 
 }  // namespace
 
@@ -45,12 +46,14 @@ void CVexaroDlg::PaintSkin(CDC& dc) {
   font.CreateFont(kTextHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0,
                   kTextPitchAndFamily, "");
   HGDIOBJ oldFont = dc.SelectObject(&font);
+  // A text longer than its box ends with "..." after its last whole
+  // character instead of being cut through a letter at the box's edge.
   RECT r = m_rcUpdateVersion;
-  dc.DrawText(m_strUpdateVersion, &r, DT_LEFT);
+  dc.DrawText(m_strUpdateVersion, &r, kTextFormat);
   r = m_rcProductName;
-  dc.DrawText(m_strProductName, &r, DT_LEFT);
+  dc.DrawText(m_strProductName, &r, kTextFormat);
   r = m_rcCurrentVersion;
-  dc.DrawText(m_controller->Channel().Version(), &r, DT_LEFT);
+  dc.DrawText(m_controller->Channel().Version(), &r, kTextFormat);
   // A keyboard in its loader has no version to show; beside the empty box
   // it says so, so that it does not look like no keyboard at all.
   if (m_controller->Presence() == updater::KeyboardPresence::Loader &&

@@ -48,6 +48,15 @@ inline constexpr std::size_t kMarkerOffset = 8, kDigestOffset = 12, kDigestSize 
 inline constexpr std::array<std::uint8_t, 4> kMarker = {'V', 'X', 'D', '1'};
 }  // namespace digest_record
 
+// The demo mark: in the external image block's reserved bytes behind the
+// digest record, so that the digest covers it. A package with it carries
+// generated firmware for the simulated keyboard and is never installed on a
+// real one. Offset within the unscrambled block.
+namespace demo_mark {
+inline constexpr std::size_t kOffset = 44;
+inline constexpr std::array<std::uint8_t, 4> kMarker = {'V', 'X', 'S', 'M'};
+}  // namespace demo_mark
+
 // The two constants shared with every package producer: a candidate key is a
 // slot XOR kSlotMask, and the key is the candidate for which KeyTag XOR
 // candidate equals kSelector.
@@ -122,6 +131,7 @@ struct PackageFileState {
   sys::FileProblem fileProblem = sys::FileProblem::None;
   std::uint64_t fileSize = 0;
   PackageDigest digest = PackageDigest::Absent;
+  bool demo = false;  // the external image block carries the demo mark
   // Why the reads fail (file, descriptor or digest); empty when they work.
   std::string problem;
 };
@@ -133,6 +143,17 @@ const PackageFileState& LoadPackageFile();
 // 64 MiB limit, the key block, the external range and the version text.
 // Empty when the package may be installed, otherwise a sentence saying why.
 std::string CheckPackageBeforeUpdate();
+
+// True when an unscrambled external image block carries the demo mark.
+bool CarriesDemoMark(std::span<const std::uint8_t, kImageBlockSize> externalBlock);
+
+// The refusal of a demo package for a keyboard that is not the simulated
+// one, said the same by every front end.
+inline constexpr const char* kDemoPackageRefusal =
+    "This is a demo package for the simulated keyboard; it is never installed on a real keyboard.";
+// Empty when the loaded package may go to the keyboard: any valid package to
+// the simulated keyboard, any but a demo package to a real one.
+std::string CheckPackageForKeyboard(bool simulatedKeyboard);
 
 // Empty when the keyboard's application firmware reports `version` back in
 // full and it has a layout mark (the second character); otherwise why not.

@@ -1,5 +1,6 @@
 // What can be known about a package before a keyboard is touched: every
 // refusal here happens before the first report is sent.
+#include <algorithm>
 #include <cstdio>
 
 #include "package/package.h"
@@ -62,6 +63,16 @@ std::string VersionTextProblem(std::string_view version) {
 std::string LayoutMarkProblem(std::string_view version) {
   if (version.size() >= 2 && version[1] >= '0' && version[1] <= '9') return {};
   return "has no digit as its layout mark (its second character), so it tells nothing about the keyboard's layout";
+}
+
+bool CarriesDemoMark(std::span<const std::uint8_t, kImageBlockSize> externalBlock) {
+  return std::equal(demo_mark::kMarker.begin(), demo_mark::kMarker.end(), externalBlock.begin() + demo_mark::kOffset);
+}
+
+std::string CheckPackageForKeyboard(bool simulatedKeyboard) {
+  const PackageFileState& state = LoadPackageFile();
+  if (simulatedKeyboard || !state.demo) return {};
+  return state.path + ": " + kDemoPackageRefusal;
 }
 
 std::string CheckPackageBeforeUpdate() {

@@ -89,6 +89,7 @@ void ReadCopy(sys::InputFile& file, PackageCopy& copy) {
   }
   ImageBlockBytes internal{}, external{};
   UnscrambledBlocks(tail, choice.key, internal, external);
+  state.demo = CarriesDemoMark(external);
   const std::uint64_t wanted = WantedBytes(internal, external);
   copy.bytes.resize(std::min(state.fileSize, wanted));
   if (!file.ReadAt(state.fileSize - copy.bytes.size(), copy.bytes)) {

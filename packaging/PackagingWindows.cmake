@@ -7,7 +7,7 @@ if(NOT TARGET vexaro-updater OR NOT TARGET vexaro-flash OR NOT TARGET vexaro-pac
    OR NOT TARGET vexaro_isp_shared OR NOT TARGET demo_package)
   return()
 endif()
-set(VEXARO_PACKAGE_VERSION 1.0.0)
+set(VEXARO_PACKAGE_VERSION ${PROJECT_VERSION})
 
 set(demo_conf ${PROJECT_SOURCE_DIR}/res/demo/demo-package.conf)
 set(demo_dir ${CMAKE_BINARY_DIR}/demo)

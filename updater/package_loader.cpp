@@ -2,6 +2,7 @@
 
 #include "isp/isp_control.h"
 #include "package/package.h"
+#include "platform/hid/hid.h"
 
 namespace vexaro::updater {
 
@@ -28,6 +29,10 @@ PackageLoad LoadPackage(const std::string& file) {
   load.ok = isp::ISP_SetCrcKey(fields.crcKey.data(), fields.crcKeyLength) == ISP_OK;
   if (!load.ok) load.problem = state.path + ": the checksum key block was refused";
   return load;
+}
+
+std::string DemoPackageRefusal() {
+  return package::CheckPackageForKeyboard(hid::ActiveBackend() == hid::BackendKind::kSimulated);
 }
 
 }  // namespace vexaro::updater

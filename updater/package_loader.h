@@ -22,4 +22,9 @@ struct PackageLoad {
 // On failure PackageInfo is left as it was.
 PackageLoad LoadPackage(const std::string& file);
 
+// Empty unless the loaded package is a demo package and the HID backend in
+// use is not the simulated bus; then the sentence that refuses it. Asked
+// before the first report goes to a keyboard.
+std::string DemoPackageRefusal();
+
 }  // namespace vexaro::updater

@@ -1,6 +1,7 @@
-// Linux side of the process services: program path and debug output.
+// Linux side of the process services: program path, terminal and debug output.
 #include "platform/sys/sys.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,6 +12,17 @@
 namespace vexaro::sys {
 
 bool StandardOutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
+bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
+
+int TerminalColumns() {
+  winsize size{};
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+}
+
+bool AttachParentConsole() { return true; }
+
+bool IsPlatformHelpArgument(std::string_view) { return false; }
 
 bool GetModuleFilePath(std::string& path) {
   std::vector<char> buffer(4096);

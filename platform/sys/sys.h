@@ -42,6 +42,19 @@ bool GetModuleFilePath(std::string& path);
 // Whether the standard output goes to a terminal (and not to a file or a
 // pipe), for front ends that draw on the terminal only when a person watches.
 bool StandardOutputIsTerminal();
+// The same for standard input: whether a person can answer a question.
+bool StandardInputIsTerminal();
+// Columns of the terminal standard output is shown in; 0 when it is no
+// terminal or the system cannot tell.
+int TerminalColumns();
+// A window program started from a command prompt writes to that prompt's
+// console (Windows: AttachConsole(ATTACH_PARENT_PROCESS), standard output
+// and error reopened on it). True when standard output reaches a console or
+// a file; on Linux always true.
+bool AttachParentConsole();
+// "/?": how Windows users ask a program for help; elsewhere an ordinary
+// argument (a file name).
+bool IsPlatformHelpArgument(std::string_view argument);
 
 // Trace output for developers: the debugger output on Windows; on Linux
 // standard error when VEXARO_DEBUG is set to something other than "0",

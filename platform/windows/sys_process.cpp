@@ -1,4 +1,4 @@
-// Windows side of the process services: program path and debugger output.
+// Windows side of the process services: program path, console and debugger output.
 #include "platform/sys/sys.h"
 
 #include <windows.h>
@@ -11,6 +11,27 @@
 namespace vexaro::sys {
 
 bool StandardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
+bool StandardInputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
+
+int TerminalColumns() {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info)) return 0;
+  return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
+bool IsPlatformHelpArgument(std::string_view argument) { return argument == "/?"; }
+
+// Output redirected to a file or a pipe is kept; otherwise the console of
+// the command prompt that started the program, if there is one.
+bool AttachParentConsole() {
+  const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out != nullptr && out != INVALID_HANDLE_VALUE && GetFileType(out) != FILE_TYPE_UNKNOWN) return true;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return false;
+  std::FILE* ignored = nullptr;
+  freopen_s(&ignored, "CONOUT$", "w", stdout);
+  freopen_s(&ignored, "CONOUT$", "w", stderr);
+  return true;
+}
 
 bool GetModuleFilePath(std::string& path) {
   std::vector<char> buffer(MAX_PATH);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/bus_choice.h"
+#include "app/program_request.h"
 #include "app/vexaro_app.h"
 
 namespace vexaro::app {
@@ -28,6 +29,30 @@ TEST(StartUp, SimOptionChoosesTheSimulatedBusAndLeavesTheRestAlone) {
   char* plain[] = {prog, debug};
   EXPECT_FALSE(ChooseBus(2, plain, false).simulated);
   EXPECT_TRUE(ChooseBus(2, plain, true).simulated);
+}
+
+// --help and --version answer wherever they stand; anything else (the
+// window's -debug included) runs the window.
+TEST(StartUp, HelpAndVersionAreAnsweredWithoutTheWindow) {
+  using Args = std::vector<std::string>;
+  const std::pair<Args, ProgramRequest> cases[] = {
+      {{}, ProgramRequest::kRun},
+      {{"-debug"}, ProgramRequest::kRun},
+      {{"--help"}, ProgramRequest::kHelp},
+      {{"-h"}, ProgramRequest::kHelp},
+      {{"--sim", "-debug", "--help"}, ProgramRequest::kHelp},
+      {{"--version"}, ProgramRequest::kVersion},
+      {{"--version", "-h"}, ProgramRequest::kHelp},
+      {{"--helpful"}, ProgramRequest::kRun},
+#ifdef _WIN32
+      {{"/?"}, ProgramRequest::kHelp},
+#else
+      {{"/?"}, ProgramRequest::kRun},
+#endif
+  };
+  for (const auto& [arguments, request] : cases) {
+    EXPECT_EQ(ReadProgramRequest(arguments), request) << (arguments.empty() ? "" : arguments.back());
+  }
 }
 
 }  // namespace

@@ -11,7 +11,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -32,8 +34,9 @@ struct Outcome {
 // Runs the program with the arguments and environment settings given,
 // through a pipe, and returns its exit code and standard output. A run that
 // waits on its FILE is stopped (exit 124) rather than holding the suite.
-Outcome Flash(const std::string& arguments, const std::string& environment = "VEXARO_SIM=1") {
-  const std::string command = "timeout 60 env LC_ALL=C VEXARO_CLOCK_SCALE=50 " + environment + " " + VEXARO_FLASH +
+Outcome Flash(const std::string& arguments, const std::string& environment = "VEXARO_SIM=1",
+              const std::string& program = VEXARO_FLASH) {
+  const std::string command = "timeout 60 env LC_ALL=C VEXARO_CLOCK_SCALE=50 " + environment + " " + program +
                               " " + arguments + " 2>/dev/null";
   Outcome run;
   FILE* pipe = popen(command.c_str(), "r");
@@ -80,9 +83,19 @@ bool HasControl(const std::string& out) {
   return std::regex_search(out, std::regex("[\\x00-\\x09\\x0b-\\x1f\\x7f]|\\xc2[\\x80-\\x9f]"));
 }
 
-// A package for the demo keyboard with another version text, and texts
-// (product name, title, company) of its own.
-std::string DemoPackageWithVersion(const std::string& version, const std::string& texts = "Test") {
+// Writes a package to a file of its own in the process's temporary folder.
+std::string WritePackage(const vexaro::package::PackageContents& contents, const std::string& name) {
+  const auto bytes = vexaro::package::BuildPackage(contents);
+  const std::string path = vexaro::test_support::ProcessTempPath(
+      "vexaro-flash-test-" + std::to_string(std::hash<std::string>{}(name)), ".bin");
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+  return path;
+}
+
+// The contents of a package for the demo keyboard with another version
+// text, and texts (product name, title, company) of its own.
+vexaro::package::PackageContents DemoContents(const std::string& version, const std::string& texts = "Test") {
   const vexaro::sim::KeyboardConfig keyboard = vexaro::sim::DemoKeyboardConfig();
   vexaro::package::PackageContents contents;
   contents.internalImage = vexaro::sim::DemoInternalImage(version);
@@ -95,12 +108,11 @@ std::string DemoPackageWithVersion(const std::string& version, const std::string
   contents.windowTitle = contents.companyName = contents.productName = texts;
   contents.crcKey = keyboard.crcKey;
   contents.key = {1, 2, 3, 4};
-  const auto bytes = vexaro::package::BuildPackage(contents);
-  const std::string path = vexaro::test_support::ProcessTempPath(
-      "vexaro-flash-test-" + std::to_string(std::hash<std::string>{}(version + texts)), ".bin");
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
-  return path;
+  return contents;
+}
+
+std::string DemoPackageWithVersion(const std::string& version, const std::string& texts = "Test") {
+  return WritePackage(DemoContents(version, texts), version + texts);
 }
 
 TEST(FlashProgram, InstallsTheDemoPackageWithPlainLinesOnAPipe) {
@@ -124,6 +136,58 @@ TEST(FlashProgram, JsonGivesOneObjectPerEventWithTheResultLast) {
   EXPECT_TRUE(Has(run.out, "{\"event\":\"progress\",\"position\":105}\n"));
   EXPECT_TRUE(Has(run.out, "{\"event\":\"version\",\"text\":\"V2.07\"}\n"));
   EXPECT_TRUE(Has(lines.back(), "\"event\":\"result\",\"success\":true,\"exit\":0,"));
+}
+
+// The JSON events and fields that --help lists, by event name.
+std::map<std::string, std::set<std::string>> EventsOfTheManual(const std::string& manual) {
+  std::map<std::string, std::set<std::string>> events;
+  const std::regex event("\\{\"event\":\"(\\w+)\"([^}]*)\\}"), field("\"(\\w+)\":");
+  for (std::sregex_iterator e(manual.begin(), manual.end(), event), end; e != end; ++e) {
+    std::set<std::string>& fields = events[(*e)[1]];
+    const std::string rest = (*e)[2];
+    for (std::sregex_iterator f(rest.begin(), rest.end(), field); f != end; ++f) fields.insert((*f)[1]);
+  }
+  return events;
+}
+
+// The events and fields in lines of --json output.
+void CollectEvents(const std::string& out, std::map<std::string, std::set<std::string>>& events) {
+  const std::regex name("^\\{\"event\":\"(\\w+)\""), field("[{,]\"(\\w+)\":");
+  for (const std::string& line : Lines(out)) {
+    std::smatch match;
+    if (!std::regex_search(line, match, name)) continue;
+    std::set<std::string>& fields = events[match[1]];
+    for (std::sregex_iterator f(line.begin(), line.end(), field), end; f != end; ++f) {
+      if ((*f)[1] != "event") fields.insert((*f)[1]);
+    }
+  }
+}
+
+// What --help says the JSON stream holds is what it holds, both ways: runs
+// that between them write every event (an install, a listing, and an update
+// of a package without digest refused for an image larger than the chip).
+TEST(FlashProgram, JsonEventsAndFieldsAreExactlyThoseTheHelpLists) {
+  vexaro::package::PackageContents oversized = DemoContents("V2.09");
+  oversized.internalImage.resize(70000, 0x5A);
+  oversized.digestRecord = false;
+  const std::string tooLarge = WritePackage(oversized, "oversized");
+  std::map<std::string, std::set<std::string>> written;
+  for (const std::string& arguments :
+       {OnDemoPackage("--json "), OnDemoPackage("--json --list "), "--json " + tooLarge}) {
+    const Outcome run = Flash(arguments);
+    EXPECT_NE(run.code, -1) << arguments;
+    CollectEvents(run.out, written);
+  }
+  std::filesystem::remove(tooLarge);
+  const auto documented = EventsOfTheManual(Flash("--help").out);
+  ASSERT_FALSE(documented.empty());
+  for (const auto& [event, fields] : documented) {
+    EXPECT_TRUE(written.contains(event)) << "documented, never written: " << event;
+  }
+  for (const auto& [event, fields] : written) {
+    ASSERT_TRUE(documented.contains(event)) << "undocumented: " << event;
+    EXPECT_EQ(fields, documented.at(event)) << "fields of " << event;
+  }
 }
 
 TEST(FlashProgram, FailedUpdateNamesItsStageAndNeverReportsSuccess) {
@@ -168,8 +232,10 @@ TEST(FlashProgram, ExitCodesForBadPackageNoKeyboardAndBadUsage) {
   EXPECT_EQ(run.code, 4);
   EXPECT_TRUE(Has(run.out, "Image format invalid!"));
   // The system's HID devices, where no such keyboard is plugged in.
-  run = Flash(VEXARO_DEMO_PACKAGE, "VEXARO_SIM=0");
+  const std::string notDemo = DemoPackageWithVersion("V2.07");
+  run = Flash(notDemo, "VEXARO_SIM=0");
   EXPECT_EQ(run.code, 3) << run.out;
+  std::filesystem::remove(notDemo);
   EXPECT_EQ(Flash("--frobnicate").code, 5);
   EXPECT_EQ(Flash("a.bin b.bin").code, 5);
   run = Flash("--help");
@@ -177,12 +243,40 @@ TEST(FlashProgram, ExitCodesForBadPackageNoKeyboardAndBadUsage) {
   EXPECT_TRUE(Has(run.out, "EXIT STATUS"));
 }
 
-// The bare program carries no package to take the keyboards' identities from.
-TEST(FlashProgram, ListWithoutFileOnAProgramWithoutPackageIsAUsageError) {
-  const Outcome run = Flash("--list");
+// The demo package holds generated firmware: on the system's HID devices it
+// is refused before anything is sent, listing aside; the simulated keyboard
+// takes it.
+TEST(FlashProgram, DemoPackageIsRefusedOnTheSystemsKeyboards) {
+  Outcome run = Flash(OnDemoPackage("--json "), "VEXARO_SIM=0");
+  EXPECT_EQ(run.code, 2) << run.out;
+  EXPECT_TRUE(Has(run.out, "\"demo\":true")) << run.out;
+  EXPECT_TRUE(Has(Lines(run.out).back(), "it is never installed on a real keyboard.")) << run.out;
+  EXPECT_FALSE(Has(run.out, "\"event\":\"connection\"")) << run.out;
+  run = Flash(OnDemoPackage("--list "), "VEXARO_SIM=0");
+  EXPECT_EQ(run.code, 3) << run.out;  // listed (here: nothing found), not refused
+  run = Flash(VEXARO_DEMO_PACKAGE);
+  EXPECT_TRUE(Has(run.out, "(demo package for the simulated keyboard)")) << run.out;
+  EXPECT_EQ(run.code, 0) << run.out;
+}
+
+// Without FILE, --list takes the keyboards' identities from the package
+// appended to the program; the bare program carries none and says so.
+TEST(FlashProgram, ListWithoutFileUsesTheProgramsOwnPackageOrSaysItNeedsFile) {
+  Outcome run = Flash("--list");
   EXPECT_EQ(run.code, 5) << run.out;
   EXPECT_TRUE(Has(run.out, "--list needs FILE")) << run.out;
   EXPECT_FALSE(Has(run.out, "Image format invalid!"));
+
+  const std::string carrying = vexaro::test_support::ProcessTempPath("vexaro-flash-carrying", "");
+  {
+    std::ofstream out(carrying, std::ios::binary);
+    for (const char* part : {VEXARO_FLASH, VEXARO_DEMO_PACKAGE}) out << std::ifstream(part, std::ios::binary).rdbuf();
+  }
+  std::filesystem::permissions(carrying, std::filesystem::perms::owner_all);
+  run = Flash("--list", "VEXARO_SIM=1", carrying);
+  EXPECT_EQ(run.code, 0) << run.out;
+  EXPECT_TRUE(Has(run.out, "application mode  3c9a:0a21  version V2.05\n")) << run.out;
+  std::filesystem::remove(carrying);
 }
 
 TEST(FlashProgram, ListShowsTheKeyboardWithItsVersion) {

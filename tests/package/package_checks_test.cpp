@@ -107,5 +107,32 @@ TEST_F(PackageChecks, UnsafePackagesAreRefusedWithTheirReason) {
   }
 }
 
+// A demo package goes to the simulated keyboard only; the mark lies under
+// the digest, so a package cannot lose it without being refused as damaged.
+TEST_F(PackageChecks, DemoPackageIsRefusedForEveryKeyboardButTheSimulatedOne) {
+  struct Case {
+    const char* name;
+    bool demo, digest, flipMark, simulated;
+    bool damaged, refused;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"plain, real keyboard", false, true, false, false, false, false},
+           {"plain, simulated", false, true, false, true, false, false},
+           {"demo, simulated", true, true, false, true, false, false},
+           {"demo, real keyboard", true, true, false, false, false, true},
+           {"demo without digest, real keyboard", true, false, false, false, false, true},
+           {"demo with its mark flipped", true, true, true, false, true, false},
+       }) {
+    PackageContents contents = Contents();
+    contents.demoMark = c.demo;
+    contents.digestRecord = c.digest;
+    std::vector<std::uint8_t> bytes = BuildPackage(contents);
+    if (c.flipMark) bytes[bytes.size() - kPackageTrailerSize + demo_mark::kOffset] ^= 0x01;
+    EXPECT_EQ(ProblemOf(bytes).find("damaged") != std::string::npos, c.damaged) << c.name;
+    EXPECT_EQ(LoadPackageFile().demo, c.demo && !c.flipMark) << c.name;
+    EXPECT_EQ(CheckPackageForKeyboard(c.simulated), c.refused ? path_ + ": " + kDemoPackageRefusal : "") << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace vexaro::package

@@ -201,6 +201,60 @@ TEST_F(VexaroPackCli, OptionsFileSuppliesValuesAndTheCommandLineWins) {
   EXPECT_NE(log_.find("bad.conf line 1: unknown option \"colour\""), std::string::npos) << log_;
 }
 
+// The demo mark comes from --demo or "demo = yes" in the options file, and
+// inspect shows it; any other value in the file is wrong usage.
+TEST_F(VexaroPackCli, DemoMarkIsSetByTheFlagOrTheOptionsFileAndShownByInspect) {
+  const std::string conf = dir_.File("mark.conf");
+  for (const auto& [line, flag, code, shown] : std::vector<std::tuple<std::string, std::string, int, std::string>>{
+           {"", "", 0, "no"}, {"", "--demo", 0, "yes"}, {"demo = yes", "", 0, "yes"},
+           {"demo = no", "", 0, "no"}, {"demo = maybe", "", 2, ""}}) {
+    std::filesystem::remove(out());
+    std::ofstream(conf) << line << "\n";
+    ASSERT_EQ(Run(BuildArgs("--config \"" + conf + "\" " + flag)), code) << line << flag << "\n" << log_;
+    if (code != 0) {
+      EXPECT_NE(log_.find("option \"demo\" takes yes or no, not \"maybe\""), std::string::npos) << log_;
+      EXPECT_FALSE(OutputExists());
+      continue;
+    }
+    ASSERT_EQ(Run("inspect \"" + out() + "\""), 0) << log_;
+    EXPECT_NE(log_.find("demo package:       " + shown), std::string::npos) << line << flag << "\n" << log_;
+  }
+}
+
+// Texts wider than the window's box for them draw a warning naming the
+// option, and the package is built all the same. Every character is counted
+// at its widest: 14 W fill the product name's 210 pixels, 15 overflow it,
+// and so do 14 bytes above 0x7F (7 UTF-8 "é"), which a single-byte code page
+// shows as 14 characters.
+TEST_F(VexaroPackCli, TextsWiderThanTheirPlaceInTheWindowDrawAWarning) {
+  struct Case {
+    std::string product, version;
+    bool productWarned, versionWarned;
+  };
+  std::vector<Case> cases = {
+      {"Vexaro K7 Keyboard", "V2.07", false, false},
+      {std::string(14, 'W'), "V2.07", false, false},
+      {std::string(15, 'W'), "V2.07", true, false},
+      {"Vexaro K7 Keyboard with Extended Lighting", "V2.07", true, false},
+      {"Vexaro K7 Keyboard", "V2.07.1234567", false, true},
+  };
+#ifndef _WIN32
+  std::string e7;
+  for (int i = 0; i < 7; ++i) e7 += "\xC3\xA9";
+  cases.push_back({e7, "V2.07", false, false});
+  cases.push_back({e7 + "\xC3\xA9", "V2.07", true, false});
+#endif
+  for (const Case& c : cases) {
+    std::filesystem::remove(out());
+    ASSERT_EQ(Run(BuildArgs("--product \"" + c.product + "\" --version " + c.version)), 0) << log_;
+    EXPECT_TRUE(OutputExists()) << c.product;
+    EXPECT_EQ(log_.find("warning: --product \"" + c.product + "\" needs up to") != std::string::npos, c.productWarned)
+        << c.product << "\n" << log_;
+    EXPECT_EQ(log_.find("warning: --version \"" + c.version + "\" needs up to") != std::string::npos, c.versionWarned)
+        << c.version << "\n" << log_;
+  }
+}
+
 TEST_F(VexaroPackCli, EachCommandPrintsItsUsageOnHelp) {
   for (const char* help : {"--help", "-h"}) {
     EXPECT_EQ(Run(std::string("build ") + help), 0) << log_;

@@ -170,6 +170,9 @@ void Campaign::StopKeyboard() {
 RunResult Campaign::RunFlashOnce() {
   flash::FlashOptions options;
   options.packageFile = packageFile_;
+  // Every run is a whole update, also of a keyboard that a run before (or
+  // one cut short after its version record) left carrying the version.
+  options.reinstall = true;
   RunResult result;
   RunFlashWith(options, flash::OutputStyle::kPlain, result, result.output);
   return result;

@@ -1,5 +1,7 @@
 #include "tools/vexaro-flash/flash_options.h"
 
+#include "platform/sys/sys.h"
+
 namespace vexaro::flash {
 
 bool ParseFlashOptions(const std::vector<std::string>& arguments, FlashOptions& options, std::string& error) {
@@ -8,7 +10,12 @@ bool ParseFlashOptions(const std::vector<std::string>& arguments, FlashOptions& 
     else if (a == "--list") options.list = true;
     else if (a == "--sim") options.simulated = true;
     else if (a == "--allow-any-version") options.allowAnyVersion = true;
-    else if (a == "--help" || a == "-h") options.help = true;
+    else if (a == "--help" || a == "-h" || sys::IsPlatformHelpArgument(a)) options.help = true;
+    else if (a == "--version") options.version = true;
+    else if (a == "--yes" || a == "-y") options.yes = true;
+    else if (a == "--reinstall") options.reinstall = true;
+    else if (a == "--quiet" || a == "-q") options.quiet = true;
+    else if (a == "--verbose" || a == "-v") options.verbose = true;
     else if (!a.empty() && a[0] == '-') {
       error = "unknown option \"" + a + "\" (see --help)";
       return false;
@@ -19,6 +26,10 @@ bool ParseFlashOptions(const std::vector<std::string>& arguments, FlashOptions& 
       return false;
     }
   }
+  if (options.quiet && options.verbose) {
+    error = "--quiet and --verbose cannot be given together";
+    return false;
+  }
   return true;
 }
 
@@ -27,9 +38,9 @@ const char* FlashManual() {
     vexaro-flash - install the keyboard firmware package from a terminal
 
 SYNOPSIS
-    vexaro-flash [--sim] [--json] [--allow-any-version] [FILE]
+    vexaro-flash [--sim] [--json] [-y] [-q|-v] [--allow-any-version] [--reinstall] [FILE]
     vexaro-flash [--sim] [--json] --list [FILE]
-    vexaro-flash --help
+    vexaro-flash --help | --version
 
 DESCRIPTION
     Installs the firmware package appended to FILE on the keyboard, exactly
@@ -41,9 +52,20 @@ DESCRIPTION
     vexaro-pack writes it; without FILE, vexaro-flash installs the package
     appended to its own program file.
 
-    Stage texts go to standard output. On a terminal a progress bar follows
-    the work; when standard output is a file or a pipe, progress is written
-    as plain lines instead.
+    Before anything is written it shows the keyboard's version and the
+    package's. When standard input is a terminal it asks "Update the
+    keyboard from A to B? [y/N] ": anything but y or yes (also the end of
+    input) ends with exit status 9 and nothing written. --yes, --json and a
+    standard input that is no terminal (a script, a pipe) do not ask. A
+    keyboard that already carries the package's version is left as it is
+    (exit status 0, nothing written) unless --reinstall is given. Before
+    the first write it says "Do not unplug the keyboard or close this
+    program until the update has finished."
+
+    Stage texts go to standard output. On a terminal a progress bar as wide
+    as the terminal (its reported width, else COLUMNS, else 80 columns)
+    follows the work; when standard output is a file or a pipe, progress is
+    written as plain lines instead.
 
     FILE must be a regular file: a folder, a FIFO or a device is refused at
     once, without reading from it. A FILE that cannot be read ends with exit
@@ -65,16 +87,51 @@ OPTIONS
         program) names the keyboards' identities; without either, --list
         ends with exit status 5.
     --json
-        One JSON object per line and event, for scripts:
-          {"event":"package","product":...,"version":...,"title":...,"company":...}
-          {"event":"note","text":...}           a remark (e.g. no digest)
-          {"event":"stage","text":...}          a stage text
-          {"event":"progress","position":N}     the bar's position (0..105)
-          {"event":"connection","text":...}     the connection text
-          {"event":"version","text":...}        the keyboard's version text
-          {"event":"message","text":...,"caption":...}
-          {"event":"keyboard","mode":...,"vendor":...,"product":...,"version":...}
-          {"event":"result","success":B,"exit":N,"text":...}   always last
+        One JSON object per line and event, for scripts (S a string, N a
+        number, B true or false). Every event and field written is listed
+        here:
+          {"event":"package","product":S,"version":S,"title":S,"company":S,"demo":B}
+              the package: ProductName, UpdateVersion, WindowTitle,
+              CompanyName, and whether it is a demo package, which only
+              the simulated keyboard takes
+          {"event":"note","text":S}
+              a remark beside the work: no digest in the package, the
+              keyboard's lock not taken, a stop request seen, the keyboard
+              left in update mode, its new version not read back
+          {"event":"connection","text":S}
+              the connection text ("AP Connected", "IAP Connected", the
+              loader's chip and kind, "Not Connected")
+          {"event":"version","text":S}
+              the version text the keyboard reports, when it is read
+          {"event":"stage","text":S}
+              a stage text of the update ("Programming internal....")
+          {"event":"progress","position":N}
+              the bar's position, 0 to 105 (past 100 when finished)
+          {"event":"message","text":S,"caption":S}
+              what the window shows in a message box (an image too large
+              for the chip, an external image out of range)
+          {"event":"keyboard","mode":S,"id":S,"detail":S,"version":S}
+              with --list, one per keyboard found: mode "application" or
+              "loader", id "vvvv:pppp" (vendor and product, hexadecimal),
+              detail the loader's chip and kind or why it cannot be
+              opened (may be empty), version its firmware version (empty
+              when unknown)
+          {"event":"result","success":B,"exit":N,"text":S}
+              always the last event: the exit status and the result line
+        --json never asks for confirmation; -q and -v leave it unchanged.
+    -y, --yes
+        Do not ask before writing.
+    --reinstall
+        Install the package also when the keyboard already carries its
+        version.
+    -q, --quiet
+        Only the result line, the question, and notes and messages that
+        tell of trouble.
+    -v, --verbose
+        Also the package file and its digest, the keyboard's lock, the mode
+        the keyboard was found in, the loader's information (kind, flash
+        size, application start, version record) and the stage the update
+        ended at.
     --sim
         Use the simulated keyboard instead of the system's HID devices (the
         demo keyboard, see VEXARO_SIM_* below).
@@ -83,14 +140,19 @@ OPTIONS
         option). A different keyboard layout is still refused, unless the
         keyboard's version names no layout: none could be read back, or its
         second character is no digit.
-    --help, -h
+    --help, -h (and /? on Windows)
         Show this page.
+    --version
+        Show the program's name and version.
 
 EXIT STATUS
-    0   the firmware was installed and the keyboard runs it
+    0   the firmware was installed and the keyboard runs it, or the keyboard
+        already carried the package's version (nothing was written)
     1   the update failed (the failing stage is named)
     2   refused: the keyboard's layout differs from the package's, or it
-        carries a newer version than the package (see --allow-any-version)
+        carries a newer version than the package (see --allow-any-version),
+        or the package is a demo package and the keyboard is not the
+        simulated one (nothing is sent to it)
     3   no keyboard found in either mode, or its loader could not be reached
     4   FILE holds no valid firmware package, or a damaged one ("Image
         format invalid!")
@@ -102,6 +164,7 @@ EXIT STATUS
         program holds it
     8   another updater (vexaro-flash or the window) is using the keyboard;
         nothing was sent to it
+    9   the update was not confirmed at the question; nothing was written
     130 stopped by Ctrl-C, SIGTERM or SIGHUP. During an update the first
         request lets the running transfer finish and ends the update at the
         next stage boundary, as a failure (the keyboard stays in update mode
@@ -118,6 +181,7 @@ ENVIRONMENT
 
 EXAMPLES
     vexaro-flash --sim build/dev/demo/demo-package.bin
+    vexaro-flash --yes --quiet firmware.bin
     vexaro-flash --json firmware.bin > log.jsonl; echo $?
 )";
 }

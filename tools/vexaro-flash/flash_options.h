@@ -17,6 +17,7 @@ enum ExitCode : int {
   kExitFileUnreadable = 6,  // FILE cannot be read: not found, a folder, no permission, not a regular file
   kExitNoAccess = 7,     // the keyboard is there but cannot be opened (permission, held by another program)
   kExitInUse = 8,        // another updater is using the keyboard; nothing was sent
+  kExitNotConfirmed = 9,  // the user did not confirm the update; nothing was written
   kExitStopped = 130,    // a stop request (Ctrl-C, SIGTERM, SIGHUP) ended the run at a safe point
 };
 
@@ -27,6 +28,11 @@ struct FlashOptions {
   bool simulated = false;
   bool allowAnyVersion = false;
   bool help = false;
+  bool version = false;     // --version: the program's name and version
+  bool yes = false;         // --yes: no question before writing
+  bool reinstall = false;   // install even when the keyboard carries the package's version
+  bool quiet = false;       // only the result line and errors
+  bool verbose = false;     // also loader information and each step's detail
 };
 
 // False with error naming the argument that was wrong.

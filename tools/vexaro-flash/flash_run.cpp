@@ -1,5 +1,6 @@
 #include "tools/vexaro-flash/flash_run.h"
 
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -35,6 +36,9 @@ constexpr std::uint64_t kReadBackWaitMs = 15000;
 // The message loop idles this long between rounds of pending messages.
 constexpr std::uint32_t kPumpIdleMs = 5;
 
+constexpr const char* kDoNotUnplugText =
+    "Do not unplug the keyboard or close this program until the update has finished.";
+
 // Handles the thread's messages until done() or, with a limit, until that
 // much program time has passed.
 template <typename Done>
@@ -59,6 +63,16 @@ std::string LoaderVersion(std::string& detail) {
   std::string version;
   updater::ReadLoaderVersion(info, version);
   return version;
+}
+
+// With --verbose: what the loader told about itself once connected.
+void DescribeLoader(UpdateController& controller, FlashView& view) {
+  const updater::LoaderInfo info = controller.Loader();
+  char text[160];
+  std::snprintf(text, sizeof text,
+                "Loader: %s, flash %u bytes, application from 0x%08X, version record 0x%08X..0x%08X",
+                info.LoaderKind.c_str(), info.FlashSize, info.ApStart, info.VersionBase, info.VersionEnd);
+  view.Detail(text);
 }
 
 int ListKeyboards(UpdateHost& host, FlashView& view) {
@@ -150,6 +164,7 @@ int UpdateResult(const std::optional<updater::UpdateOutcome>& outcome, FlashView
 
 int Update(UpdateHost& host, FlashView& view) {
   UpdateController& controller = host.Controller();
+  view.Remark(kDoNotUnplugText);
   controller.ConnectAndStart();
   switch (controller.LastConnection()) {
     case updater::ConnectionResult::Connected: break;
@@ -164,6 +179,7 @@ int Update(UpdateHost& host, FlashView& view) {
       view.Result(false, kExitUpdateFailed, "Cannot connect to chip!");
       return kExitUpdateFailed;
   }
+  DescribeLoader(controller, view);
   bool told = false;
   PumpUntil([&] {
     if (!told && sys::StopRequests() > 0) {
@@ -174,14 +190,52 @@ int Update(UpdateHost& host, FlashView& view) {
     return !controller.WorkerRunning();
   });
   controller.JoinWorker();
+  if (const auto outcome = controller.LastUpdate()) {
+    view.Detail("Last stage: " + std::string(UpdateStageName(outcome->stage)));
+  }
   return UpdateResult(controller.LastUpdate(), view);
+}
+
+// The keyboard already runs the package's firmware: nothing to write.
+bool AlreadyUpToDate(UpdateController& controller, const FlashOptions& options) {
+  if (options.reinstall || controller.Presence() != updater::KeyboardPresence::Application) return false;
+  const std::string& current = controller.Channel().Version();
+  return !current.empty() && current == package::ThePackageInfo().UpdateVersion;
+}
+
+// The versions before and after, and the answer of a person at a terminal.
+// A refusal here leaves the keyboard as it was: nothing has been sent that
+// writes.
+std::optional<int> ConfirmUpdate(UpdateController& controller, const FlashOptions& options,
+                                 const AnswerSource& answers, FlashView& view) {
+  const std::string current = controller.Presence() == updater::KeyboardPresence::Loader
+                                  ? std::string("(unknown: the keyboard is in update mode)")
+                                  : controller.Channel().Version();
+  const std::string change = "the keyboard from " + current + " to " + package::ThePackageInfo().UpdateVersion;
+  if (options.yes || options.json || !answers.terminal) {
+    view.Remark("Updating " + change);
+    return std::nullopt;
+  }
+  view.Ask("Update " + change + "? [y/N] ");
+  switch (AwaitAnswer(answers, [] { return sys::StopRequests() > 0; })) {
+    case Answer::kYes: return std::nullopt;
+    case Answer::kStopped:
+      view.Result(false, kExitStopped, "Stopped by request before the update began; nothing was written");
+      return kExitStopped;
+    case Answer::kEndOfInput: view.EndQuestion(); [[fallthrough]];
+    case Answer::kNo: break;
+  }
+  view.Result(false, kExitNotConfirmed, "The update was not confirmed; nothing was written");
+  return kExitNotConfirmed;
 }
 
 int RefuseLoad(const FlashOptions& options, const updater::PackageLoad& load, FlashView& view) {
   // Without FILE the package would be this program's own; a program that
   // carries none cannot tell which keyboards to look for.
   if (options.list && options.packageFile.empty()) {
-    view.Result(false, kExitUsage, "--list needs FILE: this program carries no firmware package");
+    view.Result(false, kExitUsage,
+                "--list needs FILE, a firmware package or an updater program carrying one, to know which "
+                "keyboards to look for: this program carries no firmware package");
     return kExitUsage;
   }
   // A mistyped path or a missing right is for the user to fix, a damaged
@@ -196,11 +250,18 @@ int RefuseLoad(const FlashOptions& options, const updater::PackageLoad& load, Fl
 
 }  // namespace
 
-int RunFlash(const FlashOptions& options, FlashView& view) {
+int RunFlash(const FlashOptions& options, FlashView& view, const AnswerSource& answers) {
+  view.SetVerbosity(options.quiet ? Verbosity::kQuiet : options.verbose ? Verbosity::kVerbose : Verbosity::kNormal);
   const updater::PackageLoad load = updater::LoadPackage(options.packageFile);
   if (!load.ok) return RefuseLoad(options, load, view);
+  view.Detail("Package file: " + package::LoadPackageFile().path +
+              (load.hasDigest ? " (SHA-256 digest verified)" : " (no digest)"));
   if (!load.hasDigest) view.Note("The package carries no digest: damage to it cannot be detected");
-  view.Package(package::ThePackageInfo());
+  view.Package(package::ThePackageInfo(), package::LoadPackageFile().demo);
+  if (const std::string demo = updater::DemoPackageRefusal(); !demo.empty() && !options.list) {
+    view.Result(false, kExitRefused, demo + " (--sim installs it on the simulated keyboard)");
+    return kExitRefused;
+  }
   // Taken before the first report and held until the end: even a --list
   // would put its commands between another updater's.
   updater::KeyboardLock lock;
@@ -212,6 +273,7 @@ int RunFlash(const FlashOptions& options, FlashView& view) {
   if (locked == sys::FileLock::Result::kFailed) {
     view.Note("The keyboard's lock " + lock.Path() + " cannot be taken: another updater would not be kept away");
   }
+  if (!lock.Path().empty()) view.Detail("Keyboard lock: " + lock.Path());
   UpdateHost host(view);
   host.Controller().SetDebugMode(options.allowAnyVersion);
   host.Controller().SetStopSource([] { return sys::StopRequests() > 0; });
@@ -230,10 +292,19 @@ int RunFlash(const FlashOptions& options, FlashView& view) {
     view.Result(false, kExitNoKeyboard, "No keyboard found");
     return kExitNoKeyboard;
   }
+  view.Detail(host.Controller().Presence() == updater::KeyboardPresence::Loader
+                  ? "Keyboard found in loader mode (update mode)"
+                  : "Keyboard found in application mode, carrying version " + host.Controller().Channel().Version());
   if (!host.Controller().UpdateAllowed()) {
     view.Result(false, kExitRefused, RefusalText(host.Controller(), versionRead));
     return kExitRefused;
   }
+  if (AlreadyUpToDate(host.Controller(), options)) {
+    view.Result(true, kExitSuccess, "The keyboard already carries version " + host.Controller().Channel().Version() +
+                                        "; nothing was written (--reinstall installs it again)");
+    return kExitSuccess;
+  }
+  if (const auto refused = ConfirmUpdate(host.Controller(), options, answers, view)) return *refused;
   return Update(host, view);
 }
 

@@ -2,6 +2,7 @@
 // the update through the controller and read the new version back.
 #pragma once
 
+#include "tools/vexaro-flash/flash_confirm.h"
 #include "tools/vexaro-flash/flash_options.h"
 #include "tools/vexaro-flash/flash_view.h"
 
@@ -10,6 +11,8 @@ namespace vexaro::flash {
 // Runs on the calling thread, which becomes the user-interface thread (it
 // pumps the messages of the report channel). The HID backend must be chosen
 // before. Returns the exit code; the last thing written is the result.
-int RunFlash(const FlashOptions& options, FlashView& view);
+// Before the first write a person at a terminal (answers) is asked to
+// confirm, unless the options say --yes or --json.
+int RunFlash(const FlashOptions& options, FlashView& view, const AnswerSource& answers = {});
 
 }  // namespace vexaro::flash

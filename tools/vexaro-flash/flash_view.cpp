@@ -2,13 +2,15 @@
 #include "tools/vexaro-flash/flash_view.h"
 
 #include <algorithm>
+#include <cstdlib>
 
+#include "platform/sys/sys.h"
+#include "tools/vexaro-flash/flash_bar.h"
 #include "tools/vexaro-flash/flash_text.h"
 
 namespace vexaro::flash {
 namespace {
 
-constexpr int kBarWidth = 40;
 constexpr int kFullBar = 100;  // the last step passes 100; the bar stops there
 
 }  // namespace
@@ -25,18 +27,20 @@ void FlashView::Event(const std::string& json) {
   std::fflush(out_);
 }
 
+// Measured at every step: a terminal resized during the update gets a bar
+// that fits it.
 void FlashView::DrawBar() {
-  const int shown = std::clamp(progress_, 0, kFullBar);
-  const int filled = shown * kBarWidth / kFullBar;
-  std::fprintf(out_, "\r[%s%s] %3d%%", std::string(static_cast<std::size_t>(filled), '#').c_str(),
-               std::string(static_cast<std::size_t>(kBarWidth - filled), '.').c_str(), shown);
+  const std::string bar = ProgressBarText(progress_, TerminalWidth(sys::TerminalColumns(), std::getenv("COLUMNS")));
+  if (barShown_ && static_cast<int>(bar.size()) < barWidth_) EndBar();
+  std::fprintf(out_, "\r%s", bar.c_str());
   std::fflush(out_);
   barShown_ = true;
+  barWidth_ = static_cast<int>(bar.size());
 }
 
 void FlashView::EndBar() {
   if (!barShown_) return;
-  std::fprintf(out_, "\r%*s\r", kBarWidth + 8, "");
+  std::fprintf(out_, "\r%*s\r", barWidth_, "");
   barShown_ = false;
 }
 
@@ -44,6 +48,7 @@ void FlashView::SetConnectionText(const std::string& text) {
   std::lock_guard lock(mutex_);
   if (text == connection_) return;
   connection_ = text;
+  if (style_ != OutputStyle::kJson && Quiet()) return;
   if (style_ == OutputStyle::kJson) Event("\"event\":\"connection\",\"text\":" + JsonString(text));
   else Line("Keyboard: " + text);
 }
@@ -53,6 +58,7 @@ void FlashView::SetStatusText(const std::string& text) {
   // After the outcome the worker closes the window's hidden status field
   // with a fixed text; the result line below says what really happened.
   if (outcome_) return;
+  if (style_ != OutputStyle::kJson && Quiet()) return;
   if (style_ == OutputStyle::kJson) Event("\"event\":\"stage\",\"text\":" + JsonString(text));
   else Line(text);
 }
@@ -62,6 +68,7 @@ void FlashView::SetCurrentVersionText(const std::string& text) {
   if (text == version_) return;
   version_ = text;
   if (text.empty()) return;
+  if (style_ != OutputStyle::kJson && Quiet()) return;
   if (style_ == OutputStyle::kJson) Event("\"event\":\"version\",\"text\":" + JsonString(text));
   else Line("Keyboard version: " + text);
 }
@@ -76,6 +83,7 @@ void FlashView::SetProgress(int position) {
   if (position == progress_) return;
   progress_ = position;
   if (outcome_) return;
+  if (style_ != OutputStyle::kJson && Quiet()) return;
   switch (style_) {
     case OutputStyle::kJson: Event("\"event\":\"progress\",\"position\":" + std::to_string(position)); break;
     case OutputStyle::kPlain: Line("Progress: " + std::to_string(std::min(position, kFullBar)) + "%"); break;
@@ -105,14 +113,15 @@ void FlashView::Note(const std::string& text) {
   else Line(text);
 }
 
-void FlashView::Package(const package::PackageInfo& info) {
+void FlashView::Package(const package::PackageInfo& info, bool demo) {
   std::lock_guard lock(mutex_);
   if (style_ == OutputStyle::kJson) {
     Event("\"event\":\"package\",\"product\":" + JsonString(info.ProductName) + ",\"version\":" +
           JsonString(info.UpdateVersion) + ",\"title\":" + JsonString(info.WindowTitle) +
-          ",\"company\":" + JsonString(info.CompanyName));
-  } else {
-    Line(info.ProductName + ": firmware " + info.UpdateVersion);
+          ",\"company\":" + JsonString(info.CompanyName) + ",\"demo\":" + (demo ? "true" : "false"));
+  } else if (!Quiet()) {
+    Line(info.ProductName + ": firmware " + info.UpdateVersion +
+         (demo ? " (demo package for the simulated keyboard)" : ""));
   }
 }
 
@@ -138,6 +147,34 @@ void FlashView::Result(bool success, int exitCode, const std::string& text) {
   } else {
     Line((success ? "Success: " : "Failed: ") + text);
   }
+}
+
+void FlashView::Remark(const std::string& text) {
+  std::lock_guard lock(mutex_);
+  if (style_ != OutputStyle::kJson && !Quiet()) Line(text);
+}
+
+void FlashView::Detail(const std::string& text) {
+  std::lock_guard lock(mutex_);
+  if (style_ != OutputStyle::kJson && verbosity_ == Verbosity::kVerbose) Line(text);
+}
+
+void FlashView::Ask(const std::string& question) {
+  std::lock_guard lock(mutex_);
+  EndBar();
+  std::fprintf(out_, "%s", ShownText(question).c_str());
+  std::fflush(out_);
+}
+
+void FlashView::EndQuestion() {
+  std::lock_guard lock(mutex_);
+  std::fputc('\n', out_);
+  std::fflush(out_);
+}
+
+void FlashView::SetVerbosity(Verbosity verbosity) {
+  std::lock_guard lock(mutex_);
+  verbosity_ = verbosity;
 }
 
 std::string FlashView::Version() const {

@@ -14,6 +14,8 @@
 namespace vexaro::flash {
 
 enum class OutputStyle { kTerminal, kPlain, kJson };
+// How much the lines tell; --json output is the same at every level.
+enum class Verbosity { kQuiet, kNormal, kVerbose };
 
 class FlashView : public updater::UpdateView {
  public:
@@ -39,10 +41,20 @@ class FlashView : public updater::UpdateView {
 
   // Lines of the front end itself.
   void Note(const std::string& text);
-  void Package(const package::PackageInfo& info);
+  void Package(const package::PackageInfo& info, bool demo = false);
   void Keyboard(const std::string& mode, unsigned vendor, unsigned product, const std::string& detail,
                 const std::string& version);
   void Result(bool success, int exitCode, const std::string& text);
+  // A line for people (never in --json): Remark at the normal level and
+  // above, Detail only with --verbose.
+  void Remark(const std::string& text);
+  void Detail(const std::string& text);
+  // A question left open on its line for the answer typed after it, and the
+  // end of that line when the input ended without one.
+  void Ask(const std::string& question);
+  void EndQuestion();
+
+  void SetVerbosity(Verbosity verbosity);
 
   // What the controller has shown so far.
   std::string Version() const;
@@ -54,13 +66,16 @@ class FlashView : public updater::UpdateView {
   void Event(const std::string& json);  // with mutex_ held
   void DrawBar();                       // with mutex_ held
   void EndBar();                        // with mutex_ held
+  bool Quiet() const { return verbosity_ == Verbosity::kQuiet; }  // with mutex_ held
 
   std::FILE* out_;
   OutputStyle style_;
   mutable std::mutex mutex_;
   std::string connection_, version_;
   bool updateEnabled_ = false;
+  Verbosity verbosity_ = Verbosity::kNormal;
   bool barShown_ = false;
+  int barWidth_ = 0;  // characters of the bar last drawn
   int progress_ = -1;
   std::optional<updater::UpdateOutcome> outcome_;
 };

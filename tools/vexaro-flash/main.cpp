@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/hid/hid.h"
+#include "program_version.h"
 #include "platform/sys/stop_requests.h"
 #include "platform/sys/sys.h"
 #include "sim/start.h"
@@ -46,6 +47,10 @@ int main(int argc, char** argv) {
     std::fputs(flash::FlashManual(), stdout);
     return flash::kExitSuccess;
   }
+  if (options.version) {
+    std::printf("vexaro-flash %s\n", VEXARO_PROGRAM_VERSION);
+    return flash::kExitSuccess;
+  }
   UseOffScreenDisplay();
   sys::CatchStopRequests(flash::kExitStopped);
   flash::FlashView view(stdout, StyleFor(options));
@@ -65,7 +70,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vexaro-flash: the system's HID service is not available\n");
     return flash::kExitNoKeyboard;
   }
-  const int code = flash::RunFlash(options, view);
+  const int code = flash::RunFlash(options, view, flash::StandardInputAnswers());
   if (keyboard) keyboard->Unplug();
   return code;
 }

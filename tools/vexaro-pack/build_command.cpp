@@ -9,6 +9,7 @@
 #include "tools/vexaro-pack/package_output.h"
 #include "tools/vexaro-pack/packer.h"
 #include "tools/vexaro-pack/text_checks.h"
+#include "tools/vexaro-pack/text_fit.h"
 
 namespace vexaro::package {
 namespace {
@@ -18,7 +19,8 @@ const CommandOptions kOptions = {
      "iap-index", "version", "title", "company", "product", "digest", "crc-key", "crc-key-file", "key", "slot",
      "exe", "out"},
     {"internal", "external", "crc-key-file", "exe", "out"},
-    {"force-version"}};
+    {"force-version"},
+    {"demo"}};
 
 PackageKeyBytes RandomKey() {
   std::random_device device;
@@ -104,9 +106,11 @@ void PrintBuildUsage(std::FILE* to) {
       "                         --iap-vid HEX --iap-pid HEX [--iap-index HEX]\n"
       "                         --version TEXT --title TEXT --company TEXT --product TEXT\n"
       "                         [--digest HEX4] [--crc-key HEX | --crc-key-file FILE]\n"
-      "                         [--key HEX8] [--slot 1|2] [--exe FILE] [--force-version] --out FILE\n"
+      "                         [--key HEX8] [--slot 1|2] [--exe FILE] [--force-version] [--demo] --out FILE\n"
       "  Each option once; an options file (--config) holds \"name = value\" lines, and the\n"
-      "  command line wins over it. Exit 0 written, 1 refused (nothing written), 2 wrong usage.\n",
+      "  command line wins over it. --demo (\"demo = yes\" in the file) marks a demo package,\n"
+      "  which the updater installs only on the simulated keyboard.\n"
+      "  Exit 0 written, 1 refused (nothing written), 2 wrong usage.\n",
       to);
 }
 
@@ -130,16 +134,21 @@ int BuildCommand(const std::vector<std::string>& args) {
     RefuseOutputOverInput(reader, options.configPath);
     PackageContents contents = ContentsFromOptions(reader);
     CheckVersionText(contents, options.flags.contains("force-version"));
+    contents.demoMark = options.flags.contains("demo");
     WarnAboutUnalignedStart(reader, contents);
     WarnAboutNonAsciiTexts(contents);
+    for (const std::string& warning : TextFitWarnings(contents)) {
+      std::fprintf(stderr, "vexaro-pack build: warning: %s\n", warning.c_str());
+    }
     const std::string out = reader.Required("out");
     const auto exe = reader.Get("exe");
     sys::InputFile program;
     if (exe) OpenInput(program, "exe", "program file", *exe, kProgramLimit);
     const auto package = BuildPackage(contents);
     WritePackageFile(out, exe ? &program : nullptr, package);
-    std::printf("wrote %s: %ju program bytes and a %zu-byte package (key slot %d)\n", out.c_str(),
-                static_cast<std::uintmax_t>(program.Size()), package.size(), static_cast<int>(contents.slot));
+    std::printf("wrote %s: %ju program bytes and a %zu-byte %spackage (key slot %d)\n", out.c_str(),
+                static_cast<std::uintmax_t>(program.Size()), package.size(), contents.demoMark ? "demo " : "",
+                static_cast<int>(contents.slot));
     return 0;
   } catch (const Refusal& refusal) {
     std::fprintf(stderr, "vexaro-pack build: %s; no package written\n", refusal.message.c_str());

@@ -7,6 +7,7 @@
 #include "tools/vexaro-pack/commands.h"
 #include "tools/vexaro-pack/options.h"
 #include "package/package.h"
+#include "platform/sys/sys.h"
 #include "tools/vexaro-pack/image_digests.h"
 
 namespace vexaro::package {
@@ -144,7 +145,7 @@ void PrintInspectUsage(std::FILE* to) {
 }
 
 int InspectCommand(const std::vector<std::string>& args) {
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || sys::IsPlatformHelpArgument(args[0]))) {
     PrintInspectUsage(stdout);
     return 0;
   }
@@ -180,6 +181,7 @@ int InspectCommand(const std::vector<std::string>& args) {
   std::printf("key:                slot %d, key %s, tag %s\n", choice.slot, Hex(choice.key, true).c_str(),
               Hex(std::span(stored).subspan(descriptor_field::kKeyTag, 4)).c_str());
   PrintDigestRecord(state.digest);
+  std::printf("demo package:       %s\n", state.demo ? "yes (installed only on the simulated keyboard)" : "no");
   PrintIdentity(descriptor);
   PrintBlocks(in, ex);
   const int result = PrintImageDigests(path, in.imageLength, ex.externalLength);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/sys/sys.h"
+#include "program_version.h"
 #include "tools/vexaro-pack/commands.h"
 
 namespace {
@@ -12,13 +14,19 @@ namespace {
 void Usage(std::FILE* to) {
   vexaro::package::PrintBuildUsage(to);
   vexaro::package::PrintInspectUsage(to);
+  std::fputs("       vexaro-pack --help | --version\n", to);
   std::fputs("Each command takes --help. Exit codes: 0 done, 1 refused or invalid package, 2 wrong usage.\n", to);
 }
 
 int Dispatch(int argc, char** argv) {
-  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
+      vexaro::sys::IsPlatformHelpArgument(argv[1])) {
     Usage(argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("vexaro-pack %s\n", VEXARO_PROGRAM_VERSION);
+    return 0;
   }
   std::vector<std::string> args(argv + 2, argv + argc);
   std::string command = argv[1];

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "platform/sys/input_file.h"
+#include "platform/sys/sys.h"
 
 namespace vexaro::package {
 namespace {
@@ -54,9 +55,17 @@ OptionsFault ReadConfig(const std::string& path, const CommandOptions& command, 
     std::string where = path + " line " + std::to_string(number);
     if (eq == std::string::npos) return {where + ": expected \"name = value\""};
     std::string name = Trim(trimmed.substr(0, eq)), value = Trim(trimmed.substr(eq + 1));
-    if (!Contains(command.known, name)) return {where + ": unknown option \"" + name + "\""};
+    const bool flag = Contains(command.fileFlags, name);
+    if (!flag && !Contains(command.known, name)) return {where + ": unknown option \"" + name + "\""};
     if (auto [first, added] = lineOf.emplace(name, number); !added) {
       return {where + ": option \"" + name + "\" given twice (first on line " + std::to_string(first->second) + ")"};
+    }
+    if (flag && value != "yes" && value != "no") {
+      return {where + ": option \"" + name + "\" takes yes or no, not \"" + value + "\""};
+    }
+    if (flag) {
+      if (value == "yes") out.flags.insert(name);
+      continue;
     }
     if (Contains(command.pathOptions, name) && std::filesystem::path(value).is_relative()) {
       value = (folder / value).string();
@@ -72,7 +81,7 @@ OptionsFault ParseOptions(const std::vector<std::string>& args, const CommandOpt
   bool configGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") {
+    if (arg == "--help" || arg == "-h" || sys::IsPlatformHelpArgument(arg)) {
       out.help = true;
       continue;
     }
@@ -81,7 +90,7 @@ OptionsFault ParseOptions(const std::vector<std::string>& args, const CommandOpt
       continue;
     }
     std::string name = arg.substr(2);
-    if (Contains(command.flags, name)) {
+    if (Contains(command.flags, name) || Contains(command.fileFlags, name)) {
       if (!out.flags.insert(name).second) return {"option " + arg + " given twice"};
       continue;
     }

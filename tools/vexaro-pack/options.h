@@ -31,6 +31,7 @@ struct CommandOptions {
   std::vector<std::string> known;        // "--name value", also "name = value" in the options file
   std::vector<std::string> pathOptions;  // those whose values are file paths
   std::vector<std::string> flags;        // "--name" alone, on the command line only
+  std::vector<std::string> fileFlags;    // "--name" alone, or "name = yes" in the options file
 };
 
 // Options files larger than this are refused unread: an options file is a

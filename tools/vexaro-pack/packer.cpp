@@ -99,6 +99,7 @@ std::vector<std::uint8_t> ExternalBlock(const PackageContents& s) {
   std::vector<std::uint8_t> b(kImageBlockSize, 0);
   PutLe32(b, 0, s.externalImage.empty() ? 0 : s.externalStart);
   PutLe32(b, 4, static_cast<std::uint32_t>(s.externalImage.size()));
+  if (s.demoMark) std::copy(demo_mark::kMarker.begin(), demo_mark::kMarker.end(), b.begin() + demo_mark::kOffset);
   return b;
 }
 

@@ -26,6 +26,7 @@ struct PackageContents {
   KeySlot slot = KeySlot::Two;
   std::uint32_t fillerSeed = 0;  // for the unused key slot; fixed for reproducible output
   bool digestRecord = true;  // false writes a package as producers without digests do
+  bool demoMark = false;     // a demo package: installed only on the simulated keyboard
 };
 
 // What CheckPackageContents calls each value in its sentences: the package's
