@@ -118,6 +118,11 @@ class MainWindowDesktopTest : public MainWindowTest {
     const std::vector<unsigned long> icon = screen_.Cardinals(main, "_NET_WM_ICON");
     ASSERT_GT(icon.size(), 2u) << "no _NET_WM_ICON on the main window";
     EXPECT_EQ(icon.size(), 2 + icon[0] * icon[1]);
+    // A title given to the window once it is on the screen.
+    const std::string renamed = title + " (renamed)";
+    SetWindowText(window_->m_hWnd, renamed);
+    EXPECT_TRUE(WaitFor([&] { return screen_.Text(main, "_NET_WM_NAME") == renamed; }));
+    SetWindowText(window_->m_hWnd, title);
   }
 
   void CoverAndUncover(HWND dialog) {
