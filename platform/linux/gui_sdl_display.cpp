@@ -111,7 +111,11 @@ class SdlDisplay final : public Display {
       Wake();
       stopped_ = true;
     }
-    if (thread_.joinable()) thread_.join();
+    if (!thread_.joinable()) return;
+    // Xlib ends the program from this very thread when the X server goes
+    // away; that exit cannot wait for the thread it runs on.
+    if (thread_.get_id() == std::this_thread::get_id()) thread_.detach();
+    else thread_.join();
   }
   bool Ok() const { return state_ == 1; }
 

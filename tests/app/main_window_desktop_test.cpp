@@ -28,6 +28,8 @@ using namespace gui;
 // display's thread and the X server need a few real milliseconds.
 constexpr std::uint64_t kShowLimitMs = 100000;
 constexpr std::uint32_t kPollMs = 25;
+// Program time a program may take to notice that its X server has gone.
+constexpr std::uint64_t kServerGoneLimitMs = 250000;
 // Program time the whole sequence may take, the layout check included.
 constexpr std::uint64_t kSequenceLimitMs = 600000;
 constexpr std::uint32_t kCoverColour = 0xFF00FF;
@@ -222,6 +224,24 @@ TEST_F(MainWindowDesktopTest, WindowsShowWhatTheyPaintedUnderAWindowManager) {
   });
   EXPECT_TRUE(RunUntil([&] { return done.load(); }, kSequenceLimitMs));
   sequence.join();
+}
+
+// Xlib ends the program from the display's thread when the X server goes
+// away (the desktop session ended or crashed); that exit waits for the
+// display's thread to end, which must not be a wait for itself (an abort).
+TEST_F(MainWindowDesktopTest, AnXServerGoneEndsTheProgramWithoutACrash) {
+  if (!desktop_) GTEST_SKIP() << "no desktop to test on: " << why_;
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        CreateWindowEx(0, "#32770", "Lost", WS_POPUP | WS_VISIBLE, 10, 10, 100, 80, nullptr, 0);
+        PumpPendingMessages();
+        Session().EndServer();
+        const std::uint64_t end = sys::NowMs() + kServerGoneLimitMs;
+        while (sys::NowMs() < end) sys::SleepMs(kPollMs);
+        std::exit(2);  // the loss went unnoticed
+      },
+      ::testing::ExitedWithCode(1), "");
 }
 
 }  // namespace

@@ -99,6 +99,8 @@ X11Session::~X11Session() {
 
 bool X11Session::Start(std::string* why) { return StartServer(why) && StartManager(why); }
 
+void X11Session::EndServer() { End(server_); }
+
 bool X11Session::StartServer(std::string* why) {
   int fds[2];
   if (pipe(fds) != 0) {

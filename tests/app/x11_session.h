@@ -21,6 +21,9 @@ class X11Session {
   // DISPLAY there. False with *why when either program is missing or does not
   // come up within its time limit.
   bool Start(std::string* why);
+  // Ends the server before the programs using it, as a crashed or closed
+  // desktop session does.
+  void EndServer();
 
  private:
   bool StartServer(std::string* why);
