@@ -50,11 +50,11 @@ pid_t Spawn(const std::vector<std::string>& argv, std::string* why) {
   return -1;
 }
 
-void End(pid_t& pid) {
+void End(std::atomic<pid_t>& process) {
+  const pid_t pid = process.exchange(-1);
   if (pid <= 0) return;
   kill(pid, SIGTERM);
   waitpid(pid, nullptr, 0);
-  pid = -1;
 }
 
 // The display number Xvfb writes to fd once it listens, or -1 when it ends

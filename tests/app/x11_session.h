@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <string>
 
 namespace vexaro::app::test {
@@ -29,8 +30,10 @@ class X11Session {
   bool StartServer(std::string* why);
   bool StartManager(std::string* why);
 
-  pid_t server_ = -1;
-  pid_t manager_ = -1;
+  // Atomic: a program that loses its server may exit (and end the session)
+  // from a thread of its own.
+  std::atomic<pid_t> server_{-1};
+  std::atomic<pid_t> manager_{-1};
 };
 
 }  // namespace vexaro::app::test
