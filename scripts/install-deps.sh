@@ -9,7 +9,7 @@ PACKAGES="build-essential cmake ninja-build pkg-config git python3
   libudev-dev libsystemd-dev libgcrypt20-dev umockdev libumockdev-dev dbus-daemon
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libpng-dev libexpat1-dev
-  g++-mingw-w64-x86-64-posix wine64 xvfb xauth unzip
+  g++-mingw-w64-x86-64-posix wine64 xvfb xauth unzip libx11-dev evilwm
   dpkg-dev fakeroot help2man lintian"
 [ "${1:-}" != bench ] || PACKAGES="$PACKAGES libbenchmark-dev libpugixml-dev libtinyxml2-dev"
 missing=""

@@ -143,8 +143,8 @@ HWND CreateWindowEx(DWORD ex_style, std::string_view class_name, std::string_vie
   if (style & WS_VISIBLE) {
     RECT screen;
     if (IsTopLevel(h, &screen)) {
+      CurrentDisplay().SetTitle(h, GetWindowText(h));
       CurrentDisplay().Show(h, screen, true);
-      CurrentDisplay().SetTitle(h, std::string(title));
       SetActiveWindow(h);
     }
     InvalidateRect(h, nullptr, TRUE);
@@ -310,6 +310,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
     const bool show = cmd != SW_HIDE && cmd != SW_MINIMIZE;
     bool was = false, top = false, lose_focus = false;
     RECT screen{};
+    std::string title;
     std::vector<std::shared_ptr<ThreadQueue>> wake;
     {
       State& s = GetState();
@@ -327,6 +328,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
       }
       top = !rec->IsChild();
       screen = rec->rect;
+      title = rec->text;
       HWND f = s.focus;
       lose_focus = !show && f && (f == hwnd);
     }
@@ -334,6 +336,9 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
     if (lose_focus) SetFocus(nullptr);
     SendMessage(hwnd, WM_SHOWWINDOW, show ? 1 : 0, 0);
     if (top) {
+      // A window made hidden (every dialog) got its caption before the
+      // display knew it; the display shows it with its title.
+      if (show) CurrentDisplay().SetTitle(hwnd, title);
       CurrentDisplay().Show(hwnd, screen, show);
       if (show && cmd != SW_SHOWNA) SetActiveWindow(hwnd);
     }

@@ -1,22 +1,31 @@
 // The SDL2 display for Linux desktops (X11 and Wayland). One thread owns SDL:
 // it creates undecorated windows, shows the canvases the framework presents
 // and turns SDL events into framework input. The framework's threads only
-// queue commands for it.
+// queue commands for it. Each window keeps its last frame, title and icon:
+// the frame is shown again whenever the desktop exposes the window (without
+// a compositor nothing else repaints an uncovered part), and a title or icon
+// given before the window exists is applied when it is made.
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 
 #include "platform/gui/display.h"
 #include "platform/linux/gui_sdl_display.h"
 #include "platform/sys/sys.h"
+// Last: it brings Xlib's macros (None, Bool, Status).
+#include <SDL_syswm.h>
 
 namespace vexaro::gui {
 namespace {
@@ -29,10 +38,27 @@ constexpr Uint32 kIdleWaitMs = 50;
 constexpr Uint32 kDragFollowMs = 10;
 
 struct SdlWindow {
-  SDL_Window* window = nullptr;
-  RECT rect;  // where the framework placed the window on the screen
+  SDL_Window* window = nullptr;  // made when the window is first shown
+  RECT rect{};                   // where the framework placed the window on the screen
+  std::shared_ptr<const Bitmap> frame;  // the last one presented, shown again on expose
+  std::string title;
+  std::shared_ptr<const Bitmap> icon;
   bool presented = false;
+  bool exposed = false;  // to be shown again once the pending events are handled
 };
+
+// A top-down copy the SDL thread can use after the caller's bitmap is gone.
+std::shared_ptr<const Bitmap> TopDownCopy(const Bitmap& from) {
+  auto copy = std::make_shared<Bitmap>(from.width, from.height);
+  for (int y = 0; y < from.height; ++y) std::copy_n(from.Row(y), from.width, copy->Row(y));
+  return copy;
+}
+
+// A surface over the bitmap's pixels (not a copy); nullptr when SDL refuses.
+SDL_Surface* SurfaceOver(const Bitmap& bmp) {
+  return SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(bmp.pixels.data()), bmp.width, bmp.height, 32,
+                                            bmp.width * 4, SDL_PIXELFORMAT_ARGB8888);
+}
 
 UINT VirtualKey(SDL_Keycode k) {
   switch (k) {
@@ -85,7 +111,11 @@ class SdlDisplay final : public Display {
       Wake();
       stopped_ = true;
     }
-    if (thread_.joinable()) thread_.join();
+    if (!thread_.joinable()) return;
+    // Xlib ends the program from this very thread when the X server goes
+    // away; that exit cannot wait for the thread it runs on.
+    if (thread_.get_id() == std::this_thread::get_id()) thread_.detach();
+    else thread_.join();
   }
   bool Ok() const { return state_ == 1; }
 
@@ -94,66 +124,55 @@ class SdlDisplay final : public Display {
 
   void Show(HWND h, const RECT& r, bool visible) override {
     Post([this, h, r, visible] {
+      if (!visible) {
+        // A window never shown needs no SDL window to be hidden.
+        if (SdlWindow* w = Existing(h)) SDL_HideWindow(w->window);
+        return;
+      }
       SdlWindow& w = Ensure(h, r);
-      if (!w.window) return;
-      if (visible) SDL_ShowWindow(w.window);
-      else SDL_HideWindow(w.window);
+      if (w.window) SDL_ShowWindow(w.window);
     });
   }
   void Move(HWND h, const RECT& r) override {
     Post([this, h, r] {
-      auto it = windows_.find(h);
-      if (it == windows_.end()) return;
-      it->second.rect = r;
-      SDL_SetWindowPosition(it->second.window, r.left, r.top);
-      SDL_SetWindowSize(it->second.window, r.right - r.left, r.bottom - r.top);
+      SdlWindow* w = Existing(h);
+      if (!w) return;
+      w->rect = r;
+      SDL_SetWindowPosition(w->window, r.left, r.top);
+      SDL_SetWindowSize(w->window, r.right - r.left, r.bottom - r.top);
     });
   }
   void Destroyed(HWND h) override {
     Post([this, h] {
       auto it = windows_.find(h);
       if (it == windows_.end()) return;
-      SDL_DestroyWindow(it->second.window);
+      if (it->second.window) SDL_DestroyWindow(it->second.window);
       windows_.erase(it);
     });
   }
   void Present(HWND h, const Bitmap& canvas) override {
-    auto copy = std::make_shared<Bitmap>(canvas.width, canvas.height);
-    for (int y = 0; y < canvas.height; ++y) std::copy_n(canvas.Row(y), canvas.width, copy->Row(y));
-    Post([this, h, copy] {
-      auto it = windows_.find(h);
-      if (it == windows_.end()) return;
-      SdlWindow& w = it->second;
-      // The window surface is plain memory shown with the X server's own
-      // means: no OpenGL driver (and none of its threads) is involved.
-      SDL_Surface* surface = SDL_GetWindowSurface(w.window);
-      if (!surface) return;
-      SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(copy->pixels.data(), copy->width, copy->height, 32,
-                                                            copy->width * 4, SDL_PIXELFORMAT_ARGB8888);
-      if (!src) return;
-      SDL_BlitSurface(src, nullptr, surface, nullptr);
-      SDL_FreeSurface(src);
-      SDL_UpdateWindowSurface(w.window);
-      w.presented = true;
+    Post([this, h, frame = TopDownCopy(canvas)] {
+      SdlWindow* w = Existing(h);
+      if (!w) return;
+      w->frame = frame;
+      ShowFrame(*w);
       ++presents_;
     });
   }
+  // Kept for a window not made yet; the framework gives a title before the
+  // window is first shown (a dialog's caption, the main window's name).
   void SetTitle(HWND h, const std::string& title) override {
     Post([this, h, title] {
-      if (auto it = windows_.find(h); it != windows_.end()) SDL_SetWindowTitle(it->second.window, title.c_str());
+      SdlWindow& w = windows_[h];
+      w.title = title;
+      if (w.window) SDL_SetWindowTitle(w.window, title.c_str());
     });
   }
   void SetIcon(HWND h, const Bitmap& icon) override {
-    auto copy = std::make_shared<Bitmap>(icon.width, icon.height);
-    for (int y = 0; y < icon.height; ++y) std::copy_n(icon.Row(y), icon.width, copy->Row(y));
-    Post([this, h, copy] {
-      auto it = windows_.find(h);
-      if (it == windows_.end()) return;
-      SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(copy->pixels.data(), copy->width, copy->height, 32,
-                                                          copy->width * 4, SDL_PIXELFORMAT_ARGB8888);
-      if (!s) return;
-      SDL_SetWindowIcon(it->second.window, s);
-      SDL_FreeSurface(s);
+    Post([this, h, copy = TopDownCopy(icon)] {
+      SdlWindow& w = windows_[h];
+      w.icon = copy;
+      ApplyIcon(w);
     });
   }
 
@@ -190,6 +209,19 @@ class SdlDisplay final : public Display {
     return ok;
   }
   int Presents() const { return presents_.load(); }
+
+  unsigned long X11Window(HWND h) {
+    unsigned long id = 0;
+    Call([&] {
+      auto it = windows_.find(h);
+      if (it == windows_.end() || !it->second.window) return;
+      SDL_SysWMinfo info;
+      SDL_VERSION(&info.version);
+      if (SDL_GetWindowWMInfo(it->second.window, &info) && info.subsystem == SDL_SYSWM_X11)
+        id = static_cast<unsigned long>(info.info.x11.window);
+    });
+    return id;
+  }
 
   // Moves the real pointer, as the hand does; the desktop then reports it.
   void MovePointer(int x, int y) {
@@ -260,17 +292,63 @@ class SdlDisplay final : public Display {
     if (wake_event_ != 0) SDL_PushEvent(&wake);
   }
 
+  // The window's record when it has an SDL window.
+  SdlWindow* Existing(HWND h) {
+    auto it = windows_.find(h);
+    return it != windows_.end() && it->second.window ? &it->second : nullptr;
+  }
+
   SdlWindow& Ensure(HWND h, const RECT& r) {
     SdlWindow& w = windows_[h];
     w.rect = r;
     if (w.window) return w;
-    w.window = SDL_CreateWindow("", r.left, r.top, std::max<int>(r.right - r.left, 1),
+    w.window = SDL_CreateWindow(w.title.c_str(), r.left, r.top, std::max<int>(r.right - r.left, 1),
                                 std::max<int>(r.bottom - r.top, 1), SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+    ApplyIcon(w);
     return w;
+  }
+
+  static void ApplyIcon(SdlWindow& w) {
+    if (!w.window || !w.icon) return;
+    SDL_Surface* s = SurfaceOver(*w.icon);
+    if (!s) return;
+    SDL_SetWindowIcon(w.window, s);
+    SDL_FreeSurface(s);
+  }
+
+  // Copies the last frame into the window's surface and has the desktop show
+  // it. The window surface is plain memory shown with the X server's own
+  // means: no OpenGL driver (and none of its threads) is involved.
+  void ShowFrame(SdlWindow& w) {
+    if (!w.window || !w.frame) return;
+    SDL_Surface* surface = SDL_GetWindowSurface(w.window);
+    if (!surface) return;
+    SDL_Surface* src = SurfaceOver(*w.frame);
+    if (!src) return;
+    SDL_BlitSurface(src, nullptr, surface, nullptr);
+    SDL_FreeSurface(src);
+    SDL_UpdateWindowSurface(w.window);
+    w.presented = true;
+  }
+
+  // Without a compositor the desktop keeps no copy of a window: a part that
+  // was covered (by a window moved or closed over it), or the whole window
+  // after a resize or a restore, shows whatever was there until the window
+  // draws it again. The frame is shown once after all pending events.
+  void MarkExposed(const SDL_WindowEvent& e) {
+    if (e.event != SDL_WINDOWEVENT_EXPOSED && e.event != SDL_WINDOWEVENT_SIZE_CHANGED &&
+        e.event != SDL_WINDOWEVENT_RESTORED && e.event != SDL_WINDOWEVENT_SHOWN)
+      return;
+    if (HWND h = Owner(e.windowID)) windows_[h].exposed = true;
+  }
+  void ShowExposed() {
+    for (auto& [h, w] : windows_)
+      if (std::exchange(w.exposed, false)) ShowFrame(w);
   }
 
   HWND Owner(Uint32 window_id) {
     SDL_Window* sw = SDL_GetWindowFromID(window_id);
+    if (!sw) return nullptr;
     for (auto& [h, w] : windows_)
       if (w.window == sw) return h;
     return nullptr;
@@ -314,6 +392,7 @@ class SdlDisplay final : public Display {
       case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_CLOSE)
           if (HWND h = Owner(e.window.windowID)) input::CloseRequest(h);
+        MarkExposed(e.window);
         break;
       case SDL_QUIT: CloseAll(); break;
       default: break;
@@ -367,6 +446,7 @@ class SdlDisplay final : public Display {
         do {
           if (e.type != wake_event_) Handle(e);
         } while (SDL_PollEvent(&e));
+        ShowExposed();
       }
       FollowPointer();
       std::deque<std::function<void()>> run;
@@ -376,7 +456,8 @@ class SdlDisplay final : public Display {
       }
       for (auto& fn : run) fn();
     }
-    for (auto& [h, w] : windows_) SDL_DestroyWindow(w.window);
+    for (auto& [h, w] : windows_)
+      if (w.window) SDL_DestroyWindow(w.window);
     SDL_Quit();
   }
 
@@ -436,6 +517,11 @@ bool MovePointer(int x, int y) {
 int PresentCount() {
   auto* d = dynamic_cast<SdlDisplay*>(&CurrentDisplay());
   return d ? d->Presents() : 0;
+}
+
+unsigned long X11Window(HWND top_level) {
+  auto* d = dynamic_cast<SdlDisplay*>(&CurrentDisplay());
+  return d ? d->X11Window(top_level) : 0;
 }
 
 }  // namespace sdl

@@ -1,6 +1,6 @@
 // What the SDL2 display offers beyond the display interface, for the desktop
-// smoke test: a screenshot of what a window shows, clicks and presses through
-// SDL, and real pointer moves.
+// tests: a screenshot of what a window shows, clicks and presses through SDL,
+// real pointer moves, and the X11 window behind a framework window.
 #pragma once
 
 #include "platform/gui/gdi.h"
@@ -21,5 +21,8 @@ bool Press(HWND top_level, int x, int y, bool down);
 bool MovePointer(int x, int y);
 // How many frames have been presented so far.
 int PresentCount();
+// The X11 window that shows a top-level window; 0 when the display is not
+// SDL on X11 or the window has not been shown yet.
+unsigned long X11Window(HWND top_level);
 
 }  // namespace vexaro::gui::sdl
