@@ -1,8 +1,12 @@
 #include "tools/vexaro-flash/flash_options.h"
 
+#include "tools/vexaro-flash/flash_ports.h"
+
 namespace vexaro::flash {
 
-bool ParseFlashOptions(const std::vector<std::string>& arguments, FlashOptions& options, std::string& error) {
+bool ParseFlashOptions(const std::vector<std::string>& given, FlashOptions& options, std::string& error) {
+  std::vector<std::string> arguments;
+  if (!TakeKeyboardChoice(given, options, arguments, error)) return false;
   for (const std::string& a : arguments) {
     if (a == "--json") options.json = true;
     else if (a == "--list") options.list = true;

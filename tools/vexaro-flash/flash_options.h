@@ -27,6 +27,9 @@ struct FlashOptions {
   bool simulated = false;
   bool allowAnyVersion = false;
   bool help = false;
+  std::string device;  // --device PORT: only the keyboard at PORT
+  bool all = false;    // --all: every keyboard of the package's kind, one child process each
+  bool packageShown = false;  // a later keyboard of one --list: the package was shown before
 };
 
 // False with error naming the argument that was wrong.

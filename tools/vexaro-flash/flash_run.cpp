@@ -1,5 +1,7 @@
 #include "tools/vexaro-flash/flash_run.h"
 
+#include <vector>
+
 #include <optional>
 #include <string>
 
@@ -16,6 +18,7 @@
 #include "updater/package_ids.h"
 #include "updater/package_loader.h"
 #include "updater/update_host.h"
+#include "tools/vexaro-flash/flash_ports.h"
 
 namespace vexaro::flash {
 namespace {
@@ -66,14 +69,15 @@ int ListKeyboards(UpdateHost& host, FlashView& view) {
   int found = 0;
   if (updater::ApplicationFound()) {
     ISP_CloseSerialPortConnect();
-    view.Keyboard("application", p.ApVendorId, p.ApProductId, "", host.Controller().Channel().Version());
+    view.Keyboard("application", p.ApVendorId, p.ApProductId, "", host.Controller().Channel().Version(),
+                  hid::FollowedPort());
     ++found;
   }
   if (updater::LoaderFound()) {
     std::string detail;
     const std::string version = LoaderVersion(detail);
     ISP_CloseSerialPortConnect();
-    view.Keyboard("loader", p.IapVendorId, p.IapProductId, detail, version);
+    view.Keyboard("loader", p.IapVendorId, p.IapProductId, detail, version, hid::FollowedPort());
     ++found;
   }
   // A node that refuses this user is a keyboard all the same.
@@ -82,7 +86,8 @@ int ListKeyboards(UpdateHost& host, FlashView& view) {
     const bool loader = hid::PathNamesDevice(refusal.path, static_cast<std::uint16_t>(p.IapVendorId),
                                              static_cast<std::uint16_t>(p.IapProductId));
     view.Keyboard(loader ? "loader" : "application", loader ? p.IapVendorId : p.ApVendorId,
-                  loader ? p.IapProductId : p.ApProductId, "found without permission: " + hid::Describe(refusal), "");
+                  loader ? p.IapProductId : p.ApProductId, "found without permission: " + hid::Describe(refusal), "",
+                  hid::FollowedPort());
     view.Result(false, kExitNoAccess, updater::AccessProblemText(refusal));
     return kExitNoAccess;
   }
@@ -194,13 +199,30 @@ int RefuseLoad(const FlashOptions& options, const updater::PackageLoad& load, Fl
   return kExitBadPackage;
 }
 
+// --list with several keyboards: each in turn, the process following its
+// port, as a run with --device lists it; the exit status is the worst.
+int ListEachKeyboard(const FlashOptions& options, FlashView& view, const std::vector<std::string>& ports) {
+  std::vector<int> codes;
+  for (const std::string& port : ports) {
+    FlashOptions one = options;
+    one.device = port;
+    one.packageShown = true;
+    hid::FollowPort({});  // the whole bus again, to find the next one
+    codes.push_back(RunFlash(one, view));
+  }
+  return WorstExitCode(codes);
+}
+
 }  // namespace
 
 int RunFlash(const FlashOptions& options, FlashView& view) {
   const updater::PackageLoad load = updater::LoadPackage(options.packageFile);
   if (!load.ok) return RefuseLoad(options, load, view);
   if (!load.hasDigest) view.Note("The package carries no digest: damage to it cannot be detected");
-  view.Package(package::ThePackageInfo());
+  if (!options.packageShown) view.Package(package::ThePackageInfo());
+  std::vector<std::string> ports;
+  if (const int refused = ChooseKeyboards(options, view, ports); refused >= 0) return refused;
+  if (ports.size() > 1) return ListEachKeyboard(options, view, ports);
   // Taken before the first report and held until the end: even a --list
   // would put its commands between another updater's.
   updater::KeyboardLock lock;

@@ -41,8 +41,16 @@ class FlashView : public updater::UpdateView {
   void Note(const std::string& text);
   void Package(const package::PackageInfo& info);
   void Keyboard(const std::string& mode, unsigned vendor, unsigned product, const std::string& detail,
-                const std::string& version);
+                const std::string& version, const std::string& port = {});
   void Result(bool success, int exitCode, const std::string& text);
+
+  // The end of --all: how many keyboards, how many were updated, the exit
+  // status; in --json the last event, after the runs' own result events.
+  void Summary(std::size_t keyboards, std::size_t updated, int exitCode, const std::string& text);
+  OutputStyle Style() const { return style_; }
+
+  // The keyboard's port, carried by every JSON event from now on (--device).
+  void SetPort(const std::string& port);
 
   // What the controller has shown so far.
   std::string Version() const;
@@ -63,6 +71,7 @@ class FlashView : public updater::UpdateView {
   bool barShown_ = false;
   int progress_ = -1;
   std::optional<updater::UpdateOutcome> outcome_;
+  std::string port_;
 };
 
 }  // namespace vexaro::flash
