@@ -39,10 +39,12 @@ bool ReadKeyboardCount(int& count, std::string& error) {
 
 bool ApplyKeyboardSlot(KeyboardConfig& config, int k, int count, std::string& error) {
   config.port = k;
-  const std::string suffix = "." + std::to_string(k);
+  std::string suffix(1, '.');
+  suffix.append(std::to_string(k));
   if (count > 1 && !config.stateFile.empty()) config.stateFile += suffix;
   if (count > 1 && !config.traceFile.empty()) config.traceFile += suffix;
-  const std::string name = "VEXARO_SIM_FAULTS_" + std::to_string(k);
+  std::string name = "VEXARO_SIM_FAULTS_";
+  name.append(std::to_string(k));
   const std::string aimed = EnvironmentText(name);
   if (!aimed.empty() && !ParseFaults(aimed, config.faults, error)) {
     error = name + ": " + error;

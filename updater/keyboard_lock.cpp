@@ -27,7 +27,12 @@ sys::FileLock::Result KeyboardLock::Acquire(std::uint32_t vendorId, std::uint32_
                                             const std::string& port) {
   char name[48];
   std::snprintf(name, sizeof name, "/vexaro-keyboard-%04x-%04x", vendorId & 0xFFFFu, productId & 0xFFFFu);
-  path_ = sys::SharedLockFolder() + name + (port.empty() ? "" : "-" + PortInFileName(port)) + ".lock";
+  path_ = sys::SharedLockFolder() + name;
+  if (!port.empty()) {
+    path_.push_back('-');
+    path_.append(PortInFileName(port));
+  }
+  path_.append(".lock");
   return lock_.TryAcquire(path_);
 }
 

@@ -69,7 +69,10 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
   HANDLE nul = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0,
                            nullptr);
   std::string commandLine = QuotedArgument(program);
-  for (const std::string& a : arguments) commandLine += " " + QuotedArgument(a);
+  for (const std::string& a : arguments) {
+    commandLine.push_back(' ');
+    commandLine.append(QuotedArgument(a));
+  }
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;

@@ -18,8 +18,10 @@ std::string BoardBar(int progress) {
   const int filled = shown * kBoardBarWidth / kBoardFullBar;
   char percent[8];
   std::snprintf(percent, sizeof percent, "%3d%%", shown);
-  return "[" + std::string(static_cast<std::size_t>(filled), '#') +
-         std::string(static_cast<std::size_t>(kBoardBarWidth - filled), '.') + "] " + percent;
+  std::string bar(1, '[');
+  bar.append(static_cast<std::size_t>(filled), '#');
+  bar.append(static_cast<std::size_t>(kBoardBarWidth - filled), '.');
+  return bar + "] " + percent;
 }
 
 }  // namespace

@@ -33,6 +33,8 @@ const char* FlashManual() {
 SYNOPSIS
     vexaro-flash [--sim] [--json] [--allow-any-version] [FILE]
     vexaro-flash [--sim] [--json] --list [FILE]
+    vexaro-flash [--sim] [--json] [--allow-any-version] --device PORT [--list] [FILE]
+    vexaro-flash [--sim] [--json] [--allow-any-version] --all [FILE]
     vexaro-flash --help
 
 DESCRIPTION
@@ -64,8 +66,8 @@ DESCRIPTION
 OPTIONS
     --list
         Show the keyboards of the package's kind found in application mode
-        and in loader mode, each with the firmware version it carries, and
-        install nothing. The package (FILE, or the one appended to this
+        and in loader mode, each with its port and the firmware version it
+        carries, and install nothing. The package (FILE, or the one appended to this
         program) names the keyboards' identities; without either, --list
         ends with exit status 5.
     --json
@@ -79,6 +81,25 @@ OPTIONS
           {"event":"message","text":...,"caption":...}
           {"event":"keyboard","mode":...,"vendor":...,"product":...,"version":...}
           {"event":"result","success":B,"exit":N,"text":...}   always last
+        With --device (and so in --all) every event ends with
+        "port":PORT; --all ends with
+          {"event":"summary","keyboards":N,"updated":K,"exit":S,"text":...}
+    --device PORT
+        Work on the keyboard plugged in at PORT only, as --list shows it
+        (Linux: the USB port chain such as 1-2.3; Windows: the USB
+        device's location path; --sim: 1, 2, ...). It is followed into its
+        loader on that port, never to another keyboard's. Without --device
+        an update needs exactly one keyboard of the package's kind: with
+        several it sends nothing and ends with exit status 5.
+    --all
+        Update every keyboard of the package's kind at once, each by a
+        vexaro-flash --device PORT --json of its own. On a terminal one
+        line per keyboard shows its port, stage and progress; with --json
+        the runs' events follow each other, each with its port, and a
+        summary comes last. One keyboard's failure, removal or refusal does
+        not stop the others. Exit status: 0 when every keyboard was
+        updated, otherwise the worst of the runs in the order 1, 130, 7, 8,
+        3, 2 (any other ending counts as 1).
     --sim
         Use the simulated keyboard instead of the system's HID devices (the
         demo keyboard, see VEXARO_SIM_* below).
@@ -118,11 +139,15 @@ ENVIRONMENT
     VEXARO_SIM=1                the same as --sim
     VEXARO_SIM_STATE, VEXARO_SIM_FAULTS, VEXARO_SIM_LOADER, VEXARO_SIM_TIMING
                                 settings of the simulated keyboard
+    VEXARO_SIM_KEYBOARDS=N      N simulated keyboards (1 to 16) at ports 1..N,
+                                keyboard k's state in VEXARO_SIM_STATE.k
+    VEXARO_SIM_FAULTS_<k>       faults of simulated keyboard k alone
     VEXARO_CLOCK_SCALE          runs the program clock faster (tests)
 
 EXAMPLES
     vexaro-flash --sim build/dev/demo/demo-package.bin
     vexaro-flash --json firmware.bin > log.jsonl; echo $?
+    VEXARO_SIM_KEYBOARDS=3 vexaro-flash --sim --all build/dev/demo/demo-package.bin
 )";
 }
 
