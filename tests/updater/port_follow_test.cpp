@@ -8,6 +8,8 @@
 #include "platform/sim/sim_bus.h"
 #include "sim/demo_keyboard.h"
 #include "tests/updater/update_fixture.h"
+#include "updater/keyboard_lock.h"
+#include "updater/keyboard_ports.h"
 
 namespace vexaro::updater::testing {
 namespace {
@@ -22,7 +24,7 @@ const NeighbourCase kNeighbours[] = {
     {"LoaderAppearsAtTheRestart", false},
 };
 
-class PortFollowTest : public UpdateFixture, public ::testing::WithParamInterface<NeighbourCase> {
+class NeighbourFixture : public UpdateFixture {
  protected:
   void TearDown() override {
     if (subscription_ != 0) hid::UnsubscribeDeviceEvents(subscription_);
@@ -59,6 +61,8 @@ class PortFollowTest : public UpdateFixture, public ::testing::WithParamInterfac
   std::atomic<bool> neighbourPlugged_{false};
 };
 
+class PortFollowTest : public NeighbourFixture, public ::testing::WithParamInterface<NeighbourCase> {};
+
 TEST_P(PortFollowTest, UpdatesTheFollowedKeyboardAndLeavesTheOtherAlone) {
   const NeighbourCase& c = GetParam();
   MakeNeighbour();
@@ -80,6 +84,31 @@ TEST_P(PortFollowTest, UpdatesTheFollowedKeyboardAndLeavesTheOtherAlone) {
   EXPECT_TRUE(PumpUntil([this] { return neighbour_->IsPlugged(); }));
   EXPECT_EQ(neighbour_->OutputReports(), 0u);
   EXPECT_EQ(neighbour_->CurrentMode(), sim::Mode::kLoader);
+}
+
+// A run without --device locks the port of the one keyboard it will drive,
+// so it and a run with --device on that keyboard keep each other out; with
+// several keyboards and none chosen there is no port to lock.
+TEST_F(NeighbourFixture, TheLockIsThePortOfTheKeyboardAboutToBeDriven) {
+  Start(PackagePlan{}, KeyboardPlan{});
+  const std::string port = std::to_string(keyboard_->Port());
+  EXPECT_EQ(PortToDrive(), port);
+  KeyboardLock withoutDevice, withDevice, otherPort;
+  ASSERT_EQ(withoutDevice.Acquire(0x3C9A, 0x0A21, PortToDrive()), sys::FileLock::Result::kAcquired);
+  EXPECT_EQ(withDevice.Acquire(0x3C9A, 0x0A21, port), sys::FileLock::Result::kHeld);
+  EXPECT_EQ(otherPort.Acquire(0x3C9A, 0x0A21, port + "9"), sys::FileLock::Result::kAcquired);
+  // Characters a file name may not carry do not reach the lock's name.
+  KeyboardLock located;
+  located.Acquire(0x3C9A, 0x0A21, "PCIROOT(0)#USB(2)/..\\x:y");
+  EXPECT_EQ(located.Path().substr(located.Path().rfind("vexaro-keyboard")),
+            "vexaro-keyboard-3c9a-0a21-PCIROOT(0)#USB(2)_.._x_y.lock");
+
+  MakeNeighbour();
+  ASSERT_TRUE(neighbour_->PlugIn());
+  EXPECT_EQ(KeyboardPorts(), (std::vector<std::string>{port, std::to_string(neighbour_->Port())}));
+  EXPECT_EQ(PortToDrive(), "");
+  hid::FollowPort(std::to_string(neighbour_->Port()));
+  EXPECT_EQ(PortToDrive(), std::to_string(neighbour_->Port()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Neighbours, PortFollowTest, ::testing::ValuesIn(kNeighbours),
