@@ -126,6 +126,7 @@ void CollectResults(std::vector<std::unique_ptr<KeyboardRun>>& runs, FlashBoard&
 
 int Summarize(FlashBoard& board, FlashView& view) {
   board.Draw();
+  board.WriteNotes();
   std::vector<int> codes;
   std::size_t updated = 0;
   std::string failures;

@@ -48,6 +48,8 @@ void FlashBoard::Apply(Row& row, const ChildEvent& event, const std::string& lin
     std::fprintf(out_, "%s\n", line.c_str());
     std::fflush(out_);
   }
+  changed_ = true;
+  if (event.event == "note") row.notes.push_back(event.text);
   if (event.event == "stage") row.stage = event.text;
   else if (event.event == "progress" && event.position) row.progress = *event.position;
   else if (event.event == "result") {
@@ -69,6 +71,7 @@ void FlashBoard::Finish(std::size_t k, bool success, int exitCode, const std::st
   if (k >= rows_.size()) return;
   Row& row = rows_[k];
   row.finished = true;
+  changed_ = true;
   if (row.resultSeen && row.exitCode == exitCode) return;
   row.success = success;
   row.exitCode = exitCode;
@@ -93,12 +96,24 @@ void FlashBoard::Draw() {
 }
 
 void FlashBoard::DrawLocked() {
-  if (style_ != OutputStyle::kTerminal) return;
+  if (style_ != OutputStyle::kTerminal || !changed_) return;
+  changed_ = false;
   // Back to the first of the board's lines, each cleared before it is written.
   if (drawn_) std::fprintf(out_, "\x1b[%zuA", rows_.size());
   for (const Row& row : rows_) std::fprintf(out_, "\r\x1b[2K%s\n", RowText(row).c_str());
   std::fflush(out_);
   drawn_ = true;
+}
+
+void FlashBoard::WriteNotes() {
+  std::lock_guard lock(mutex_);
+  if (style_ != OutputStyle::kTerminal) return;
+  for (const Row& row : rows_) {
+    for (const std::string& note : row.notes) {
+      std::fprintf(out_, "port %s: %s\n", ShownText(row.port).c_str(), note.c_str());
+    }
+  }
+  std::fflush(out_);
 }
 
 std::vector<FlashBoard::Row> FlashBoard::Rows() const {

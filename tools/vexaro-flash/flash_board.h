@@ -21,8 +21,12 @@ class FlashBoard {
   void Take(std::size_t k, const std::string& line);
   // The end of keyboard k's run, with what the summary says of it.
   void Finish(std::size_t k, bool success, int exitCode, const std::string& text);
-  // Redraws the terminal's lines; nothing in the other styles.
+  // Redraws the terminal's lines when something changed; nothing in the
+  // other styles.
   void Draw();
+  // After the last Draw on a terminal: the runs' notes (such as a keyboard
+  // left in update mode), which the one line per keyboard had no room for.
+  void WriteNotes();
 
   struct Row {
     std::string port;
@@ -33,6 +37,7 @@ class FlashBoard {
     bool success = false;
     int exitCode = -1;
     std::string text;
+    std::vector<std::string> notes;
   };
   std::vector<Row> Rows() const;
 
@@ -46,6 +51,7 @@ class FlashBoard {
   mutable std::mutex mutex_;
   std::vector<Row> rows_;
   bool drawn_ = false;
+  bool changed_ = true;
 };
 
 }  // namespace vexaro::flash
