@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include <cstdio>
+
+#include "tools/vexaro-flash/flash_board.h"
 #include "tools/vexaro-flash/flash_events.h"
 #include "tools/vexaro-flash/flash_ports.h"
 
@@ -64,6 +67,39 @@ TEST(FlashAllEvents, ReadsTheMembersItActsOnAndRefusesWhatIsNoEvent) {
       "{\"event\":\"stage\",\"text\":\"raw\x01control\"}",
   };
   for (const char* line : refused) EXPECT_FALSE(ParseChildEvent(line, e)) << line;
+}
+
+// The --json board passes each run's events on as they are (but the
+// package, announced once for all), drops what is no event, and writes a
+// result for a run that ended without one, so every keyboard has its result.
+TEST(FlashAllBoard, EveryKeyboardEndsWithAResultEvent) {
+  std::FILE* out = std::tmpfile();
+  ASSERT_NE(out, nullptr);
+  FlashBoard board(out, OutputStyle::kJson, {"1", "2"});
+  const std::string stage = R"({"event":"stage","text":"Connecting....","port":"1"})";
+  const std::string result = R"({"event":"result","success":true,"exit":0,"text":"ok","port":"1"})";
+  board.Take(0, R"({"event":"package","product":"K7","port":"1"})");
+  board.Take(0, stage);
+  board.Take(0, "Segmentation fault");
+  board.Take(1, R"({"event":"progress","position":40,"port":"2"})");
+  board.Take(0, result);
+  board.Finish(0, true, 0, "ok");  // said so itself: nothing more
+  board.Finish(1, false, 1, "ended without a result");
+
+  std::rewind(out);
+  std::string written;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, out)) > 0;) written.append(buffer, n);
+  std::fclose(out);
+  EXPECT_EQ(written, stage + "\n" + R"({"event":"progress","position":40,"port":"2"})" + "\n" + result + "\n" +
+                         R"({"event":"result","success":false,"exit":1,"text":"ended without a result","port":"2"})"
+                         "\n");
+  const std::vector<FlashBoard::Row> rows = board.Rows();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].exitCode, 0);
+  EXPECT_EQ(rows[0].stage, "Connecting....");
+  EXPECT_EQ(rows[1].exitCode, 1);
+  EXPECT_EQ(rows[1].progress, 40);
 }
 
 }  // namespace

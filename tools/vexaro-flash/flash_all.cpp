@@ -118,8 +118,12 @@ void CollectResults(std::vector<std::unique_ptr<KeyboardRun>>& runs, FlashBoard&
     } else if (!row.resultSeen) {
       board.Finish(k, false, kExitUpdateFailed,
                    "The update of this keyboard ended without a result (exit status " + std::to_string(status) + ")");
+    } else if (status != row.exitCode) {
+      // Its result said one thing and its end another: the end is believed.
+      board.Finish(k, false, kExitUpdateFailed,
+                   row.text + " (but the run then ended with exit status " + std::to_string(status) + ")");
     } else {
-      board.Finish(k, row.success, status == row.exitCode ? status : kExitUpdateFailed, row.text);
+      board.Finish(k, row.success, status, row.text);
     }
   }
 }

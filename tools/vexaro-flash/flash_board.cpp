@@ -76,7 +76,15 @@ void FlashBoard::Finish(std::size_t k, bool success, int exitCode, const std::st
   row.success = success;
   row.exitCode = exitCode;
   row.text = text;
-  if (style_ == OutputStyle::kPlain) std::fprintf(out_, "port %s: %s\n", ShownText(row.port).c_str(), text.c_str());
+  // A run that ended without saying how (it crashed, was ended, could not
+  // start) still gets its result event, so that every keyboard has one.
+  if (style_ == OutputStyle::kJson) {
+    std::fprintf(out_, "{\"event\":\"result\",\"success\":%s,\"exit\":%d,\"text\":%s,\"port\":%s}\n",
+                 success ? "true" : "false", exitCode, JsonString(text).c_str(), JsonString(row.port).c_str());
+  } else if (style_ == OutputStyle::kPlain) {
+    std::fprintf(out_, "port %s: %s\n", ShownText(row.port).c_str(), text.c_str());
+  }
+  std::fflush(out_);
 }
 
 std::string FlashBoard::RowText(const Row& row) const {
