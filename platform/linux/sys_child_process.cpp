@@ -104,6 +104,15 @@ void ChildProcess::Kill() {
   if (impl_->pid > 0 && !impl_->waited) ::kill(impl_->pid, SIGKILL);
 }
 
+bool ChildProcess::HasEnded() {
+  std::lock_guard lock(impl_->mutex);
+  if (impl_->pid <= 0 || impl_->waited) return true;
+  siginfo_t info{};
+  // Looked at without reaping, so that Wait still gets its status.
+  if (::waitid(P_PID, static_cast<id_t>(impl_->pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0) return errno != EINTR;
+  return info.si_pid != 0;
+}
+
 int ChildProcess::Wait() {
   pid_t pid = -1;
   {

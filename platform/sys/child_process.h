@@ -28,6 +28,8 @@ class ChildProcess {
   void RequestStop();
   // Ends it at once; its output then ends.
   void Kill();
+  // Whether it has ended (or was never started), without waiting.
+  bool HasEnded();
   // Waits for its end: its exit status, 128 + the signal for one that a
   // signal ended (Linux), -1 when it was never started.
   int Wait();

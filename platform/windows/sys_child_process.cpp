@@ -129,6 +129,11 @@ void ChildProcess::Kill() {
   if (impl_->process != nullptr && !impl_->waited) TerminateProcess(impl_->process, 1);
 }
 
+bool ChildProcess::HasEnded() {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->process == nullptr || impl_->waited || WaitForSingleObject(impl_->process, 0) == WAIT_OBJECT_0;
+}
+
 int ChildProcess::Wait() {
   HANDLE process = nullptr;
   {

@@ -55,9 +55,11 @@ TEST(ChildProcess, KillEndsItsOutputAndItAtOnce) {
   std::string line;
   ASSERT_TRUE(child.ReadLine(line));
   EXPECT_EQ(line, "started");
+  EXPECT_FALSE(child.HasEnded());
   child.Kill();
   EXPECT_FALSE(child.ReadLine(line));
   EXPECT_EQ(child.Wait(), kKilledStatus);
+  EXPECT_TRUE(child.HasEnded());
 }
 
 #ifndef _WIN32

@@ -81,7 +81,7 @@ void StartRuns(const FlashOptions& options, std::vector<std::unique_ptr<Keyboard
   }
 }
 
-// Until every run's output has ended: the board redrawn, stop requests passed
+// Until every run has ended: the board redrawn, stop requests passed
 // on (each run stops at its own next safe point), overlong runs ended.
 void WatchRuns(std::vector<std::unique_ptr<KeyboardRun>>& runs, FlashBoard& board) {
   const std::uint64_t deadline = sys::NowMs() + kRunTimeLimitMs;
@@ -97,10 +97,12 @@ void WatchRuns(std::vector<std::unique_ptr<KeyboardRun>>& runs, FlashBoard& boar
       }
     }
     stopsPassed = stops;
-    const bool reading = std::any_of(runs.begin(), runs.end(), [](const auto& run) {
-      return run->reader.joinable() && !run->outputEnded;
+    // A run counts until its output has ended and it has ended too, so the
+    // wait for its status below never outlasts the time limit.
+    const bool running = std::any_of(runs.begin(), runs.end(), [](const auto& run) {
+      return run->started && (!run->outputEnded || !run->process.HasEnded());
     });
-    if (!reading) break;
+    if (!running) break;
     sys::SleepMs(kWatchIntervalMs);
   }
 }
