@@ -19,10 +19,11 @@
 namespace vexaro::flash {
 namespace {
 
-// Longest a run may take, on the program clock: two count-downs of 120 s and
-// stage windows of 900 s each fit many times over. A run still going then
-// is ended, and its keyboard counts as failed.
-constexpr std::uint64_t kRunTimeLimitMs = 60ull * 60 * 1000;
+// Longest a run may take, on the program clock: more than every wait of an
+// update added up (two count-downs of 120 s, six stage windows of 900 s), so
+// only a run that hangs reaches it. It is then ended, and its keyboard counts
+// as failed.
+constexpr std::uint64_t kRunTimeLimitMs = 2ull * 60 * 60 * 1000;
 // How often the board is redrawn and the runs are looked at.
 constexpr std::uint32_t kWatchIntervalMs = 100;
 
@@ -116,7 +117,7 @@ void CollectResults(std::vector<std::unique_ptr<KeyboardRun>>& runs, FlashBoard&
     const int status = run.process.Wait();
     const FlashBoard::Row row = board.Rows()[k];
     if (run.timedOut) {
-      board.Finish(k, false, kExitUpdateFailed, "The update did not end within 60 minutes and was ended");
+      board.Finish(k, false, kExitUpdateFailed, "The update did not end within 2 hours and was ended");
     } else if (!row.resultSeen) {
       board.Finish(k, false, kExitUpdateFailed,
                    "The update of this keyboard ended without a result (exit status " + std::to_string(status) + ")");
@@ -138,9 +139,12 @@ int Summarize(FlashBoard& board, FlashView& view) {
   std::string failures;
   for (const FlashBoard::Row& row : board.Rows()) {
     codes.push_back(row.exitCode);
-    if (row.exitCode == kExitSuccess) ++updated;
-    else failures += (failures.empty() ? "" : "; ") + std::string("port ") + row.port + ": exit " +
-                     std::to_string(row.exitCode);
+    if (row.exitCode == kExitSuccess) {
+      ++updated;
+      continue;
+    }
+    if (!failures.empty()) failures.append("; ");
+    failures.append("port " + row.port + ": exit " + std::to_string(row.exitCode));
   }
   const int worst = WorstExitCode(codes);
   view.Summary(codes.size(), updated, worst,
@@ -160,6 +164,10 @@ int RunAll(const FlashOptions& options, FlashView& view, const std::function<voi
   if (ports.empty()) {
     view.Result(false, kExitNoKeyboard, "No keyboard found");
     return kExitNoKeyboard;
+  }
+  if (sys::StopRequests() > 0) {
+    view.Result(false, kExitStopped, "Stopped by request before the update began; nothing was written");
+    return kExitStopped;
   }
   FlashBoard board(stdout, view.Style(), ports);
   std::vector<std::unique_ptr<KeyboardRun>> runs;
