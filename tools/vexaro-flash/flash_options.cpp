@@ -33,7 +33,8 @@ const char* FlashManual() {
 SYNOPSIS
     vexaro-flash [--sim] [--json] [--allow-any-version] [FILE]
     vexaro-flash [--sim] [--json] --list [FILE]
-    vexaro-flash [--sim] [--json] [--allow-any-version] --device PORT [--list] [FILE]
+    vexaro-flash [--sim] [--json] [--allow-any-version] --device PORT
+                 [--list] [FILE]
     vexaro-flash [--sim] [--json] [--allow-any-version] --all [FILE]
     vexaro-flash --help
 
@@ -66,10 +67,10 @@ DESCRIPTION
 OPTIONS
     --list
         Show the keyboards of the package's kind found in application mode
-        and in loader mode, each with its port and the firmware version it
-        carries, and install nothing. The package (FILE, or the one appended to this
-        program) names the keyboards' identities; without either, --list
-        ends with exit status 5.
+        and in loader mode, each with its port and the firmware version
+        it carries, and install nothing. The package (FILE, or the one
+        appended to this program) names the keyboards' identities; without
+        either, --list ends with exit status 5.
     --json
         One JSON object per line and event, for scripts:
           {"event":"package","product":...,"version":...,"title":...,"company":...}
@@ -147,7 +148,7 @@ ENVIRONMENT
 EXAMPLES
     vexaro-flash --sim build/dev/demo/demo-package.bin
     vexaro-flash --json firmware.bin > log.jsonl; echo $?
-    VEXARO_SIM_KEYBOARDS=3 vexaro-flash --sim --all build/dev/demo/demo-package.bin
+    VEXARO_SIM_KEYBOARDS=3 vexaro-flash --sim --all firmware.bin
 )";
 }
 
