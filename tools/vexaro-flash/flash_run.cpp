@@ -1,9 +1,8 @@
 #include "tools/vexaro-flash/flash_run.h"
 
-#include <vector>
-
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "isp/isp_api.h"
 #include "package/package.h"
@@ -11,6 +10,7 @@
 #include "platform/hid/hid.h"
 #include "platform/sys/stop_requests.h"
 #include "platform/sys/sys.h"
+#include "tools/vexaro-flash/flash_ports.h"
 #include "updater/access_problem.h"
 #include "updater/controller.h"
 #include "updater/keyboard_lock.h"
@@ -18,7 +18,6 @@
 #include "updater/package_ids.h"
 #include "updater/package_loader.h"
 #include "updater/update_host.h"
-#include "tools/vexaro-flash/flash_ports.h"
 
 namespace vexaro::flash {
 namespace {
