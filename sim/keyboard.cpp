@@ -125,7 +125,8 @@ std::shared_ptr<SimKeyboard> SimKeyboard::Create(KeyboardConfig config, std::str
 
 SimKeyboard::SimKeyboard(KeyboardConfig config)
     : config_(std::move(config)),
-      port_(simbus::TheBus().NewPort()),
+      port_(config_.port > 0 && simbus::TheBus().ReservePort(config_.port) ? config_.port
+                                                                            : simbus::TheBus().NewPort()),
       flash_(config_.flashSize, config_.pageSize),
       mode_(config_.initialMode) {
   if (config_.faults.noPermission) {

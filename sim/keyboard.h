@@ -97,6 +97,7 @@ struct KeyboardConfig {
   Faults faults;
   std::string stateFile;  // empty: nothing persists
   std::string traceFile;  // empty: no trace
+  int port = 0;           // where it plugs in; 0: a fresh port of the bus
 };
 
 // Reads the keyboard settings from the environment: VEXARO_SIM_STATE (state

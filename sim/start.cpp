@@ -15,6 +15,12 @@ std::shared_ptr<SimKeyboard> StartSimulatedKeyboard(KeyboardConfig config,
     return nullptr;
   }
   if (!ApplyEnvironment(config, error)) return nullptr;
+  return StartConfiguredKeyboard(std::move(config), image, version, error, stateInUse);
+}
+
+std::shared_ptr<SimKeyboard> StartConfiguredKeyboard(KeyboardConfig config, const std::vector<std::uint8_t>& image,
+                                                     std::string_view version, std::string& error,
+                                                     bool* stateInUse) {
   auto keyboard = SimKeyboard::Create(std::move(config), error, stateInUse);
   if (!keyboard) return nullptr;
   const auto first = keyboard->ReadFlash(keyboard->ApplicationStart(), 4);

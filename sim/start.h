@@ -30,6 +30,12 @@ std::shared_ptr<SimKeyboard> StartSimulatedKeyboard(KeyboardConfig config,
 // package is an update for it (vexaro-updater --sim, vexaro-flash --sim).
 enum class DemoFirmware { kNone, kStartVersion };
 
+// StartSimulatedKeyboard for a config whose environment settings are
+// applied already.
+std::shared_ptr<SimKeyboard> StartConfiguredKeyboard(KeyboardConfig config, const std::vector<std::uint8_t>& image,
+                                                     std::string_view version, std::string& error,
+                                                     bool* stateInUse = nullptr);
+
 // StartSimulatedKeyboard with DemoKeyboardConfig().
 std::shared_ptr<SimKeyboard> StartDemoKeyboard(DemoFirmware firmware, std::string& error, bool* stateInUse = nullptr);
 

@@ -17,12 +17,15 @@ inline constexpr const char* kKeyboardInUseText =
 
 class KeyboardLock {
  public:
-  // Locks the keyboard known to the package by its application identity.
+  // Locks the keyboard known to the package by its application identity and
+  // its port (empty: every keyboard of the model whose port is not known).
   // kHeld: another updater holds it; kFailed: the lock file cannot be made
   // (the caller may go on without it, and says so).
-  sys::FileLock::Result Acquire(std::uint32_t vendorId, std::uint32_t productId);
-  // The keyboard of the loaded package. On the simulated bus the keyboard's
-  // own state file is its lock, and this takes none (kAcquired).
+  sys::FileLock::Result Acquire(std::uint32_t vendorId, std::uint32_t productId, const std::string& port = {});
+  // The keyboard of the loaded package that this process is about to drive
+  // (updater/keyboard_ports.h PortToDrive), locked at its port. On the
+  // simulated bus the keyboard's own state file is its lock, and this takes
+  // none (kAcquired).
   sys::FileLock::Result AcquireForPackage();
   const std::string& Path() const { return path_; }
 

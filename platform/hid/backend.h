@@ -11,6 +11,7 @@ class Backend {
  public:
   virtual ~Backend() = default;
   virtual std::vector<std::string> EnumerateInterfaces() = 0;
+  virtual std::string PortOf(const std::string& path) = 0;
   virtual Handle Open(const std::string& path, Access access) = 0;
   virtual bool Close(Handle handle) = 0;
   virtual bool GetAttributes(Handle handle, Attributes& attributes) = 0;

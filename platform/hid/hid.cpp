@@ -1,5 +1,6 @@
 // Forwards every HID operation to the backend chosen once per process.
 #include "platform/hid/backend.h"
+#include "platform/hid/port_view.h"
 
 #include <atomic>
 #include <cctype>
@@ -83,8 +84,10 @@ bool PathNamesDevice(const std::string& path, std::uint16_t vendorId, std::uint1
 
 std::vector<std::string> EnumerateInterfaces() {
   ClearThreadError();
-  return Current().EnumerateInterfaces();
+  Backend& backend = Current();
+  return VisibleInterfaces(backend, backend.EnumerateInterfaces());
 }
+std::string PortOf(const std::string& path) { return Current().PortOf(path); }
 Handle Open(const std::string& path, Access access) {
   ClearThreadError();
   return Checked(Current().Open(path, access), path);
@@ -130,7 +133,10 @@ bool WaitNoPendingInstall(std::uint32_t timeoutMs) {
   return Current().WaitNoPendingInstall(timeoutMs);
 }
 SubscriptionId SubscribeDeviceEvents(DeviceEventCallback callback) {
-  return Current().Subscribe(std::move(callback));
+  Backend& backend = Current();
+  return backend.Subscribe([&backend, callback = std::move(callback)](const DeviceEvent& event) {
+    if (EventVisible(backend, event)) callback(event);
+  });
 }
 void UnsubscribeDeviceEvents(SubscriptionId id) { Current().Unsubscribe(id); }
 

@@ -65,6 +65,22 @@ std::vector<std::string> EnumerateInterfaces();
 // all that can be known of an interface that refuses to be opened.
 bool PathNamesDevice(const std::string& path, std::uint16_t vendorId, std::uint16_t productId);
 
+// The physical place of the device that an interface belongs to, the same
+// for every interface of it and for whatever it shows after a restart on that
+// place: the port chain of the USB device on Linux ("1-2.3"), the location
+// path of the USB device on Windows, the port number on the simulated bus
+// ("2"). Empty when it cannot be known (the device went, no USB parent).
+std::string PortOf(const std::string& path);
+
+// Narrows what this process sees of the bus to the device at port (empty,
+// the default: every device). EnumerateInterfaces then lists only its
+// interfaces, and events of interfaces known to be at another port are not
+// delivered, so every layer above follows that one keyboard, also into its
+// loader. Set at start-up by a program that drives one of several keyboards,
+// before anything looks at the bus.
+void FollowPort(const std::string& port);
+std::string FollowedPort();
+
 // kInvalidHandle when the interface is not there or refuses that access.
 Handle Open(const std::string& path, Access access);
 // False for a handle that is not open.

@@ -124,6 +124,14 @@ class LinuxBackend final : public NativeBackendBase<OpenInterface> {
     return paths;
   }
 
+  std::string PortOf(const std::string& path) override {
+    InterfacePathParts parts;
+    NodeInfo node;
+    UdevContext u;
+    if (!ParseInterfacePath(path, parts) || !FindNode(u.context, parts.devnode, node)) return {};
+    return SameDevice(parts, node) ? node.port : std::string{};
+  }
+
   Handle Open(const std::string& path, Access access) override {
     InterfacePathParts parts;
     NodeInfo node;

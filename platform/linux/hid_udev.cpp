@@ -84,6 +84,8 @@ bool DescribeNode(udev_device* device, NodeInfo& info) {
   }
   udev_device* usb = udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_device");
   info.attributes.versionNumber = static_cast<std::uint16_t>(HexAttribute(usb, "bcdDevice", 0));
+  const char* usbName = usb == nullptr ? nullptr : udev_device_get_sysname(usb);
+  info.port = usbName == nullptr ? std::string{} : std::string(usbName);
   udev_device* intf = udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_interface");
   info.interfaceNumber = intf == nullptr
                              ? kNoInterfaceNumber

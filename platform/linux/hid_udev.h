@@ -21,6 +21,9 @@ struct NodeInfo {
   Attributes attributes;
   int interfaceNumber = -1;
   std::size_t collectionCount = 1;
+  // The USB device's name in sysfs, its port chain ("1-2.3": bus 1, port 2
+  // of the root hub, port 3 of the hub there); empty off USB.
+  std::string port;
 };
 
 // Fills info from a hidraw udev device; false when it is not one or has no

@@ -87,6 +87,13 @@ class SimBus final : public hid::Backend, public Bus {
     return ++lastPort_;
   }
 
+  bool ReservePort(int port) override {
+    if (port < 1) return false;
+    std::lock_guard lock(mutex_);
+    lastPort_ = std::max(lastPort_, port);
+    return true;
+  }
+
   bool Plug(int port, DeviceDescriptor descriptor, std::shared_ptr<Device> device) override {
     if (descriptor.collections.empty() || !device) return false;
     std::vector<hid::DeviceEvent> events;
@@ -199,6 +206,8 @@ class SimBus final : public hid::Backend, public Bus {
     }
     return paths;
   }
+
+  std::string PortOf(const std::string& path) override { return PortOfPath(path); }
 
   hid::Handle Open(const std::string& path, hid::Access access) override {
     std::lock_guard lock(mutex_);

@@ -43,6 +43,9 @@ class Bus {
 
   // A fresh port number; ports are never reused.
   virtual int NewPort() = 0;
+  // A port number chosen by the caller (a keyboard that sits at a known
+  // place); NewPort never hands it out afterwards. False for a number below 1.
+  virtual bool ReservePort(int port) = 0;
   // Connects a device to an empty port: its interfaces appear and arrival
   // notifications go out. False when the port is taken or the descriptor has
   // no collection.
@@ -85,5 +88,8 @@ Bus& TheBus();
 // Windows HID device path.
 std::string InterfacePath(int port, const hid::Attributes& attributes, std::size_t collection,
                           std::size_t collectionCount);
+// The port of a path that InterfacePath made, as hid::PortOf gives it ("2");
+// empty for any other text.
+std::string PortOfPath(const std::string& path);
 
 }  // namespace vexaro::simbus

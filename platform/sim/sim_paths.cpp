@@ -1,6 +1,7 @@
 // Paths of simulated interfaces. They follow the shape of Windows HID device
 // paths, so code that looks for "vid_xxxx&pid_xxxx" in a path works unchanged.
 #include <cstdio>
+#include <string_view>
 
 #include "platform/sim/sim_bus.h"
 
@@ -20,6 +21,17 @@ std::string InterfacePath(int port, const hid::Attributes& attributes, std::size
                   attributes.vendorId, attributes.productId, port);
   }
   return text;
+}
+
+std::string PortOfPath(const std::string& path) {
+  static constexpr std::string_view kMark = "#sim&";
+  const std::size_t mark = path.find(kMark);
+  if (mark == std::string::npos) return {};
+  const std::size_t first = mark + kMark.size();
+  std::size_t end = first;
+  while (end < path.size() && path[end] >= '0' && path[end] <= '9') ++end;
+  if (end == first || end - first > 9 || end >= path.size() || path[end] != '#') return {};
+  return path.substr(first, end - first);
 }
 
 }  // namespace vexaro::simbus

@@ -22,6 +22,7 @@
 #include "platform/windows/hid_win_io.h"
 #include "platform/windows/hid_win_notify.h"
 #include "platform/windows/hid_win_paths.h"
+#include "platform/windows/hid_win_port.h"
 
 namespace vexaro::hid::win {
 namespace {
@@ -52,6 +53,8 @@ class WindowsBackend final : public NativeBackendBase<OpenInterface> {
   explicit WindowsBackend(const WinHidApi& api) : api_(api) {}
 
   std::vector<std::string> EnumerateInterfaces() override { return ListInterfacePaths(api_); }
+
+  std::string PortOf(const std::string& path) override { return PortOfInterface(path); }
 
   Handle Open(const std::string& path, Access access) override {
     if (path.empty()) {

@@ -150,22 +150,32 @@ std::map<std::string, std::set<std::string>> EventsOfTheManual(const std::string
   return events;
 }
 
-// The events and fields in lines of --json output.
-void CollectEvents(const std::string& out, std::map<std::string, std::set<std::string>>& events) {
+// The events and fields in lines of --json output. With --all the package
+// comes first and the summary last; every event between them is a run's and
+// must carry "port", which --help documents once for all of them.
+void CollectEvents(const std::string& out, std::map<std::string, std::set<std::string>>& events,
+                   bool runsBetween = false) {
   const std::regex name("^\\{\"event\":\"(\\w+)\""), field("[{,]\"(\\w+)\":");
-  for (const std::string& line : Lines(out)) {
+  const std::vector<std::string> lines = Lines(out);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
     std::smatch match;
     if (!std::regex_search(line, match, name)) continue;
-    std::set<std::string>& fields = events[match[1]];
+    std::set<std::string> fields;
     for (std::sregex_iterator f(line.begin(), line.end(), field), end; f != end; ++f) {
       if ((*f)[1] != "event") fields.insert((*f)[1]);
     }
+    if (runsBetween && i > 0 && i + 1 < lines.size()) {
+      EXPECT_EQ(fields.erase("port"), 1u) << line;
+    }
+    events[match[1]].insert(fields.begin(), fields.end());
   }
 }
 
 // What --help says the JSON stream holds is what it holds, both ways: runs
-// that between them write every event (an install, a listing, and an update
-// of a package without digest refused for an image larger than the chip).
+// that between them write every event (an install, a listing, an update of
+// a package without digest refused for an image larger than the chip, and
+// two keyboards at once).
 TEST(FlashProgram, JsonEventsAndFieldsAreExactlyThoseTheHelpLists) {
   vexaro::package::PackageContents oversized = DemoContents("V2.09");
   oversized.internalImage.resize(70000, 0x5A);
@@ -178,6 +188,9 @@ TEST(FlashProgram, JsonEventsAndFieldsAreExactlyThoseTheHelpLists) {
     EXPECT_NE(run.code, -1) << arguments;
     CollectEvents(run.out, written);
   }
+  const Outcome several = Flash(OnDemoPackage("--json --all "), "VEXARO_SIM=1 VEXARO_SIM_KEYBOARDS=2");
+  EXPECT_EQ(several.code, 0);
+  CollectEvents(several.out, written, true);
   std::filesystem::remove(tooLarge);
   const auto documented = EventsOfTheManual(Flash("--help").out);
   ASSERT_FALSE(documented.empty());

@@ -31,8 +31,8 @@ inline constexpr double kFastClock = 1000.0;
 // monitor delivers within milliseconds; the margin is for a loaded machine.
 inline constexpr auto kEventWait = std::chrono::seconds(10);
 
-inline const EmulatedKeyboard kApplication{0x3C9A, 0x0A21, 0x0105, 1, test::kKeyboardWithConsumer};
-inline const EmulatedKeyboard kLoader{0x3C9A, 0x1A21, 0x0200, 0, test::kVendor64};
+inline const EmulatedKeyboard kApplication{0x3C9A, 0x0A21, 0x0105, 1, test::kKeyboardWithConsumer, ""};
+inline const EmulatedKeyboard kLoader{0x3C9A, 0x1A21, 0x0200, 0, test::kVendor64, ""};
 
 inline std::string LoaderPath(int number) {
   return "/dev/hidraw" + std::to_string(number) + "?vid_3c9a&pid_1a21&mi_00";

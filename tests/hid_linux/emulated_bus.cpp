@@ -160,7 +160,7 @@ std::shared_ptr<NodeState> EmulatedBus::Plug(int number, const EmulatedKeyboard&
   const std::string vid = Hex4(keyboard.vendorId), pid = Hex4(keyboard.productId);
   Plugged p;
   p.syspaths.push_back(Take(umockdev_testbed_add_device(
-      bed, "usb", ("usb" + n).c_str(), nullptr, "idVendor", vid.c_str(), "idProduct", pid.c_str(),
+      bed, "usb", (keyboard.usbName.empty() ? "usb" + n : keyboard.usbName).c_str(), nullptr, "idVendor", vid.c_str(), "idProduct", pid.c_str(),
       "bcdDevice", Hex4(keyboard.version).c_str(), nullptr, "DEVTYPE", "usb_device", nullptr)));
   char mi[4];
   std::snprintf(mi, sizeof mi, "%02x", keyboard.interfaceNumber);

@@ -23,6 +23,8 @@ struct EmulatedKeyboard {
   std::uint16_t version = 0;
   int interfaceNumber = 0;
   std::vector<std::uint8_t> descriptor;
+  // The USB device's name in sysfs, its port chain ("1-2.3"); empty: usb<number>.
+  std::string usbName;
 };
 
 // What the handler of one node has seen and will answer; shared with the

@@ -1,10 +1,13 @@
 #include "tools/vexaro-flash/flash_options.h"
 
 #include "platform/sys/sys.h"
+#include "tools/vexaro-flash/flash_ports.h"
 
 namespace vexaro::flash {
 
-bool ParseFlashOptions(const std::vector<std::string>& arguments, FlashOptions& options, std::string& error) {
+bool ParseFlashOptions(const std::vector<std::string>& given, FlashOptions& options, std::string& error) {
+  std::vector<std::string> arguments;
+  if (!TakeKeyboardChoice(given, options, arguments, error)) return false;
   for (const std::string& a : arguments) {
     if (a == "--json") options.json = true;
     else if (a == "--list") options.list = true;
@@ -40,6 +43,9 @@ const char* FlashManual() {
 SYNOPSIS
     vexaro-flash [--sim] [--json] [-y] [-q|-v] [--allow-any-version] [--reinstall] [FILE]
     vexaro-flash [--sim] [--json] --list [FILE]
+    vexaro-flash [--sim] [--json] [-y] [-q|-v] [--allow-any-version] [--reinstall]
+                 --device PORT [--list] [FILE]
+    vexaro-flash [--sim] [--json] [-y] [--allow-any-version] [--reinstall] --all [FILE]
     vexaro-flash --help | --version
 
 DESCRIPTION
@@ -82,10 +88,10 @@ DESCRIPTION
 OPTIONS
     --list
         Show the keyboards of the package's kind found in application mode
-        and in loader mode, each with the firmware version it carries, and
-        install nothing. The package (FILE, or the one appended to this
-        program) names the keyboards' identities; without either, --list
-        ends with exit status 5.
+        and in loader mode, each with its port and the firmware version
+        it carries, and install nothing. The package (FILE, or the one
+        appended to this program) names the keyboards' identities; without
+        either, --list ends with exit status 5.
     --json
         One JSON object per line and event, for scripts (S a string, N a
         number, B true or false). Every event and field written is listed
@@ -110,14 +116,19 @@ OPTIONS
           {"event":"message","text":S,"caption":S}
               what the window shows in a message box (an image too large
               for the chip, an external image out of range)
-          {"event":"keyboard","mode":S,"id":S,"detail":S,"version":S}
+          {"event":"keyboard","mode":S,"id":S,"detail":S,"version":S,"port":S}
               with --list, one per keyboard found: mode "application" or
               "loader", id "vvvv:pppp" (vendor and product, hexadecimal),
               detail the loader's chip and kind or why it cannot be
               opened (may be empty), version its firmware version (empty
-              when unknown)
+              when unknown), port where it is plugged in (see --device)
           {"event":"result","success":B,"exit":N,"text":S}
-              always the last event: the exit status and the result line
+              the last event of a run: the exit status and the result line
+          {"event":"summary","keyboards":N,"updated":N,"exit":N,"text":S}
+              with --all, the last event: how many keyboards were found and
+              updated (or already carried the version), the exit status
+        With --device, and so in the runs of --all, every event also
+        carries "port":S, the keyboard's port.
         --json never asks for confirmation; -q and -v leave it unchanged.
     -y, --yes
         Do not ask before writing.
@@ -132,6 +143,22 @@ OPTIONS
         the keyboard was found in, the loader's information (kind, flash
         size, application start, version record) and the stage the update
         ended at.
+    --device PORT
+        Work on the keyboard plugged in at PORT only, as --list shows it
+        (Linux: the USB port chain such as 1-2.3; Windows: the USB
+        device's location path; --sim: 1, 2, ...). It is followed into its
+        loader on that port, never to another keyboard's. Without --device
+        an update needs exactly one keyboard of the package's kind: with
+        several it sends nothing and ends with exit status 5.
+    --all
+        Update every keyboard of the package's kind at once, each by a
+        vexaro-flash --device PORT --json of its own. On a terminal one
+        line per keyboard shows its port, stage and progress; with --json
+        the runs' events follow each other, each with its port, and a
+        summary comes last. One keyboard's failure, removal or refusal does
+        not stop the others. Exit status: 0 when every keyboard was
+        updated, otherwise the worst of the runs in the order 1, 130, 7, 8,
+        3, 2 (any other ending counts as 1).
     --sim
         Use the simulated keyboard instead of the system's HID devices (the
         demo keyboard, see VEXARO_SIM_* below).
@@ -177,12 +204,16 @@ ENVIRONMENT
     VEXARO_SIM=1                the same as --sim
     VEXARO_SIM_STATE, VEXARO_SIM_FAULTS, VEXARO_SIM_LOADER, VEXARO_SIM_TIMING
                                 settings of the simulated keyboard
+    VEXARO_SIM_KEYBOARDS=N      N simulated keyboards (1 to 16) at ports 1..N,
+                                keyboard k's state in VEXARO_SIM_STATE.k
+    VEXARO_SIM_FAULTS_<k>       faults of simulated keyboard k alone
     VEXARO_CLOCK_SCALE          runs the program clock faster (tests)
 
 EXAMPLES
     vexaro-flash --sim build/dev/demo/demo-package.bin
     vexaro-flash --yes --quiet firmware.bin
     vexaro-flash --json firmware.bin > log.jsonl; echo $?
+    VEXARO_SIM_KEYBOARDS=3 vexaro-flash --sim --all firmware.bin
 )";
 }
 

@@ -33,6 +33,9 @@ struct FlashOptions {
   bool reinstall = false;   // install even when the keyboard carries the package's version
   bool quiet = false;       // only the result line and errors
   bool verbose = false;     // also loader information and each step's detail
+  std::string device;  // --device PORT: only the keyboard at PORT
+  bool all = false;    // --all: every keyboard of the package's kind, one child process each
+  bool packageShown = false;  // a later keyboard of one --list: the package was shown before
 };
 
 // False with error naming the argument that was wrong.

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "isp/isp_api.h"
 #include "package/package.h"
@@ -10,6 +11,7 @@
 #include "platform/hid/hid.h"
 #include "platform/sys/stop_requests.h"
 #include "platform/sys/sys.h"
+#include "tools/vexaro-flash/flash_ports.h"
 #include "updater/access_problem.h"
 #include "updater/controller.h"
 #include "updater/keyboard_lock.h"
@@ -80,14 +82,15 @@ int ListKeyboards(UpdateHost& host, FlashView& view) {
   int found = 0;
   if (updater::ApplicationFound()) {
     ISP_CloseSerialPortConnect();
-    view.Keyboard("application", p.ApVendorId, p.ApProductId, "", host.Controller().Channel().Version());
+    view.Keyboard("application", p.ApVendorId, p.ApProductId, "", host.Controller().Channel().Version(),
+                  hid::FollowedPort());
     ++found;
   }
   if (updater::LoaderFound()) {
     std::string detail;
     const std::string version = LoaderVersion(detail);
     ISP_CloseSerialPortConnect();
-    view.Keyboard("loader", p.IapVendorId, p.IapProductId, detail, version);
+    view.Keyboard("loader", p.IapVendorId, p.IapProductId, detail, version, hid::FollowedPort());
     ++found;
   }
   // A node that refuses this user is a keyboard all the same.
@@ -96,7 +99,8 @@ int ListKeyboards(UpdateHost& host, FlashView& view) {
     const bool loader = hid::PathNamesDevice(refusal.path, static_cast<std::uint16_t>(p.IapVendorId),
                                              static_cast<std::uint16_t>(p.IapProductId));
     view.Keyboard(loader ? "loader" : "application", loader ? p.IapVendorId : p.ApVendorId,
-                  loader ? p.IapProductId : p.ApProductId, "found without permission: " + hid::Describe(refusal), "");
+                  loader ? p.IapProductId : p.ApProductId, "found without permission: " + hid::Describe(refusal), "",
+                  hid::FollowedPort());
     view.Result(false, kExitNoAccess, updater::AccessProblemText(refusal));
     return kExitNoAccess;
   }
@@ -211,22 +215,8 @@ std::optional<int> ConfirmUpdate(UpdateController& controller, const FlashOption
   const std::string current = controller.Presence() == updater::KeyboardPresence::Loader
                                   ? std::string("(unknown: the keyboard is in update mode)")
                                   : controller.Channel().Version();
-  const std::string change = "the keyboard from " + current + " to " + package::ThePackageInfo().UpdateVersion;
-  if (options.yes || options.json || !answers.terminal) {
-    view.Remark("Updating " + change);
-    return std::nullopt;
-  }
-  view.Ask("Update " + change + "? [y/N] ");
-  switch (AwaitAnswer(answers, [] { return sys::StopRequests() > 0; })) {
-    case Answer::kYes: return std::nullopt;
-    case Answer::kStopped:
-      view.Result(false, kExitStopped, "Stopped by request before the update began; nothing was written");
-      return kExitStopped;
-    case Answer::kEndOfInput: view.EndQuestion(); [[fallthrough]];
-    case Answer::kNo: break;
-  }
-  view.Result(false, kExitNotConfirmed, "The update was not confirmed; nothing was written");
-  return kExitNotConfirmed;
+  return AskBeforeWriting("the keyboard from " + current + " to " + package::ThePackageInfo().UpdateVersion, options,
+                          answers, view);
 }
 
 int RefuseLoad(const FlashOptions& options, const updater::PackageLoad& load, FlashView& view) {
@@ -248,20 +238,58 @@ int RefuseLoad(const FlashOptions& options, const updater::PackageLoad& load, Fl
   return kExitBadPackage;
 }
 
+// --list with several keyboards: each in turn, the process following its
+// port, as a run with --device lists it; the exit status is the worst.
+int ListEachKeyboard(const FlashOptions& options, FlashView& view, const std::vector<std::string>& ports) {
+  std::vector<int> codes;
+  for (const std::string& port : ports) {
+    FlashOptions one = options;
+    one.device = port;
+    one.packageShown = true;
+    hid::FollowPort({});  // the whole bus again, to find the next one
+    codes.push_back(RunFlash(one, view));
+  }
+  return WorstExitCode(codes);
+}
+
 }  // namespace
 
-int RunFlash(const FlashOptions& options, FlashView& view, const AnswerSource& answers) {
+std::optional<int> AskBeforeWriting(const std::string& change, const FlashOptions& options, const AnswerSource& answers,
+                                    FlashView& view) {
+  if (options.yes || options.json || !answers.terminal) {
+    view.Remark("Updating " + change);
+    return std::nullopt;
+  }
+  view.Ask("Update " + change + "? [y/N] ");
+  switch (AwaitAnswer(answers, [] { return sys::StopRequests() > 0; })) {
+    case Answer::kYes: return std::nullopt;
+    case Answer::kStopped:
+      view.Result(false, kExitStopped, "Stopped by request before the update began; nothing was written");
+      return kExitStopped;
+    case Answer::kEndOfInput: view.EndQuestion(); [[fallthrough]];
+    case Answer::kNo: break;
+  }
+  view.Result(false, kExitNotConfirmed, "The update was not confirmed; nothing was written");
+  return kExitNotConfirmed;
+}
+
+namespace {
+
+int RunFlashOnTheBus(const FlashOptions& options, FlashView& view, const AnswerSource& answers) {
   view.SetVerbosity(options.quiet ? Verbosity::kQuiet : options.verbose ? Verbosity::kVerbose : Verbosity::kNormal);
   const updater::PackageLoad load = updater::LoadPackage(options.packageFile);
   if (!load.ok) return RefuseLoad(options, load, view);
   view.Detail("Package file: " + package::LoadPackageFile().path +
               (load.hasDigest ? " (SHA-256 digest verified)" : " (no digest)"));
   if (!load.hasDigest) view.Note("The package carries no digest: damage to it cannot be detected");
-  view.Package(package::ThePackageInfo(), package::LoadPackageFile().demo);
+  if (!options.packageShown) view.Package(package::ThePackageInfo(), package::LoadPackageFile().demo);
   if (const std::string demo = updater::DemoPackageRefusal(); !demo.empty() && !options.list) {
     view.Result(false, kExitRefused, demo + " (--sim installs it on the simulated keyboard)");
     return kExitRefused;
   }
+  std::vector<std::string> ports;
+  if (const int refused = ChooseKeyboards(options, view, ports); refused >= 0) return refused;
+  if (ports.size() > 1) return ListEachKeyboard(options, view, ports);
   // Taken before the first report and held until the end: even a --list
   // would put its commands between another updater's.
   updater::KeyboardLock lock;
@@ -306,6 +334,17 @@ int RunFlash(const FlashOptions& options, FlashView& view, const AnswerSource& a
   }
   if (const auto refused = ConfirmUpdate(host.Controller(), options, answers, view)) return *refused;
   return Update(host, view);
+}
+
+}  // namespace
+
+int RunFlash(const FlashOptions& options, FlashView& view, const AnswerSource& answers) {
+  // A run follows the port of the keyboard it chose only while it lasts:
+  // the next run (a --list of several keyboards, a test) chooses again.
+  const std::string followed = hid::FollowedPort();
+  const int code = RunFlashOnTheBus(options, view, answers);
+  hid::FollowPort(followed);
+  return code;
 }
 
 }  // namespace vexaro::flash

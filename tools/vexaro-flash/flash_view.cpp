@@ -23,7 +23,8 @@ void FlashView::Line(const std::string& text) {
 }
 
 void FlashView::Event(const std::string& json) {
-  std::fprintf(out_, "{%s}\n", json.c_str());
+  const std::string port = port_.empty() ? std::string{} : ",\"port\":" + JsonString(port_);
+  std::fprintf(out_, "{%s%s}\n", json.c_str(), port.c_str());
   std::fflush(out_);
 }
 
@@ -126,15 +127,18 @@ void FlashView::Package(const package::PackageInfo& info, bool demo) {
 }
 
 void FlashView::Keyboard(const std::string& mode, unsigned vendor, unsigned product, const std::string& detail,
-                         const std::string& version) {
+                         const std::string& version, const std::string& port) {
   std::lock_guard lock(mutex_);
   char ids[32];
   std::snprintf(ids, sizeof ids, "%04x:%04x", vendor & 0xFFFFu, product & 0xFFFFu);
   if (style_ == OutputStyle::kJson) {
+    // Events carry the port already once the view has one.
+    const std::string portMember = port.empty() || !port_.empty() ? std::string{} : ",\"port\":" + JsonString(port);
     Event("\"event\":\"keyboard\",\"mode\":" + JsonString(mode) + ",\"id\":" + JsonString(ids) +
-          ",\"detail\":" + JsonString(detail) + ",\"version\":" + JsonString(version));
+          ",\"detail\":" + JsonString(detail) + ",\"version\":" + JsonString(version) + portMember);
   } else {
-    Line(mode + " mode  " + ids + (detail.empty() ? "" : "  " + detail) + "  version " +
+    Line((port.empty() ? "" : "port " + port + "  ") + mode + " mode  " + ids +
+         (detail.empty() ? "" : "  " + detail) + "  version " +
          (version.empty() ? "(unknown)" : version));
   }
 }
@@ -175,6 +179,21 @@ void FlashView::EndQuestion() {
 void FlashView::SetVerbosity(Verbosity verbosity) {
   std::lock_guard lock(mutex_);
   verbosity_ = verbosity;
+}
+
+void FlashView::Summary(std::size_t keyboards, std::size_t updated, int exitCode, const std::string& text) {
+  std::lock_guard lock(mutex_);
+  if (style_ == OutputStyle::kJson) {
+    Event("\"event\":\"summary\",\"keyboards\":" + std::to_string(keyboards) + ",\"updated\":" +
+          std::to_string(updated) + ",\"exit\":" + std::to_string(exitCode) + ",\"text\":" + JsonString(text));
+  } else {
+    Line((exitCode == 0 ? "Success: " : "Failed: ") + text);
+  }
+}
+
+void FlashView::SetPort(const std::string& port) {
+  std::lock_guard lock(mutex_);
+  port_ = port;
 }
 
 std::string FlashView::Version() const {

@@ -43,7 +43,7 @@ class FlashView : public updater::UpdateView {
   void Note(const std::string& text);
   void Package(const package::PackageInfo& info, bool demo = false);
   void Keyboard(const std::string& mode, unsigned vendor, unsigned product, const std::string& detail,
-                const std::string& version);
+                const std::string& version, const std::string& port = {});
   void Result(bool success, int exitCode, const std::string& text);
   // A line for people (never in --json): Remark at the normal level and
   // above, Detail only with --verbose.
@@ -55,6 +55,14 @@ class FlashView : public updater::UpdateView {
   void EndQuestion();
 
   void SetVerbosity(Verbosity verbosity);
+
+  // The end of --all: how many keyboards, how many were updated, the exit
+  // status; in --json the last event, after the runs' own result events.
+  void Summary(std::size_t keyboards, std::size_t updated, int exitCode, const std::string& text);
+  OutputStyle Style() const { return style_; }
+
+  // The keyboard's port, carried by every JSON event from now on (--device).
+  void SetPort(const std::string& port);
 
   // What the controller has shown so far.
   std::string Version() const;
@@ -78,6 +86,7 @@ class FlashView : public updater::UpdateView {
   int barWidth_ = 0;  // characters of the bar last drawn
   int progress_ = -1;
   std::optional<updater::UpdateOutcome> outcome_;
+  std::string port_;
 };
 
 }  // namespace vexaro::flash

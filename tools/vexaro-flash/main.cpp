@@ -10,7 +10,8 @@
 #include "program_version.h"
 #include "platform/sys/stop_requests.h"
 #include "platform/sys/sys.h"
-#include "sim/start.h"
+#include "sim/keyboard_set.h"
+#include "tools/vexaro-flash/flash_all.h"
 #include "tools/vexaro-flash/flash_options.h"
 #include "tools/vexaro-flash/flash_run.h"
 #include "updater/keyboard_lock.h"
@@ -54,15 +55,19 @@ int main(int argc, char** argv) {
   UseOffScreenDisplay();
   sys::CatchStopRequests(flash::kExitStopped);
   flash::FlashView view(stdout, StyleFor(options));
-  std::shared_ptr<sim::SimKeyboard> keyboard;
+  std::vector<std::shared_ptr<sim::SimKeyboard>> keyboards;
   if (options.simulated || hid::SimulationAskedByEnvironment()) {
     bool inUse = false;
-    keyboard = sim::StartDemoKeyboard(sim::DemoFirmware::kStartVersion, error, &inUse);
+    // A run for one port plugs only that keyboard: the others' state files
+    // belong to the runs that drive them.
+    error.clear();
+    keyboards = sim::StartDemoKeyboards(sim::DemoFirmware::kStartVersion, options.device, error, &inUse);
     if (inUse) {
+      if (!options.device.empty()) view.SetPort(options.device);
       view.Result(false, flash::kExitInUse, std::string(updater::kKeyboardInUseText) + " (" + error + ")");
       return flash::kExitInUse;
     }
-    if (!keyboard) {
+    if (!error.empty()) {
       std::fprintf(stderr, "vexaro-flash: simulated keyboard: %s\n", error.c_str());
       return flash::kExitUsage;
     }
@@ -70,7 +75,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vexaro-flash: the system's HID service is not available\n");
     return flash::kExitNoKeyboard;
   }
+  if (options.all) {
+    // The runs plug their own keyboards: these are let go, state files saved
+    // and unlocked, before the first run starts.
+    return flash::RunAll(options, view, flash::StandardInputAnswers(), [&keyboards] {
+      for (const auto& keyboard : keyboards) keyboard->Unplug();
+      keyboards.clear();
+    });
+  }
   const int code = flash::RunFlash(options, view, flash::StandardInputAnswers());
-  if (keyboard) keyboard->Unplug();
+  for (const auto& keyboard : keyboards) keyboard->Unplug();
   return code;
 }

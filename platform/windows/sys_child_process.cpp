@@ -1,0 +1,153 @@
+// Windows side of the child processes: CreateProcess with an anonymous pipe
+// for standard output, each child in a console group of its own so that a
+// stop can be sent to it alone (Ctrl-Break, which vexaro-flash counts as a
+// stop request).
+#include "platform/sys/child_process.h"
+
+#include <windows.h>
+
+#include <mutex>
+
+#include "platform/sys/codepage.h"
+
+namespace vexaro::sys {
+namespace {
+
+// One argument as the C runtime splits a command line: quoted when it holds
+// a space, a tab or a quote or is empty; backslashes doubled before a quote.
+std::string QuotedArgument(const std::string& argument) {
+  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
+  std::string text = "\"";
+  std::size_t backslashes = 0;
+  for (char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    text.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    text.push_back(c);
+  }
+  text.append(backslashes * 2, '\\');
+  text.push_back('"');
+  return text;
+}
+
+}  // namespace
+
+struct ChildProcess::Impl {
+  std::mutex mutex;
+  HANDLE process = nullptr;
+  DWORD processId = 0;
+  bool waited = false;
+  int status = -1;
+  HANDLE readPipe = nullptr;
+  std::string pending;
+};
+
+ChildProcess::ChildProcess() : impl_(std::make_unique<Impl>()) {}
+
+ChildProcess::~ChildProcess() {
+  Kill();
+  Wait();
+  if (impl_->process != nullptr) CloseHandle(impl_->process);
+  if (impl_->readPipe != nullptr) CloseHandle(impl_->readPipe);
+}
+
+// Children are started one at a time from one thread, and this side's copy
+// of the inheritable write end is closed before the next start, so no child
+// inherits another's pipe.
+bool ChildProcess::Start(const std::string& program, const std::vector<std::string>& arguments,
+                         std::string& error) {
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE readPipe = nullptr, writePipe = nullptr;
+  if (!CreatePipe(&readPipe, &writePipe, &inheritable, 0)) {
+    error = program + ": no pipe for its output: " + LastErrorText();
+    return false;
+  }
+  SetHandleInformation(readPipe, HANDLE_FLAG_INHERIT, 0);
+  HANDLE nul = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0,
+                           nullptr);
+  std::string commandLine = QuotedArgument(program);
+  for (const std::string& a : arguments) {
+    commandLine.push_back(' ');
+    commandLine.append(QuotedArgument(a));
+  }
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nul;
+  startup.hStdOutput = writePipe;
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION info{};
+  const BOOL started = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                      CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &info);
+  const std::string why = started ? std::string{} : LastErrorText();
+  CloseHandle(writePipe);
+  if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+  if (!started) {
+    CloseHandle(readPipe);
+    error = program + ": cannot be started: " + why;
+    return false;
+  }
+  CloseHandle(info.hThread);
+  std::lock_guard lock(impl_->mutex);
+  impl_->process = info.hProcess;
+  impl_->processId = info.dwProcessId;
+  impl_->readPipe = readPipe;
+  return true;
+}
+
+bool ChildProcess::ReadLine(std::string& line) {
+  for (;;) {
+    const std::size_t end = impl_->pending.find('\n');
+    if (end != std::string::npos) {
+      line = impl_->pending.substr(0, end);
+      impl_->pending.erase(0, end + 1);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      return true;
+    }
+    char buffer[4096];
+    DWORD n = 0;
+    if (impl_->readPipe == nullptr || !ReadFile(impl_->readPipe, buffer, sizeof buffer, &n, nullptr) || n == 0) {
+      if (impl_->pending.empty()) return false;
+      line = std::move(impl_->pending);
+      impl_->pending.clear();
+      return true;
+    }
+    impl_->pending.append(buffer, n);
+  }
+}
+
+void ChildProcess::RequestStop() {
+  std::lock_guard lock(impl_->mutex);
+  if (impl_->process != nullptr && !impl_->waited) GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, impl_->processId);
+}
+
+void ChildProcess::Kill() {
+  std::lock_guard lock(impl_->mutex);
+  if (impl_->process != nullptr && !impl_->waited) TerminateProcess(impl_->process, 1);
+}
+
+bool ChildProcess::HasEnded() {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->process == nullptr || impl_->waited || WaitForSingleObject(impl_->process, 0) == WAIT_OBJECT_0;
+}
+
+int ChildProcess::Wait() {
+  HANDLE process = nullptr;
+  {
+    std::lock_guard lock(impl_->mutex);
+    if (impl_->waited || impl_->process == nullptr) return impl_->status;
+    process = impl_->process;
+  }
+  WaitForSingleObject(process, INFINITE);
+  DWORD code = 0;
+  const BOOL read = GetExitCodeProcess(process, &code);
+  std::lock_guard lock(impl_->mutex);
+  impl_->waited = true;
+  impl_->status = read ? static_cast<int>(code) : -1;
+  return impl_->status;
+}
+
+}  // namespace vexaro::sys
