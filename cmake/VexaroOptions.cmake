@@ -2,6 +2,7 @@
 
 include(VexaroIncludes)
 include(VexaroLinkCheck)
+include(VexaroInstalledBinary)
 
 option(VEXARO_WERROR "Treat warnings in the project's own code as errors" ON)
 set(VEXARO_SANITIZE "" CACHE STRING "Sanitizer build: empty, 'address' (address+undefined) or 'thread'")
@@ -53,6 +54,8 @@ if(VEXARO_FUZZ)
   # explores and not only the harness.
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
+
+include(VexaroHardening)
 
 if(MINGW)
   # Self-contained executables: no runtime DLLs to copy next to them under wine.
