@@ -1,0 +1,1 @@
+# Bash completions: added with their scripts.
