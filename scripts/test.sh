@@ -94,6 +94,9 @@ release_checks() {  # the release build's tests, then its Debian packages under 
   (cd build/release && cpack --config CPackConfig.cmake -B "$PWD/packages" >/dev/null) &&
     lintian --fail-on error,warning,info,pedantic --display-info --pedantic --info \
       build/release/packages/*.deb || status=1
+  # About 35 s, mostly the mirror's packages (docs/packaging.md).
+  echo "== the terminal package on a minimal Debian 12 (mmdebstrap): no desktop libraries"
+  sh packaging/minimal_debian_test.sh build/release/packages || status=1
   echo "release tests and packages: exit $status"
   return $status
 }
