@@ -117,7 +117,7 @@ ENVIRONMENT
     VEXARO_CLOCK_SCALE          runs the program clock faster (tests)
 
 EXAMPLES
-    vexaro-flash --sim build/dev/demo/demo-package.bin
+    vexaro-flash --sim /usr/bin/vexaro-updater-demo
     vexaro-flash --json firmware.bin > log.jsonl; echo $?
 )";
 }
