@@ -71,6 +71,7 @@ bin=$root/usr/bin
 for program in vexaro-flash vexaro-pack; do
   [ -x "$terminal/usr/bin/$program" ] || fail "$program not in vexaro-flash"
   [ -f "$terminal/usr/share/man/man1/$program.1.gz" ] || fail "no manual page for $program in vexaro-flash"
+  [ -f "$terminal/usr/share/bash-completion/completions/$program" ] || fail "no bash completion for $program in vexaro-flash"
 done
 for program in vexaro-updater vexaro-updater-demo; do
   [ ! -e "$terminal/usr/bin/$program" ] || fail "$program in the terminal package"
