@@ -83,9 +83,16 @@ for program in vexaro-updater vexaro-updater-demo; do
   nm -D --defined-only "$bin/$program" | grep -q ' ISP_WriteProgramB$' || fail "$program lost its ISP_* exports"
 done
 [ -f "$terminal/usr/lib/udev/rules.d/70-vexaro-keyboard.rules" ] || fail "udev rule not in /usr/lib/udev/rules.d of vexaro-flash"
-grep -q '^Icon=vexaro-updater$' "$root/usr/share/applications/vexaro-updater.desktop" || fail "menu entry without the icon"
+entry=$root/usr/share/applications/vexaro-updater.desktop
+grep -q '^Icon=vexaro-updater$' "$entry" || fail "menu entry without the icon"
+# The menu's updater carries the demo firmware: it must say so and reach only
+# the simulated keyboard, and no software centre may offer it for a real one.
+grep -q '^Name=.*(demo)$' "$entry" || fail "the menu entry's name does not say demo: $(grep '^Name=' "$entry")"
+grep -q '^Exec=vexaro-updater-demo --sim$' "$entry" || fail "the menu entry does not run the demo on the simulated keyboard: $(grep '^Exec=' "$entry")"
 metainfo=$root/usr/share/metainfo/com.vexaro.Updater.metainfo.xml
 [ -f "$metainfo" ] || fail "no AppStream metainfo"
+grep -q '<modalias>' "$metainfo" && fail "the metainfo offers the demo for a device (modalias)"
+grep -q "<release version=\"${version%-*}\" date=\"[0-9-]*\"" "$metainfo" || fail "the metainfo has no release $version"
 if command -v appstreamcli >/dev/null 2>&1; then
   appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 ||
     { cat "$work/appstream.log"; fail "AppStream metainfo invalid"; }
