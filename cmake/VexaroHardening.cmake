@@ -26,6 +26,9 @@ if(WIN32)
   # also above 4 GiB, and no execution of data pages; current binutils set
   # them by default, older ones do not.
   add_link_options(LINKER:--dynamicbase LINKER:--nxcompat LINKER:--high-entropy-va)
+  # MinGW's guard checks live in libssp, which the driver links only when
+  # the link itself names the option.
+  add_link_options(-fstack-protector-strong)
 else()
   add_compile_options("$<${c_like}:-fstack-clash-protection>")
   if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i[3-6]86)$")
