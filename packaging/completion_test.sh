@@ -44,15 +44,15 @@ mkdir folder
 
 offers "--list" vexaro-flash --li
 offers "--all --allow-any-version" vexaro-flash --al
-offers "firmware.bin first.conf" vexaro-flash --sim fi
+offers "firmware.bin first.conf" vexaro-flash --sim "fi"
 offers "folder" vexaro-flash fo
-offers "" vexaro-flash --device fi
+offers "" vexaro-flash --device "fi"
 offers "build" vexaro-pack b
 offers "--out" vexaro-pack build --internal a.bin --ou
 offers "firmware.bin" vexaro-pack build --exe firm
-offers "" vexaro-pack build --version fi
+offers "" vexaro-pack build --version "fi"
 offers "1 2" vexaro-pack build --slot ""
-offers "firmware.bin first.conf" vexaro-pack inspect fi
+offers "firmware.bin first.conf" vexaro-pack inspect "fi"
 
 # Every option --help names, completed from its full name.
 "$flash" --help | sed -n 's/^ \{1,8\}\(-[-A-Za-z0-9]*\).*/\1/p' | sort -u >"$work/flash-options"
