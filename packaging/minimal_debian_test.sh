@@ -57,7 +57,7 @@ out=$work/vexaro
 echo "packages apt added to a minimal Debian 12 for vexaro-flash:"
 sed 's/^/  /' "$out/added"
 grep -q '^vexaro-flash$' "$out/added" || fail "vexaro-flash is not among the installed packages"
-desktop='^(libsdl|libx11|libxcb|libxext|libxrandr|libxi|libxcursor|libxss|libxkbcommon|libwayland|libdecor|libpulse|libasound|libpipewire|libjack|libsndio|libfontconfig|libfreetype|libharfbuzz|libpng|fontconfig|fonts-|x11-|libgl|libegl|libdrm)'
+desktop='^(libsdl|libx11|libxau|libxdmcp|libxcb|libxext|libxfixes|libxrender|libxrandr|libxi[0-9]|libxcursor|libxss|libxkbcommon|xkb-data|libwayland|libdecor|libpulse|libasound|libpipewire|libjack|libsndio|libsndfile|libfontconfig|libfreetype|libharfbuzz|libpng|fontconfig|fonts-|x11-|xfonts-|libgl|libegl|libgbm|libdrm)'
 if grep -Eq "$desktop" "$out/added"; then
   fail "desktop libraries came with vexaro-flash: $(grep -E "$desktop" "$out/added" | tr '\n' ' ')"
 fi
