@@ -16,10 +16,12 @@ add_custom_command(OUTPUT ${gen}/vexaro-updater-demo
   DEPENDS vexaro-updater vexaro-pack demo_package ${PROJECT_SOURCE_DIR}/res/demo/demo-package.conf
   COMMENT "Appending the demo package to a stripped vexaro-updater"
   VERBATIM)
-install(PROGRAMS ${gen}/vexaro-updater-demo DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
+install(PROGRAMS ${gen}/vexaro-updater-demo DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT window)
 
-install(FILES vexaro-updater.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT programs)
-install(FILES com.vexaro.Updater.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT programs)
+install(FILES vexaro-updater.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT window)
+# The metainfo carries the release's version and date.
+configure_file(com.vexaro.Updater.metainfo.xml.in ${gen}/com.vexaro.Updater.metainfo.xml @ONLY)
+install(FILES ${gen}/com.vexaro.Updater.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT window)
 
 # The icon's images as PNGs in the hicolor theme, taken from the .ico the
 # skin generator wrote, so there is one picture of the icon.
@@ -32,7 +34,7 @@ add_custom_command(OUTPUT ${gen}/hicolor.stamp
   DEPENDS icon-png ${icon_ico}
   COMMENT "Writing the application icon in the hicolor sizes"
   VERBATIM)
-install(DIRECTORY ${icon_dir}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor COMPONENT programs)
+install(DIRECTORY ${icon_dir}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor COMPONENT window)
 
 # gzip -n: no name or time stamp in the file (a reproducible package).
 function(vexaro_gzip source output)
@@ -41,40 +43,13 @@ function(vexaro_gzip source output)
     DEPENDS ${source} VERBATIM)
 endfunction()
 
-set(man_outputs)
-# vexaro-updater is a window without --help: its page is written by hand, and
-# vexaro-updater-demo, the same program, points to it.
-vexaro_gzip(${CMAKE_CURRENT_SOURCE_DIR}/vexaro-updater.1 ${gen}/vexaro-updater.1.gz)
-vexaro_gzip(${CMAKE_CURRENT_SOURCE_DIR}/vexaro-updater-demo.1 ${gen}/vexaro-updater-demo.1.gz)
-list(APPEND man_outputs ${gen}/vexaro-updater.1.gz ${gen}/vexaro-updater-demo.1.gz)
-
-# The terminal programs' pages come from their --help, so they cannot drift.
-find_program(VEXARO_HELP2MAN help2man)
-function(vexaro_help_manual program summary)
-  add_custom_command(OUTPUT ${gen}/${program}.1
-    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VEXARO_SOURCE_DATE_EPOCH}
-            ${VEXARO_HELP2MAN} --no-info --no-discard-stderr --section=1
-            --version-string=${VEXARO_PACKAGE_VERSION} --name=${summary}
-            --include=${CMAKE_CURRENT_SOURCE_DIR}/${program}.h2m
-            --output=${gen}/${program}.1 $<TARGET_FILE:${program}>
-    DEPENDS ${program} ${CMAKE_CURRENT_SOURCE_DIR}/${program}.h2m
-    COMMENT "Writing the manual page of ${program}"
-    VERBATIM)
-  vexaro_gzip(${gen}/${program}.1 ${gen}/${program}.1.gz)
-  set(man_outputs ${man_outputs} ${gen}/${program}.1.gz PARENT_SCOPE)
-endfunction()
-if(VEXARO_HELP2MAN)
-  vexaro_help_manual(vexaro-flash "install the keyboard firmware package from a terminal")
-  vexaro_help_manual(vexaro-pack "make and inspect keyboard firmware packages")
-else()
-  message(WARNING "help2man not found: the package has no manual pages for vexaro-flash and vexaro-pack")
-endif()
-install(FILES ${man_outputs} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT programs)
+include(PackagingManuals.cmake)
+include(PackagingCompletions.cmake)
 
 # Every package carries the copyright file and its compressed changelog in
 # /usr/share/doc/<package>.
 vexaro_gzip(${debian}/changelog ${gen}/changelog.Debian.gz)
-foreach(pair programs:vexaro-updater library:libvexaro-isp1 development:libvexaro-isp-dev)
+foreach(pair terminal:vexaro-flash window:vexaro-updater library:libvexaro-isp1 development:libvexaro-isp-dev)
   string(REPLACE ":" ";" pair ${pair})
   list(GET pair 0 component)
   list(GET pair 1 package)
@@ -82,4 +57,5 @@ foreach(pair programs:vexaro-updater library:libvexaro-isp1 development:libvexar
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${component})
 endforeach()
 
-add_custom_target(vexaro_package_files ALL DEPENDS ${gen}/vexaro-updater-demo ${gen}/hicolor.stamp ${man_outputs} ${gen}/changelog.Debian.gz)
+add_custom_target(vexaro_package_files ALL DEPENDS ${gen}/vexaro-updater-demo ${gen}/hicolor.stamp ${man_outputs}
+  ${gen}/changelog.Debian.gz)

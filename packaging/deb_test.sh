@@ -2,7 +2,9 @@
 # The packages as a user gets them: cpack builds them from the build folder
 # given, dpkg-deb unpacks them into a fresh folder (no installation on this
 # machine), and the unpacked programs update the simulated keyboard and find
-# the library through its pkg-config file.
+# the library through its pkg-config file. The terminal package (vexaro-flash)
+# is also unpacked alone: it must work without the window package's files and
+# depend on no desktop library.
 #   deb_test.sh <build dir>
 set -eu
 build=$(cd "$1" && pwd)
@@ -13,23 +15,40 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 (cd "$build" && cpack --config CPackConfig.cmake -B "$work/out" >"$work/cpack.log" 2>&1) ||
   { cat "$work/cpack.log"; fail "cpack did not build the packages"; }
 root=$work/root
-for package in vexaro-updater libvexaro-isp1 libvexaro-isp-dev; do
+for package in vexaro-flash vexaro-updater libvexaro-isp1 libvexaro-isp-dev; do
   deb=$(ls "$work"/out/${package}_*.deb 2>/dev/null | head -n 1)
   [ -n "$deb" ] || fail "no $package package"
   dpkg-deb -x "$deb" "$root"
   [ -f "$root/usr/share/doc/$package/copyright" ] || fail "$package has no copyright file"
   [ -f "$root/usr/share/doc/$package/changelog.Debian.gz" ] || fail "$package has no changelog.Debian.gz"
 done
+# The terminal package alone, for the programs' run without the window's files.
+terminal=$work/terminal
+dpkg-deb -x "$work"/out/vexaro-flash_*.deb "$terminal"
 
-# Dependencies are what dpkg-shlibdeps found: the C and C++ runtime at least.
-depends=$(dpkg-deb -f "$work"/out/vexaro-updater_*.deb Depends)
-echo "vexaro-updater depends on: $depends"
+# Dependencies are what dpkg-shlibdeps found: the C and C++ runtime at least,
+# and for the terminal package nothing of a desktop.
+depends=$(dpkg-deb -f "$work"/out/vexaro-flash_*.deb Depends)
+echo "vexaro-flash depends on: $depends"
 echo "$depends" | grep -q 'libc6' || fail "no libc6 in the dependencies"
 echo "$depends" | grep -q 'libstdc++6' || fail "no libstdc++6 in the dependencies"
+desktop='libsdl|libx11|libxcb|libxext|libxkbcommon|libwayland|libdecor|libpulse|libasound|libfontconfig|libfreetype|libharfbuzz|libpng'
+echo "$depends" | grep -Eqi "$desktop" && fail "vexaro-flash depends on a desktop library: $depends"
+version=$(dpkg-deb -f "$work"/out/vexaro-flash_*.deb Version)
+window_depends=$(dpkg-deb -f "$work"/out/vexaro-updater_*.deb Depends)
+echo "$window_depends" | grep -q "vexaro-flash (= $version)" ||
+  fail "vexaro-updater does not depend on vexaro-flash (= $version): $window_depends"
+echo "$window_depends" | grep -qi 'libsdl2' || fail "vexaro-updater does not depend on SDL2: $window_depends"
+# The library package leaves the loader's cache to the ldconfig trigger.
+dpkg-deb -e "$work"/out/libvexaro-isp1_*.deb "$work/library-control"
+[ ! -e "$work/library-control/postinst" ] && [ ! -e "$work/library-control/postrm" ] ||
+  fail "libvexaro-isp1 has maintainer scripts"
+grep -qx 'activate-noawait ldconfig' "$work/library-control/triggers" || fail "libvexaro-isp1 has no ldconfig trigger"
+[ -f "$work/library-control/symbols" ] || fail "libvexaro-isp1 has no symbols file"
 
 # postinst: udev reloads and re-applies rules only where there is a udevadm
 # and no chroot. Stand-in udevadm and ischroot record and answer.
-dpkg-deb -e "$work"/out/vexaro-updater_*.deb "$work/control"
+dpkg-deb -e "$work"/out/vexaro-flash_*.deb "$work/control"
 fake=$work/fake-bin
 mkdir -p "$fake"
 printf '#!/bin/sh\necho "udevadm $*" >>"%s"\n' "$work/udevadm.log" >"$fake/udevadm"
@@ -49,7 +68,13 @@ rm "$fake/udevadm"
 run_postinst 1
 
 bin=$root/usr/bin
-for program in vexaro-updater vexaro-updater-demo vexaro-flash vexaro-pack; do
+for program in vexaro-flash vexaro-pack; do
+  [ -x "$terminal/usr/bin/$program" ] || fail "$program not in vexaro-flash"
+  [ -f "$terminal/usr/share/man/man1/$program.1.gz" ] || fail "no manual page for $program in vexaro-flash"
+  [ -f "$terminal/usr/share/bash-completion/completions/$program" ] || fail "no bash completion for $program in vexaro-flash"
+done
+for program in vexaro-updater vexaro-updater-demo; do
+  [ ! -e "$terminal/usr/bin/$program" ] || fail "$program in the terminal package"
   [ -x "$bin/$program" ] || fail "$program not installed"
   [ -f "$root/usr/share/man/man1/$program.1.gz" ] || fail "no manual page for $program"
 done
@@ -57,10 +82,17 @@ done
 for program in vexaro-updater vexaro-updater-demo; do
   nm -D --defined-only "$bin/$program" | grep -q ' ISP_WriteProgramB$' || fail "$program lost its ISP_* exports"
 done
-[ -f "$root/usr/lib/udev/rules.d/70-vexaro-keyboard.rules" ] || fail "udev rule not in /usr/lib/udev/rules.d"
-grep -q '^Icon=vexaro-updater$' "$root/usr/share/applications/vexaro-updater.desktop" || fail "menu entry without the icon"
+[ -f "$terminal/usr/lib/udev/rules.d/70-vexaro-keyboard.rules" ] || fail "udev rule not in /usr/lib/udev/rules.d of vexaro-flash"
+entry=$root/usr/share/applications/vexaro-updater.desktop
+grep -q '^Icon=vexaro-updater$' "$entry" || fail "menu entry without the icon"
+# The menu's updater carries the demo firmware: it must say so and reach only
+# the simulated keyboard, and no software centre may offer it for a real one.
+grep -q '^Name=.*(demo)$' "$entry" || fail "the menu entry's name does not say demo: $(grep '^Name=' "$entry")"
+grep -q '^Exec=vexaro-updater-demo --sim$' "$entry" || fail "the menu entry does not run the demo on the simulated keyboard: $(grep '^Exec=' "$entry")"
 metainfo=$root/usr/share/metainfo/com.vexaro.Updater.metainfo.xml
 [ -f "$metainfo" ] || fail "no AppStream metainfo"
+grep -q '<modalias>' "$metainfo" && fail "the metainfo offers the demo for a device (modalias)"
+grep -q "<release version=\"${version%-*}\" date=\"[0-9-]*\"" "$metainfo" || fail "the metainfo has no release $version"
 if command -v appstreamcli >/dev/null 2>&1; then
   appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 ||
     { cat "$work/appstream.log"; fail "AppStream metainfo invalid"; }
@@ -69,14 +101,18 @@ for size in 16 32 48 256; do
   [ -f "$root/usr/share/icons/hicolor/${size}x${size}/apps/vexaro-updater.png" ] || fail "no ${size}px icon"
 done
 
-# The unpacked terminal tool installs the package the unpacked demo updater
-# carries on a fresh simulated keyboard; the clock runs fast.
+# The terminal package's tool, unpacked alone, installs the package the
+# unpacked demo updater carries on a fresh simulated keyboard; the clock runs
+# fast.
 export VEXARO_SIM_STATE="$work/keyboard-state.bin" VEXARO_CLOCK_SCALE=50
-"$bin/vexaro-flash" --sim "$bin/vexaro-updater-demo" >"$work/flash.log" 2>&1 ||
+"$terminal/usr/bin/vexaro-flash" --sim "$bin/vexaro-updater-demo" >"$work/flash.log" 2>&1 ||
   { cat "$work/flash.log"; fail "vexaro-flash --sim did not update the keyboard"; }
-"$bin/vexaro-flash" --sim --list "$bin/vexaro-updater-demo" >"$work/list.log" 2>&1 ||
+"$terminal/usr/bin/vexaro-flash" --sim --list "$bin/vexaro-updater-demo" >"$work/list.log" 2>&1 ||
   { cat "$work/list.log"; fail "vexaro-flash --sim --list failed after the update"; }
 grep -q "2.07" "$work/list.log" || { cat "$work/list.log"; fail "the keyboard does not carry the new version"; }
+"$terminal/usr/bin/vexaro-pack" inspect "$bin/vexaro-updater-demo" >"$work/inspect.log" 2>&1 ||
+  { cat "$work/inspect.log"; fail "vexaro-pack inspect refused the demo package"; }
+grep -q '"V2.07"' "$work/inspect.log" || { cat "$work/inspect.log"; fail "vexaro-pack inspect shows no version"; }
 # The installed demo updater is a stripped copy with the package appended:
 # the window, off screen, updates a fresh keyboard too.
 rm -f "$VEXARO_SIM_STATE"

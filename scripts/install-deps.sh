@@ -10,7 +10,7 @@ PACKAGES="build-essential cmake ninja-build pkg-config git python3
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libpng-dev libexpat1-dev
   g++-mingw-w64-x86-64-posix wine64 xvfb xauth unzip libx11-dev evilwm
-  dpkg-dev fakeroot help2man lintian"
+  dpkg-dev fakeroot help2man lintian man-db appstream mmdebstrap"
 [ "${1:-}" != bench ] || PACKAGES="$PACKAGES libbenchmark-dev libpugixml-dev libtinyxml2-dev"
 missing=""
 for p in $PACKAGES; do

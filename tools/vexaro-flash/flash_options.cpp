@@ -210,7 +210,7 @@ ENVIRONMENT
     VEXARO_CLOCK_SCALE          runs the program clock faster (tests)
 
 EXAMPLES
-    vexaro-flash --sim build/dev/demo/demo-package.bin
+    vexaro-flash --sim /usr/bin/vexaro-updater-demo
     vexaro-flash --yes --quiet firmware.bin
     vexaro-flash --json firmware.bin > log.jsonl; echo $?
     VEXARO_SIM_KEYBOARDS=3 vexaro-flash --sim --all firmware.bin

@@ -14,7 +14,7 @@ namespace {
 void Usage(std::FILE* to) {
   vexaro::package::PrintBuildUsage(to);
   vexaro::package::PrintInspectUsage(to);
-  std::fputs("       vexaro-pack --help | --version\n", to);
+  std::fputs("usage: vexaro-pack --help | --version\n", to);
   std::fputs("Each command takes --help. Exit codes: 0 done, 1 refused or invalid package, 2 wrong usage.\n", to);
 }
 
