@@ -24,7 +24,6 @@ struct ChildProcess::Impl {
   bool waited = false;
   int status = -1;
   int readFd = -1;
-  std::string pending;  // bytes read after the last line end
 };
 
 ChildProcess::ChildProcess() : impl_(std::make_unique<Impl>()) {}
@@ -73,24 +72,11 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
   return true;
 }
 
-bool ChildProcess::ReadLine(std::string& line) {
+std::size_t ChildProcess::ReadSome(char* buffer, std::size_t size) {
   for (;;) {
-    const std::size_t end = impl_->pending.find('\n');
-    if (end != std::string::npos) {
-      line = impl_->pending.substr(0, end);
-      impl_->pending.erase(0, end + 1);
-      return true;
-    }
-    char buffer[4096];
-    const ssize_t n = impl_->readFd < 0 ? 0 : ::read(impl_->readFd, buffer, sizeof buffer);
+    const ssize_t n = impl_->readFd < 0 ? 0 : ::read(impl_->readFd, buffer, size);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (impl_->pending.empty()) return false;
-      line = std::move(impl_->pending);
-      impl_->pending.clear();
-      return true;
-    }
-    impl_->pending.append(buffer, static_cast<std::size_t>(n));
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
   }
 }
 

@@ -3,6 +3,7 @@
 // line through a pipe, standard error shared with this program.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,8 +36,13 @@ class ChildProcess {
   int Wait();
 
  private:
+  // One read of its output as the system does it: the bytes read, 0 at the
+  // end of the output (or when it was never started).
+  std::size_t ReadSome(char* buffer, std::size_t size);
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
+  std::string pending_;  // bytes read after the last line end
 };
 
 }  // namespace vexaro::sys

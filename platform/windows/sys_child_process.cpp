@@ -42,7 +42,6 @@ struct ChildProcess::Impl {
   bool waited = false;
   int status = -1;
   HANDLE readPipe = nullptr;
-  std::string pending;
 };
 
 ChildProcess::ChildProcess() : impl_(std::make_unique<Impl>()) {}
@@ -98,25 +97,10 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
   return true;
 }
 
-bool ChildProcess::ReadLine(std::string& line) {
-  for (;;) {
-    const std::size_t end = impl_->pending.find('\n');
-    if (end != std::string::npos) {
-      line = impl_->pending.substr(0, end);
-      impl_->pending.erase(0, end + 1);
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      return true;
-    }
-    char buffer[4096];
-    DWORD n = 0;
-    if (impl_->readPipe == nullptr || !ReadFile(impl_->readPipe, buffer, sizeof buffer, &n, nullptr) || n == 0) {
-      if (impl_->pending.empty()) return false;
-      line = std::move(impl_->pending);
-      impl_->pending.clear();
-      return true;
-    }
-    impl_->pending.append(buffer, n);
-  }
+std::size_t ChildProcess::ReadSome(char* buffer, std::size_t size) {
+  DWORD n = 0;
+  if (impl_->readPipe == nullptr || !ReadFile(impl_->readPipe, buffer, static_cast<DWORD>(size), &n, nullptr)) return 0;
+  return n;
 }
 
 void ChildProcess::RequestStop() {
