@@ -26,7 +26,8 @@ if [ "$(head -c 2 "$library")" = MZ ]; then
     LC_ALL=C sort -u >"$work/exported"
 else
   # "0000000000003a10 T ISP_BlankCheck@@VEXARO_ISP_1.0"; the version node
-  # itself is an absolute symbol (A) of its own name.
+  # itself is an absolute symbol (A) of its own name (which llvm-nm writes
+  # with its version behind it, as "VEXARO_ISP_1.0@@VEXARO_ISP_1.0").
   "${NM:-nm}" -D --defined-only "$library" >"$work/dump" || fail "nm cannot read $library"
   awk '$2 != "A" { print $3 }' "$work/dump" >"$work/versioned"
   grep -v '@@VEXARO_ISP_[0-9.]*$' "$work/versioned" >"$work/unversioned" &&
@@ -43,7 +44,7 @@ if [ -n "$symbols" ]; then
   # " ISP_BlankCheck@VEXARO_ISP_1.0 1.0.0": the functions, and the version
   # node's own entry, at the versions the library gives them.
   sed -n 's/^ \([^ ]*\) .*/\1/p' "$symbols" | LC_ALL=C sort -u >"$work/listed"
-  { sed 's/@@/@/' "$work/versioned"; awk '$2 == "A" { print $3 "@" $3 }' "$work/dump"; } |
+  { sed 's/@@/@/' "$work/versioned"; awk '$2 == "A" { node = $3; sub(/@.*/, "", node); print node "@" node }' "$work/dump"; } |
     LC_ALL=C sort -u >"$work/expected"
   LC_ALL=C cmp -s "$work/listed" "$work/expected" ||
     fail "$symbols does not list the library's symbols:

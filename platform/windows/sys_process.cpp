@@ -10,8 +10,19 @@
 
 namespace vexaro::sys {
 
-bool StandardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
-bool StandardInputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
+namespace {
+
+// A console, not merely a character device: _isatty also says yes for NUL,
+// and a script's `< NUL` would then be asked a question nobody answers.
+bool IsConsole(DWORD which) {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(which), &mode) != 0;
+}
+
+}  // namespace
+
+bool StandardOutputIsTerminal() { return IsConsole(STD_OUTPUT_HANDLE); }
+bool StandardInputIsTerminal() { return IsConsole(STD_INPUT_HANDLE); }
 
 int TerminalColumns() {
   CONSOLE_SCREEN_BUFFER_INFO info{};
