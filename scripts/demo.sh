@@ -26,7 +26,7 @@ if [ -n "${DISPLAY:-}" ]; then
   "$package_program" --sim --auto-update
 else
   echo "== update with vexaro-flash (no display)"
-  $bin/tools/vexaro-flash/vexaro-flash --sim "$package_program"
+  $bin/tools/vexaro-flash/vexaro-flash --sim --yes "$package_program"
 fi
 echo "== the keyboard after the update"
 $bin/tools/vexaro-flash/vexaro-flash --sim --list "$package_program"
