@@ -96,7 +96,15 @@ release_checks() {  # the release build's tests, then its Debian packages under 
       build/release/packages/*.deb || status=1
   # About 35 s, mostly the mirror's packages (docs/packaging.md).
   echo "== the terminal package on a minimal Debian 12 (mmdebstrap): no desktop libraries"
-  sh packaging/minimal_debian_test.sh build/release/packages || status=1
+  # A machine that cannot make a chroot (exit 77) skips it, loudly; any
+  # failure of the package fails the run.
+  minimal=0
+  sh packaging/minimal_debian_test.sh build/release/packages || minimal=$?
+  if [ "$minimal" -eq 77 ]; then
+    echo "== NOTE: the minimal Debian 12 check was skipped: this machine cannot make a chroot"
+  elif [ "$minimal" -ne 0 ]; then
+    status=1
+  fi
   echo "release tests and packages: exit $status"
   return $status
 }
