@@ -158,8 +158,10 @@ int Summarize(FlashBoard& board, FlashView& view) {
   }
   const int worst = WorstExitCode(codes);
   view.Summary(codes.size(), updated, worst,
-               std::to_string(updated) + " of " + std::to_string(codes.size()) + " keyboards updated" +
-                   (failures.empty() ? "" : " (" + failures + ")"));
+               // A run that found its keyboard up to date also ends with 0.
+               std::to_string(updated) + " of " + std::to_string(codes.size()) + " keyboards carry " +
+                   package::ThePackageInfo().UpdateVersion + " (updated, or up to date already)" +
+                   (failures.empty() ? "" : "; not updated: " + failures));
   return worst;
 }
 
