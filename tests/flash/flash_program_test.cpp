@@ -20,32 +20,22 @@
 #include <vector>
 
 #include "sim/demo_keyboard.h"
+#include "tests/flash/command_run.h"
 #include "tests/support/temp_path.h"
 #include "sim/demo_firmware.h"
 #include "tools/vexaro-pack/packer.h"
 
 namespace {
 
-struct Outcome {
-  int code = -1;
-  std::string out;
-};
+using Outcome = vexaro::flash::testing::CommandRun;
 
 // Runs the program with the arguments and environment settings given,
 // through a pipe, and returns its exit code and standard output. A run that
 // waits on its FILE is stopped (exit 124) rather than holding the suite.
 Outcome Flash(const std::string& arguments, const std::string& environment = "VEXARO_SIM=1",
               const std::string& program = VEXARO_FLASH) {
-  const std::string command = "timeout 60 env LC_ALL=C VEXARO_CLOCK_SCALE=50 " + environment + " " + program +
-                              " " + arguments + " 2>/dev/null";
-  Outcome run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-  const int status = pclose(pipe);
-  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  return vexaro::flash::testing::RunCommand("timeout 60 env LC_ALL=C VEXARO_CLOCK_SCALE=50 " + environment + " " +
+                                            program + " " + arguments + " 2>/dev/null");
 }
 
 // The options given, then the demo package's path. Appended to a named

@@ -13,26 +13,17 @@
 #include <string>
 #include <vector>
 
+#include "tests/flash/command_run.h"
 #include "tests/support/temp_path.h"
 
 namespace {
 
-struct SeveralRun {
-  int code = -1;
-  std::string out;
-};
+using SeveralRun = vexaro::flash::testing::CommandRun;
 
 SeveralRun RunSeveral(const std::string& environment, const std::string& arguments) {
-  const std::string command = "timeout 120 env LC_ALL=C VEXARO_CLOCK_SCALE=50 VEXARO_SIM=1 " + environment + " " +
-                              VEXARO_FLASH + " " + arguments + " " + VEXARO_DEMO_PACKAGE + " 2>/dev/null";
-  SeveralRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-  const int status = pclose(pipe);
-  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  return vexaro::flash::testing::RunCommand("timeout 120 env LC_ALL=C VEXARO_CLOCK_SCALE=50 VEXARO_SIM=1 " +
+                                            environment + " " + VEXARO_FLASH + " " + arguments + " " +
+                                            VEXARO_DEMO_PACKAGE + " 2>/dev/null");
 }
 
 std::vector<std::string> EventLines(const std::string& out, const std::string& event) {
