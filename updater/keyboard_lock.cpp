@@ -25,15 +25,17 @@ std::string PortInFileName(const std::string& port) {
 
 sys::FileLock::Result KeyboardLock::Acquire(std::uint32_t vendorId, std::uint32_t productId,
                                             const std::string& port) {
+  Release();
   char name[48];
   std::snprintf(name, sizeof name, "/vexaro-keyboard-%04x-%04x", vendorId & 0xFFFFu, productId & 0xFFFFu);
-  path_ = sys::SharedLockFolder() + name;
-  if (!port.empty()) {
-    path_.push_back('-');
-    path_.append(PortInFileName(port));
-  }
-  path_.append(".lock");
-  return lock_.TryAcquire(path_);
+  path_ = sys::SharedLockFolder() + name + ".lock";
+  using Mode = sys::FileLock::Mode;
+  const sys::FileLock::Result model = model_.TryAcquire(path_, port.empty() ? Mode::kExclusive : Mode::kShared);
+  if (model != sys::FileLock::Result::kAcquired || port.empty()) return model;
+  path_ = sys::SharedLockFolder() + name + "-" + PortInFileName(port) + ".lock";
+  const sys::FileLock::Result own = port_.TryAcquire(path_);
+  if (own != sys::FileLock::Result::kAcquired) model_.Release();
+  return own;
 }
 
 sys::FileLock::Result KeyboardLock::AcquireForPackage() {

@@ -18,11 +18,11 @@ void FileLock::Release() {
   handle_ = -1;
 }
 
-FileLock::Result FileLock::TryAcquire(const std::string& path) {
+FileLock::Result FileLock::TryAcquire(const std::string& path, Mode mode) {
   Release();
   const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0644);
   if (fd < 0) return Result::kFailed;
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (::flock(fd, (mode == Mode::kShared ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
     const int error = errno;
     ::close(fd);
     return error == EWOULDBLOCK ? Result::kHeld : Result::kFailed;

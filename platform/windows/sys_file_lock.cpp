@@ -14,14 +14,15 @@ void FileLock::Release() {
   handle_ = -1;
 }
 
-FileLock::Result FileLock::TryAcquire(const std::string& path) {
+FileLock::Result FileLock::TryAcquire(const std::string& path, Mode mode) {
   Release();
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) return Result::kFailed;
   OVERLAPPED at{};
-  if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+  const DWORD kind = mode == Mode::kShared ? 0 : LOCKFILE_EXCLUSIVE_LOCK;
+  if (!LockFileEx(file, kind | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
     const DWORD error = GetLastError();
     CloseHandle(file);
     return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING ? Result::kHeld : Result::kFailed;

@@ -88,7 +88,8 @@ TEST_P(PortFollowTest, UpdatesTheFollowedKeyboardAndLeavesTheOtherAlone) {
 
 // A run without --device locks the port of the one keyboard it will drive,
 // so it and a run with --device on that keyboard keep each other out; with
-// several keyboards and none chosen there is no port to lock.
+// several keyboards and none chosen there is no port to lock, and the
+// model's lock is taken whole.
 TEST_F(NeighbourFixture, TheLockIsThePortOfTheKeyboardAboutToBeDriven) {
   Start(PackagePlan{}, KeyboardPlan{});
   const std::string port = std::to_string(keyboard_->Port());
@@ -97,6 +98,15 @@ TEST_F(NeighbourFixture, TheLockIsThePortOfTheKeyboardAboutToBeDriven) {
   ASSERT_EQ(withoutDevice.Acquire(0x3C9A, 0x0A21, PortToDrive()), sys::FileLock::Result::kAcquired);
   EXPECT_EQ(withDevice.Acquire(0x3C9A, 0x0A21, port), sys::FileLock::Result::kHeld);
   EXPECT_EQ(otherPort.Acquire(0x3C9A, 0x0A21, port + "9"), sys::FileLock::Result::kAcquired);
+  // An updater that cannot name a port (the window before a keyboard is
+  // plugged in) and one that drives a port keep each other out, both ways.
+  KeyboardLock anyPort;
+  EXPECT_EQ(anyPort.Acquire(0x3C9A, 0x0A21, ""), sys::FileLock::Result::kHeld);
+  withoutDevice.Release();
+  otherPort.Release();
+  ASSERT_EQ(anyPort.Acquire(0x3C9A, 0x0A21, ""), sys::FileLock::Result::kAcquired);
+  EXPECT_EQ(withDevice.Acquire(0x3C9A, 0x0A21, port), sys::FileLock::Result::kHeld);
+  anyPort.Release();
   // Characters a file name may not carry do not reach the lock's name.
   KeyboardLock located;
   located.Acquire(0x3C9A, 0x0A21, "PCIROOT(0)#USB(2)/..\\x:y");
