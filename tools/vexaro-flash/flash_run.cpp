@@ -246,7 +246,6 @@ int ListEachKeyboard(const FlashOptions& options, FlashView& view, const std::ve
     FlashOptions one = options;
     one.device = port;
     one.packageShown = true;
-    hid::FollowPort({});  // the whole bus again, to find the next one
     codes.push_back(RunFlash(one, view));
   }
   return WorstExitCode(codes);
